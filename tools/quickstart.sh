@@ -51,7 +51,7 @@ install_missing
 case "$mode" in
   run)
     build build
-    exec "$root/build/tools/orv_profile" "$root/build/portable"
+    exec "$root/build/tools/profile/orv_profile" "$root/build/portable"
     ;;
   test)
     started=$(date +%s)

@@ -1,0 +1,22 @@
+#include "device/input_report.h"
+
+#include "device/report_protocol.h"
+
+namespace orv::device {
+
+InputEvent DecodeInputReport(const uint8_t* data, size_t length) {
+  InputEvent e;
+  if (data == nullptr || length < 3 || data[0] != INPUT_REPORT_ID) return e;
+  e.event = data[1];
+  e.data = data[2];
+  e.released = data[2] == 0x80;
+  if (data[1] > 0xF0) {
+    e.kind = InputEvent::Kind::Button;
+    e.wireCode = static_cast<uint8_t>(data[1] - 0xF0);
+  } else {
+    e.kind = InputEvent::Kind::Other;
+  }
+  return e;
+}
+
+}  // namespace orv::device

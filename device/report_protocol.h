@@ -1,0 +1,106 @@
+#pragma once
+// Everything the program tells the mouse. Every feature report is built in one
+// shared 256-byte buffer and sent from it; a command writes only its own bytes,
+// so the bytes it leaves alone still hold what an earlier command put there and
+// go out on the wire that way. Two threads send (the window thread for Apply and
+// exit, the macro executor for playback), so building and sending one report is
+// a single step under the feature-report lock.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "device/hid_port.h"
+#include "platform/clock.h"
+#include "settings/mouse_settings.h"
+
+namespace orv::device {
+
+inline constexpr uint8_t FEATURE_REPORT_ID = 7;
+inline constexpr uint8_t INPUT_REPORT_ID = 6;
+
+// Feature report commands (byte 1).
+inline constexpr uint8_t CMD_DPI_LEVEL = 0x09;
+inline constexpr uint8_t CMD_BUTTON_FUNCTION = 0x10;
+inline constexpr uint8_t CMD_WHEEL_STATUS = 0x11;
+inline constexpr uint8_t CMD_FIRE_TIME = 0x12;
+inline constexpr uint8_t CMD_LIGHTING = 0x13;
+inline constexpr uint8_t CMD_LEVEL_COLOUR = 0x14;
+inline constexpr uint8_t CMD_KEY_STATE = 0x15;
+inline constexpr uint8_t CMD_BUTTON_STATE = 0x16;
+inline constexpr uint8_t CMD_CONSUMER_KEY = 0x17;
+inline constexpr uint8_t CMD_HOST_EXIT = 0x20;
+
+inline constexpr size_t kFeatureBufferSize = 256;
+inline constexpr size_t kHeldKeySlots = 6;
+
+// Byte 3 of the lighting report for a lighting mode and cycle-time step.
+// Modes 0 and 1 carry the cycle time in the low nibble; 2 and 3 ignore it;
+// any unknown mode is sent as mode 1. Bit 7 is always set.
+uint8_t LightingByte(uint8_t ledType, uint8_t cycleTime);
+
+class ReportChannel {
+ public:
+  ReportChannel() = default;
+  ReportChannel(const ReportChannel&) = delete;
+  ReportChannel& operator=(const ReportChannel&) = delete;
+
+  // Where reports go from now on. featureReportLength is the collection's
+  // feature report length; at most the buffer's 256 bytes are ever sent.
+  void SetWriteCollection(HandleState state, std::shared_ptr<HidWriter> writer, size_t featureReportLength);
+  HandleState WriteState() const;
+
+  // Settings commands, sent by Apply.
+  void SendButtonFunction(uint8_t wireCode, uint8_t deviceFunction);
+  void SendWheelStatus(int32_t wheelStatus);
+  void SendLighting(uint8_t cycleMask, uint8_t ledType, uint8_t cycleTime);
+  // Level indexes outside 0 ... 5 send nothing.
+  void SendDpiLevel(const settings::MouseSettings& s, int level);
+  void SendLevelColour(const settings::MouseSettings& s, int level);
+  void SendFireTime(int32_t fireTime);
+
+  // One press of a media key; the mouse needs no release report.
+  void SendConsumerKey(uint16_t usage);
+  // Tells the mouse the program is ending. Skipped when the write collection
+  // failed to open; attempted (and failing) when it was never opened.
+  void SendHostExit();
+
+  // Macro playback (executor thread). code < 0xF0 is a keyboard usage, 0xF0,
+  // 0xF1, 0xF2 the left, right and middle button; action 1 press, 2 release.
+  void SendKeyOrButton(uint8_t code, uint8_t action);
+  // Drops the first held occurrence of code; the last slot is emptied in every
+  // case, also when code was not held.
+  void RemoveHeldKey(uint8_t code);
+  // Ends a macro pass with nothing held: after 10 ms all buttons up, after
+  // another 10 ms all keys up. The waits are taken without holding the lock.
+  void ReleaseAllInputs(Sleeper& sleeper);
+
+  // Reports the collection took, and reports that could not be delivered (no
+  // open collection, a zero report length, or the device refusing it).
+  uint64_t SentReports() const;
+  uint64_t FailedSends() const;
+
+  std::array<uint8_t, kHeldKeySlots> HeldKeys() const;
+  uint8_t ButtonStateByte() const;
+  std::array<uint8_t, kFeatureBufferSize> BufferSnapshot() const;
+
+ private:
+  // The helpers below expect mutex_ to be held.
+  void BeginReport(uint8_t command);
+  void SendLocked();
+  void RemoveHeldKeyLocked(uint8_t code);
+  void WriteHeldKeysLocked();
+
+  mutable std::mutex mutex_;
+  std::array<uint8_t, kFeatureBufferSize> buffer_{};
+  HandleState state_ = HandleState::NeverOpened;
+  std::shared_ptr<HidWriter> writer_;
+  size_t featureReportLength_ = 0;
+  std::array<uint8_t, kHeldKeySlots> heldKeys_{};
+  uint8_t buttonStateByte_ = 0xFF;
+  uint64_t sent_ = 0;
+  uint64_t failed_ = 0;
+};
+
+}  // namespace orv::device

@@ -1,0 +1,134 @@
+#include "settings/apply.h"
+
+#include <map>
+#include <memory>
+
+#include "macros/macro_files.h"
+#include "platform/private_profile.h"
+
+namespace orv::settings {
+namespace {
+
+// The files one Apply or Reset touches, each written once at the end.
+class FileBatches {
+ public:
+  IniEdit& For(const std::filesystem::path& file) {
+    auto& slot = edits_[file.lexically_normal().string()];
+    if (!slot) slot = std::make_unique<IniEdit>(file);
+    return *slot;
+  }
+  void CommitAll(std::vector<std::string>& errors) {
+    for (auto& [name, edit] : edits_) {
+      if (std::string error = edit->Commit(); !error.empty()) errors.push_back(std::move(error));
+    }
+  }
+
+ private:
+  std::map<std::string, std::unique_ptr<IniEdit>> edits_;
+};
+
+ConfigContext ConfigFor(const ApplyContext& ctx) {
+  ConfigContext c;
+  c.settings = ctx.settings;
+  c.macros = ctx.macros;
+  c.profile = ctx.profile;
+  c.language = ctx.language;
+  c.messages = ctx.messages;
+  return c;
+}
+
+int32_t CurrentProfile(const ApplyContext& ctx) { return ctx.profile ? ctx.profile->curProfile : 0; }
+
+void SendProfile(const ApplyContext& ctx) {
+  MouseSettings& s = *ctx.settings;
+  device::ReportChannel& channel = *ctx.channel;
+  // Button functions are skipped only on a collection whose open failed; the
+  // DPI-function flags are kept even when nothing is sent.
+  const bool skipButtons = channel.WriteState() == device::HandleState::Invalid;
+  for (int b = 0; b < kButtonCount; ++b) {
+    const int32_t code = s.K[b];
+    s.dpiFunctionButton[b] = IsDpiFunction(code);
+    if (!skipButtons) channel.SendButtonFunction(kButtonWireCodes[b], DeviceFunctionCode(code));
+  }
+  channel.SendWheelStatus(s.WHEEL_STATUS);
+  channel.SendLighting(s.CYC_7COL_EN, s.LED_TYPE, s.LED_CYC_TIME);
+  for (int n = 0; n < kLevelCount; ++n) {
+    channel.SendDpiLevel(s, n);
+    channel.SendLevelColour(s, n);
+  }
+  channel.SendFireTime(s.FIRE_TIME);
+}
+
+void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
+  MouseSettings& s = *ctx.settings;
+  outcome.repaired = RepairInvariants(s) || outcome.repaired;
+  // The colour-cycle mask is rebuilt from the Color page's flags before the
+  // snapshot is saved, so Config6 holds the mask the mouse is sent (a hide
+  // that reverts to Config6 must not bring back colours from before the Apply).
+  uint8_t mask = 0;
+  for (int k = 0; k < kCycleColourCount; ++k) {
+    if (s.colourCycleFlags[k]) mask = static_cast<uint8_t>(mask | (1u << k));
+  }
+  s.CYC_7COL_EN = mask;
+  ConfigContext config = ConfigFor(ctx);
+  const int32_t profile = CurrentProfile(ctx);
+
+  if (ctx.window && ctx.window->MacroPageOpen()) ctx.window->TakeRepeatCount();
+  macros::SaveMacros(files.For(ctx.macroFilePath), "Macros", *ctx.macros);
+  IniEdit& configFile = files.For(ctx.configPath);
+  configFile.SetInt("Init", "CurConfig", profile);
+  SaveConfig(config, configFile, 6, true);
+
+  SendProfile(ctx);
+  if (ctx.window) ctx.window->Repaint();
+
+  if (ctx.host) {
+    int32_t speed = 20;
+    if (ctx.host->GetPointerSpeed(speed)) ctx.host->SetPointerSpeed(PointerSpeedFor(s.DPI_SPEED));
+    int32_t lines = 0;
+    if (ctx.host->GetWheelLines(lines)) ctx.host->SetWheelLines((s.WHEEL_SPEED + 1) % 256);
+  }
+  SaveConfig(config, configFile, profile, true);
+}
+
+}  // namespace
+
+int32_t PointerSpeedFor(uint8_t dpiSpeed) {
+  static constexpr int32_t kSpeeds[] = {1, 2, 4, 6, 8, 10, 12, 14, 16};
+  return dpiSpeed < std::size(kSpeeds) ? kSpeeds[dpiSpeed] : 18;
+}
+
+ApplyOutcome ApplySettings(ApplyContext& ctx) {
+  ApplyOutcome outcome;
+  FileBatches files;
+  ApplyWith(ctx, files, outcome);
+  files.CommitAll(outcome.writeErrors);
+  return outcome;
+}
+
+ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
+  ApplyOutcome outcome;
+  FileBatches files;
+  ConfigContext config = ConfigFor(ctx);
+  IniEdit& configFile = files.For(ctx.configPath);
+
+  ResetToFactory(*ctx.settings);
+  SaveConfig(config, configFile, 1, false);
+  for (int32_t n = 5; n >= 2; --n) {
+    LoadConfig(config, configFile, n, true);
+    SaveConfig(config, configFile, n, false);
+  }
+  LoadConfig(config, configFile, CurrentProfile(ctx), false);
+  if (ctx.window && ctx.window->MacroPageOpen()) {
+    ctx.window->RefillMacroLists();
+    ctx.window->Repaint();
+  }
+  const char* macroFile = ctx.language ? "Macro_EN.dat" : "Macro_CN.dat";
+  macros::SaveMacros(files.For(ctx.exeDir / macroFile), "Macros", *ctx.macros);
+
+  ApplyWith(ctx, files, outcome);
+  files.CommitAll(outcome.writeErrors);
+  return outcome;
+}
+
+}  // namespace orv::settings

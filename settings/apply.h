@@ -1,0 +1,59 @@
+#pragma once
+// Apply and Reset: the one place where settings leave the program. Apply saves
+// the live profile, pushes every device setting to the mouse as a fixed
+// sequence of 22 feature reports, and sets the desktop's pointer speed and
+// wheel lines. Reset restores the factory profiles and ends with Apply.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "device/report_protocol.h"
+#include "macros/macro_model.h"
+#include "platform/message_port.h"
+#include "settings/config_file.h"
+#include "settings/host_settings.h"
+#include "settings/mouse_settings.h"
+
+namespace orv::settings {
+
+// What Apply and Reset need of the main window.
+class WindowPort {
+ public:
+  virtual ~WindowPort() = default;
+  virtual bool MacroPageOpen() = 0;
+  // Takes the repeat count from the macro page's edit box into the selected macro.
+  virtual void TakeRepeatCount() = 0;
+  virtual void RefillMacroLists() = 0;
+  virtual void Repaint() = 0;
+};
+
+struct ApplyContext {
+  MouseSettings* settings = nullptr;
+  macros::MacroTables* macros = nullptr;
+  ProfileState* profile = nullptr;
+  int32_t language = 0;
+  MessageSink* messages = nullptr;
+  std::filesystem::path exeDir;         // folder of the language macro files
+  std::filesystem::path configPath;     // skins/config/config.ini
+  std::filesystem::path macroFilePath;  // the user macro file of the interface language
+  device::ReportChannel* channel = nullptr;
+  HostSettings* host = nullptr;
+  WindowPort* window = nullptr;
+};
+
+struct ApplyOutcome {
+  // Files that could not be written, with the reason; empty when all were saved.
+  std::vector<std::string> writeErrors;
+  // True when the live settings broke the model's rules and were repaired
+  // before anything was sent (for example no button left with the left click).
+  bool repaired = false;
+};
+
+// System pointer speed (1 ... 20) for a DPI_SPEED step.
+int32_t PointerSpeedFor(uint8_t dpiSpeed);
+
+ApplyOutcome ApplySettings(ApplyContext& ctx);
+ApplyOutcome ResetAllProfiles(ApplyContext& ctx);
+
+}  // namespace orv::settings

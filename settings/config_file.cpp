@@ -1,0 +1,133 @@
+#include "settings/config_file.h"
+
+#include "macros/macro_files.h"
+#include "platform/decimal.h"
+
+namespace orv::settings {
+namespace {
+
+// Room for the values, terminator included: level keys hold up to 9
+// characters, every other key up to 4. Longer values are cut, not rejected.
+constexpr size_t kLevelKeyCapacity = 10;
+constexpr size_t kKeyCapacity = 5;
+
+std::string ButtonKey(int b) { return "K" + std::to_string(b); }
+std::string StepKey(int n) { return "DPI_SET" + std::to_string(n); }
+std::string EnableKey(int n) { return "DPI_SET_EN" + std::to_string(n); }
+std::string ColourKey(int n, char channel) { return "DPI" + std::to_string(n) + "_" + channel; }
+
+uint8_t LowByte(int32_t v) { return static_cast<uint8_t>(v & 0xFF); }
+
+void NoteProfile(ConfigContext& ctx, const std::string& section, int32_t n) {
+  if (!ctx.profile) return;
+  ctx.profile->configSection = section;
+  ctx.profile->curConfigText = std::to_string(n);
+}
+
+}  // namespace
+
+std::string ProfileSectionName(int32_t n, bool factory, int32_t language) {
+  if (!factory) return "Config" + std::to_string(n);
+  if (n == 5 && language == 1) return "CfgReset_EN5";
+  return "CfgReset" + std::to_string(n);
+}
+
+void LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
+  const std::string section = ProfileSectionName(n, factory, ctx.language);
+  NoteProfile(ctx, section, n);
+  if (ctx.settings) {
+    MouseSettings& s = *ctx.settings;
+    auto read = [&](const std::string& key, size_t capacity) { return ReadDecimal(file.Get(section, key, capacity)); };
+
+    for (int b = 0; b < kButtonCount; ++b) s.K[b] = read(ButtonKey(b), kKeyCapacity);
+    s.WHEEL_STATUS = read("WHEEL_STATUS", kKeyCapacity);
+    s.MACRO_MODE2 = read("MACRO_MODE2", kKeyCapacity);
+    // Kept as stored, even outside 0 ... 5: RepairInvariants deals with it
+    // before anything is sent, and the file round-trips unchanged.
+    s.DPI_LEVEL = read("DPI_LEVEL", kKeyCapacity);
+    for (int lv = 0; lv < kLevelCount; ++lv) {
+      DpiLevel& l = s.levels[static_cast<size_t>(lv)];
+      l.step = LowByte(read(StepKey(lv), kLevelKeyCapacity));
+      l.enabled = read(EnableKey(lv), kLevelKeyCapacity) != 0 ? 1 : 0;
+      l.r = read(ColourKey(lv, 'R'), kLevelKeyCapacity);
+      l.g = read(ColourKey(lv, 'G'), kLevelKeyCapacity);
+      l.b = read(ColourKey(lv, 'B'), kLevelKeyCapacity);
+    }
+    s.LED_TYPE = LowByte(read("LED_TYPE", kKeyCapacity));
+    s.LED_CYC_TIME = LowByte(read("LED_CYC_TIME", kKeyCapacity));
+    s.CYC_7COL_EN = LowByte(read("CYC_7COL_EN", kKeyCapacity));
+    for (int k = 0; k < kCycleColourCount; ++k) s.colourCycleFlags[static_cast<size_t>(k)] = (s.CYC_7COL_EN >> k) & 1;
+    s.DPI_SPEED = LowByte(read("DPI_SPEED", kKeyCapacity));
+    s.WHEEL_SPEED = LowByte(read("WHEEL_SPEED", kKeyCapacity));
+    s.USB_SPEED = LowByte(read("USB_SPEED", kKeyCapacity));
+    s.FIRE_TIME = read("FIRE_TIME", kKeyCapacity);
+    RecomputeDerived(s);
+  }
+  // Factory profiles carry no macros of their own.
+  if (!factory && ctx.macros) {
+    macros::LoadMacros(file, section, *ctx.macros, macros::MacroTarget::User, ctx.messages);
+  }
+}
+
+void LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory) {
+  IniEdit edit(file);
+  LoadConfig(ctx, edit, n, factory);
+}
+
+void SaveConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool withMacros) {
+  const std::string section = ProfileSectionName(n, false, ctx.language);
+  NoteProfile(ctx, section, n);
+  if (ctx.settings) {
+    const MouseSettings& s = *ctx.settings;
+    auto write = [&](const std::string& key, int64_t value) { file.SetInt(section, key, value); };
+
+    for (int b = 0; b < kButtonCount; ++b) write(ButtonKey(b), s.K[b]);
+    write("DPI_LEVEL", s.DPI_LEVEL);
+    write("WHEEL_STATUS", s.WHEEL_STATUS);
+    write("MACRO_MODE2", s.MACRO_MODE2);
+    write("CYC_7COL_EN", s.CYC_7COL_EN);
+    for (int lv = 0; lv < kLevelCount; ++lv) {
+      const DpiLevel& l = s.levels[static_cast<size_t>(lv)];
+      write(StepKey(lv), l.step);
+      write(EnableKey(lv), l.enabled != 0 ? 1 : 0);
+      write(ColourKey(lv, 'R'), l.r);
+      write(ColourKey(lv, 'G'), l.g);
+      write(ColourKey(lv, 'B'), l.b);
+    }
+    write("LED_TYPE", s.LED_TYPE);
+    write("LED_CYC_TIME", s.LED_CYC_TIME);
+    write("DPI_SPEED", s.DPI_SPEED);
+    write("WHEEL_SPEED", s.WHEEL_SPEED);
+    write("USB_SPEED", s.USB_SPEED);
+    write("FIRE_TIME", s.FIRE_TIME);
+  }
+  if (withMacros && ctx.macros) macros::SaveMacros(file, section, *ctx.macros);
+}
+
+std::string SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool withMacros) {
+  IniEdit edit(file);
+  SaveConfig(ctx, edit, n, withMacros);
+  return edit.Commit();
+}
+
+std::string SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel) {
+  return WriteProfileString(file, ProfileSectionName(n, false, 0), "DPI_LEVEL", std::to_string(dpiLevel));
+}
+
+void ReadCurrentProfile(const std::filesystem::path& configPath, ProfileState& out) {
+  out.curConfigText = GetProfileString(configPath, "Init", "CurConfig", kKeyCapacity);
+  out.configSection = "Config" + out.curConfigText;
+  out.curProfile = ReadDecimal(out.curConfigText);
+}
+
+uint8_t ReadLanguage(const std::filesystem::path& configPath) {
+  return LowByte(ReadDecimal(GetProfileString(configPath, "Init", "VER_SEL", kKeyCapacity)));
+}
+
+void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) { LoadConfig(ctx, file, 7, false); }
+
+std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
+  return SaveConfig(ctx, file, 7, true);
+}
+
+}  // namespace orv::settings

@@ -1,0 +1,66 @@
+#pragma once
+// The configuration file: the five user profiles (Config1 ... Config5), the
+// snapshot of what was last applied (Config6), the exchange section of
+// import/export files (Config7), the factory profiles a reset copies
+// (CfgReset2 ... CfgReset5, CfgReset_EN5) and, in section Init, the current
+// profile number and the interface language. Every value is read and written
+// one key at a time through the private-profile layer.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "macros/macro_model.h"
+#include "platform/message_port.h"
+#include "platform/private_profile.h"
+#include "settings/mouse_settings.h"
+
+namespace orv::settings {
+
+// Which profile the window works on. The section name and number text are
+// rebuilt by every profile load and save; curProfile is the window's own.
+struct ProfileState {
+  std::string curConfigText;
+  std::string configSection;
+  int32_t curProfile = 0;
+};
+
+struct ConfigContext {
+  MouseSettings* settings = nullptr;
+  macros::MacroTables* macros = nullptr;
+  ProfileState* profile = nullptr;  // optional
+  int32_t language = 0;             // 1 = English; picks the English factory profile 5
+  MessageSink* messages = nullptr;  // told when the file of a profile load is missing
+};
+
+// "Config" + n, or for a factory profile "CfgReset" + n; the English factory
+// profile 5 is "CfgReset_EN5" and is used only when language is exactly 1.
+std::string ProfileSectionName(int32_t n, bool factory, int32_t language);
+
+// Reads profile n into the live settings. Missing keys read as 0. A user
+// profile (factory clear) also brings its macros; a factory profile never
+// changes the macros.
+void LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory);
+void LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory);
+
+// Writes the live settings into section "Config" + n, followed by the user
+// macros when withMacros is set. The first form adds the writes to the batch;
+// the second writes the file once and returns "" or what failed.
+void SaveConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool withMacros);
+std::string SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool withMacros);
+
+// Writes only DPI_LEVEL of profile n. Safe to call from the executor thread:
+// it touches nothing but the file. Returns "" or what failed.
+std::string SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel);
+
+// The start-up profile: CurConfig of Init as text, its section and its number
+// (a missing key gives "", "Config" and 0).
+void ReadCurrentProfile(const std::filesystem::path& configPath, ProfileState& out);
+// Interface language from VER_SEL of Init: the low 8 bits of the stored number;
+// a missing key gives 0 (Turkish).
+uint8_t ReadLanguage(const std::filesystem::path& configPath);
+
+// Settings exchange files: profile 7 with its macros.
+void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file);
+std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file);
+
+}  // namespace orv::settings

@@ -1,0 +1,119 @@
+// The window thread (settings) and the macro executor (keys and buttons) send
+// through one channel at the same time. Every report on the wire must be one
+// whole report: its own bytes consistent, and every byte it does not write
+// equal to what the report before it left in the buffer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/report_protocol.h"
+#include "support/recording_hid.h"
+
+namespace orv::device {
+namespace {
+
+using test::FormatReport;
+using test::Report;
+
+// Bytes 2 ... 7 each command writes.
+std::vector<size_t> WrittenBytes(uint8_t command) {
+  switch (command) {
+    case CMD_DPI_LEVEL: return {2, 3, 4};
+    case CMD_LEVEL_COLOUR: return {2, 3};
+    case CMD_FIRE_TIME: return {2, 3, 4, 5, 6, 7};
+    case CMD_LIGHTING: return {2, 3};
+    case CMD_KEY_STATE: return {2, 3, 4, 5, 6, 7};
+    case CMD_BUTTON_STATE: return {3};
+    default: return {};
+  }
+}
+
+TEST(ReportChannelConcurrency, SettingsAndPlaybackInterleaveWholeReportsOnly) {
+  settings::MouseSettings s;
+  const uint8_t steps[] = {0, 3, 6, 7, 10, 11};
+  for (int n = 0; n < 6; ++n) {
+    s.levels[n].step = steps[n];
+    s.levels[n].enabled = n % 2 == 0;
+    s.levels[n].r = n;
+    s.levels[n].g = 15 - n;
+    s.levels[n].b = 2 * n;
+  }
+  s.DPI_LEVEL = 4;
+
+  auto hid = std::make_shared<test::RecordingHid>();
+  ReportChannel channel;
+  channel.SetWriteCollection(HandleState::Open, hid, 8);
+
+  constexpr int kRounds = 1500;
+  std::thread playback([&] {
+    for (int i = 0; i < kRounds; ++i) {
+      channel.SendKeyOrButton(0x04, 1);
+      channel.SendKeyOrButton(0xF0, 1);
+      channel.SendKeyOrButton(0x05, 1);
+      channel.SendKeyOrButton(0x04, 2);
+      channel.SendKeyOrButton(0xF0, 2);
+      channel.SendKeyOrButton(0x05, 2);
+    }
+  });
+  std::thread window([&] {
+    for (int i = 0; i < kRounds; ++i) {
+      for (int n = 0; n < 6; ++n) {
+        channel.SendDpiLevel(s, n);
+        channel.SendLevelColour(s, n);
+      }
+      channel.SendLighting(0x55, 0, 3);
+      channel.SendFireTime(104);
+    }
+  });
+  playback.join();
+  window.join();
+
+  // The settings reports each level must give, and the key states playback passes through.
+  std::set<std::string> dpiReports, colourReports;
+  ReportChannel reference;
+  auto refHid = std::make_shared<test::RecordingHid>();
+  reference.SetWriteCollection(HandleState::Open, refHid, 8);
+  for (int n = 0; n < 6; ++n) {
+    reference.SendDpiLevel(s, n);
+    dpiReports.insert(FormatReport(refHid->Last(), 5));
+    reference.SendLevelColour(s, n);
+    colourReports.insert(FormatReport(refHid->Last(), 4));
+  }
+  const std::set<std::string> keyStates = {"04 00 00 00 00 00", "04 05 00 00 00 00", "05 00 00 00 00 00",
+                                           "00 00 00 00 00 00"};
+
+  const std::vector<Report> reports = hid->Reports();
+  ASSERT_EQ(reports.size(), static_cast<size_t>(kRounds) * (6 + 14));
+  ASSERT_EQ(channel.SentReports(), reports.size());
+  Report previous(8, 0);
+  for (size_t i = 0; i < reports.size(); ++i) {
+    const Report& r = reports[i];
+    ASSERT_EQ(r.size(), 8u);
+    ASSERT_EQ(r[0], FEATURE_REPORT_ID) << i;
+    const std::string text = FormatReport(r);
+    switch (r[1]) {
+      case CMD_DPI_LEVEL: ASSERT_TRUE(dpiReports.count(FormatReport(r, 5))) << text; break;
+      case CMD_LEVEL_COLOUR: ASSERT_TRUE(colourReports.count(FormatReport(r, 4))) << text; break;
+      case CMD_LIGHTING: ASSERT_EQ(FormatReport(r, 4), "07 13 55 83") << text; break;
+      case CMD_FIRE_TIME: ASSERT_EQ(text, "07 12 00 0D 00 00 00 00"); break;
+      case CMD_KEY_STATE: ASSERT_TRUE(keyStates.count(FormatReport(r.data() + 2, 6))) << text; break;
+      case CMD_BUTTON_STATE: ASSERT_TRUE(r[3] == 0xFE || r[3] == 0xFF) << text; break;
+      default: FAIL() << "unexpected report " << text;
+    }
+    // Bytes the command leaves alone still hold the previous report's values.
+    const std::vector<size_t> written = WrittenBytes(r[1]);
+    for (size_t b = 2; b < 8; ++b) {
+      if (std::find(written.begin(), written.end(), b) == written.end()) {
+        ASSERT_EQ(r[b], previous[b]) << "byte " << b << " of report " << i << ": " << text;
+      }
+    }
+    previous = r;
+  }
+}
+
+}  // namespace
+}  // namespace orv::device

@@ -1,0 +1,124 @@
+// orv_profile: shows a portable folder's current profile and the exact feature
+// reports an Apply of it sends to the mouse. It works on a copy of the folder's
+// files, so nothing of the user's is changed, and sends nothing to any device.
+//
+//   orv_profile <portable folder> [profile number]
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+#include "macros/macro_files.h"
+#include "platform/decimal.h"
+#include "settings/apply.h"
+#include "settings/config_file.h"
+
+namespace {
+
+using namespace orv;
+using namespace orv::settings;
+
+class CapturingWriter final : public device::HidWriter {
+ public:
+  std::vector<std::vector<uint8_t>> reports;
+  bool SetFeature(const uint8_t* data, size_t length) override {
+    reports.emplace_back(data, data + length);
+    return true;
+  }
+};
+
+class PrintMessages final : public MessageSink {
+ public:
+  void ShowMessage(const std::string& text) override { std::cerr << "message: " << text << '\n'; }
+};
+
+std::string Hex(const std::vector<uint8_t>& r) {
+  std::string out;
+  char buf[4];
+  for (size_t i = 0; i < r.size() && i < 8; ++i) {
+    std::snprintf(buf, sizeof buf, "%02X", r[i]);
+    if (i) out += ' ';
+    out += buf;
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 3) {
+    std::cerr << "usage: orv_profile <portable folder> [profile number]\n";
+    return 2;
+  }
+  const std::filesystem::path portable = argv[1];
+  const std::filesystem::path configPath = portable / "skins" / "config" / "config.ini";
+  if (!std::filesystem::exists(configPath)) {
+    std::cerr << "orv_profile: no configuration at " << configPath << '\n';
+    return 1;
+  }
+
+  // Work on a private copy: Apply writes the configuration and the macro file.
+  std::error_code ec;
+  const std::filesystem::path work =
+      std::filesystem::temp_directory_path() / ("orv-profile-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(work / "skins" / "config", ec);
+  std::filesystem::copy_file(configPath, work / "skins" / "config" / "config.ini", ec);
+  for (const char* name : {"Macro_EN.dat", "Macro_CN.dat", "constMacro.dat"}) {
+    std::filesystem::copy_file(portable / name, work / name, ec);
+  }
+
+  MouseSettings settings;
+  macros::MacroTables tables;
+  ProfileState profile;
+  PrintMessages messages;
+  const std::filesystem::path workConfig = work / "skins" / "config" / "config.ini";
+  ReadCurrentProfile(workConfig, profile);
+  if (argc == 3) profile.curProfile = ReadDecimal(std::string_view(argv[2]));
+  const int32_t language = ReadLanguage(workConfig);
+  ConfigContext config{&settings, &tables, &profile, language, &messages};
+  LoadConfig(config, workConfig, profile.curProfile, false);
+  const std::filesystem::path macroFile = work / (language ? "Macro_EN.dat" : "Macro_CN.dat");
+  macros::LoadMacros(macroFile, "Macros", tables, macros::MacroTarget::User, &messages);
+
+  std::cout << "Profile " << profile.curProfile << " (" << (language ? "English" : "Turkish") << ") of "
+            << configPath.string() << "\n  buttons:";
+  for (int b = 0; b < kButtonCount; ++b) std::cout << ' ' << int32_t(settings.K[b]);
+  std::cout << "\n  DPI levels (active " << int32_t(settings.DPI_LEVEL) << "):";
+  for (int n = 0; n < kLevelCount; ++n) {
+    const DpiLevel& l = settings.levels[n];
+    std::cout << ' ' << DpiShownForStepCode(StepCodeFor(l.step)) << (l.enabled ? "" : "(off)");
+  }
+  std::cout << "\n  lighting mode " << int(settings.LED_TYPE) << ", cycle time " << int(settings.LED_CYC_TIME)
+            << ", fire time " << settings.FIRE_TIME << " ms, user macros " << tables.userMacroCount << "\n";
+
+  device::ReportChannel channel;
+  auto writer = std::make_shared<CapturingWriter>();
+  channel.SetWriteCollection(device::HandleState::Open, writer, 8);
+  RecordingHostSettings host;
+  ApplyContext ctx;
+  ctx.settings = &settings;
+  ctx.macros = &tables;
+  ctx.profile = &profile;
+  ctx.language = language;
+  ctx.messages = &messages;
+  ctx.exeDir = work;
+  ctx.configPath = workConfig;
+  ctx.macroFilePath = macroFile;
+  ctx.channel = &channel;
+  ctx.host = &host;
+  const ApplyOutcome outcome = ApplySettings(ctx);
+  if (outcome.repaired) std::cout << "  (the profile broke the model's rules and was repaired before sending)\n";
+
+  std::cout << "Apply sends " << writer->reports.size() << " feature reports:\n";
+  for (size_t i = 0; i < writer->reports.size(); ++i) {
+    std::printf("  %2zu  %s\n", i + 1, Hex(writer->reports[i]).c_str());
+  }
+  std::cout << "and sets on the desktop:";
+  for (const std::string& line : host.Lines()) std::cout << "  " << line;
+  std::cout << '\n';
+  for (const std::string& error : outcome.writeErrors) std::cerr << "write failed: " << error << '\n';
+  std::filesystem::remove_all(work, ec);
+  return outcome.writeErrors.empty() ? 0 : 1;
+}
