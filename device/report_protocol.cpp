@@ -10,11 +10,6 @@ namespace {
 // Wire step code of a level's DPI step. A step outside the table (only a
 // damaged profile holds one) is sent as the lowest step rather than read past
 // the table's end.
-uint8_t StepCodeFor(int32_t step) {
-  if (step < 0 || step >= static_cast<int32_t>(settings::kDpiStepCodes.size())) return settings::kDpiStepCodes[0];
-  return settings::kDpiStepCodes[static_cast<size_t>(step)];
-}
-
 bool IsLevelIndex(int level) { return level >= 0 && level < settings::kLevelCount; }
 
 // Bit of buttonStateByte for a button code of a macro event, or -1 for codes
@@ -86,7 +81,7 @@ void ReportChannel::SendDpiLevel(const settings::MouseSettings& s, int level) {
     if (s.levels[static_cast<size_t>(k)].enabled != 0) enableMask |= static_cast<uint8_t>(1u << k);
   }
   const uint32_t active = static_cast<uint32_t>(s.DPI_LEVEL.load());
-  const uint32_t stepCode = StepCodeFor(s.levels[static_cast<size_t>(level)].step);
+  const uint32_t stepCode = settings::StepCodeFor(s.levels[static_cast<size_t>(level)].step);
 
   std::lock_guard lock(mutex_);
   BeginReport(CMD_DPI_LEVEL);
