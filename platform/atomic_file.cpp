@@ -47,7 +47,9 @@ std::string WriteFileAtomically(const std::filesystem::path& path, std::string_v
     mode = st.st_mode & 07777;
   }
 
-  std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+  std::string tmpName = ".";
+  tmpName.append(path.filename().string()).append(".XXXXXX");
+  std::string tmpl = (dir / tmpName).string();
   const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) return Failure("cannot create a temporary file for", path, errno);
   const auto discard = [&](const std::string& message) {

@@ -1,0 +1,72 @@
+#pragma once
+// HID access through the kernel's hidraw interface. libudev lists the hidraw
+// nodes with their parent HID device's ids; the report descriptor (from sysfs,
+// or from the node itself) names the node's top-level collections and their
+// report lengths. One node carries all top-level collections of one USB
+// interface, so the listing shows its path once per collection. Arrivals and
+// removals come from a udev monitor (events arrive after udev has applied the
+// node's permissions).
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/hid_backend.h"
+
+namespace orv::device {
+
+// Reads "bus:vendor:product" as udev's HID_ID property gives it, in hex
+// ("0003:000018F8:00001086"). False for anything else.
+bool ParseHidId(const char* text, uint16_t& bus, uint16_t& vendor, uint16_t& product);
+
+// One open hidraw node read with a blocking read() that Cancel() can end.
+class HidrawReader final : public InputCollection {
+ public:
+  // Takes ownership of fd. `numbered`: the device puts a report id before
+  // every report. Without ids a 0 byte is put in front, so byte 0 is always
+  // the report id.
+  HidrawReader(int fd, bool numbered);
+  ~HidrawReader() override;
+  HidrawReader(const HidrawReader&) = delete;
+  HidrawReader& operator=(const HidrawReader&) = delete;
+
+  int ReadInput(uint8_t* data, size_t length) override;
+  void Cancel() override;
+
+ private:
+  int fd_;
+  int cancelFd_;
+  bool numbered_;
+};
+
+// Sends feature reports to one open hidraw node (HIDIOCSFEATURE).
+class HidrawWriter final : public HidWriter {
+ public:
+  explicit HidrawWriter(int fd);  // takes ownership
+  ~HidrawWriter() override;
+  HidrawWriter(const HidrawWriter&) = delete;
+  HidrawWriter& operator=(const HidrawWriter&) = delete;
+  bool SetFeature(const uint8_t* data, size_t length) override;
+
+ private:
+  int fd_;
+};
+
+class HidrawBackend final : public HidBackend {
+ public:
+  HidrawBackend();
+  ~HidrawBackend() override;
+  std::vector<HidInterfaceInfo> ListInterfaces() override;
+  std::shared_ptr<InputCollection> OpenRead(const std::string& path, OpenStatus& status) override;
+  std::shared_ptr<HidWriter> OpenWrite(const std::string& path, OpenStatus& status) override;
+  // Null when the udev monitor cannot be created.
+  DeviceEventSource* Events() override;
+
+ private:
+  std::mutex mutex_;
+  std::unique_ptr<DeviceEventSource> monitor_;
+  bool monitorTried_ = false;
+};
+
+}  // namespace orv::device

@@ -1,0 +1,99 @@
+// The hidraw layer's parts that run without the mouse: the HID_ID property,
+// and the reader's blocking read, cancellation and report-id byte (on a pipe).
+#include "device/hidraw_backend.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <thread>
+
+namespace orv::device {
+namespace {
+
+TEST(ParseHidId, ReadsBusVendorAndProduct) {
+  struct Case {
+    const char* text;
+    bool ok;
+    uint16_t bus, vendor, product;
+  };
+  const Case cases[] = {
+      {"0003:000018F8:00001086", true, 3, 0x18F8, 0x1086},
+      {"0005:0000046d:0000b01a", true, 5, 0x046D, 0xB01A},
+      {"0003:000118F8:00001086", false, 0, 0, 0},  // vendor beyond 16 bits
+      {"0003:000018F8", false, 0, 0, 0},
+      {"0003:000018F8:00001086x", false, 0, 0, 0},
+      {"", false, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    uint16_t bus = 0, vendor = 0, product = 0;
+    EXPECT_EQ(ParseHidId(c.text, bus, vendor, product), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(bus, c.bus);
+      EXPECT_EQ(vendor, c.vendor);
+      EXPECT_EQ(product, c.product);
+    }
+  }
+  uint16_t a, b, c;
+  EXPECT_FALSE(ParseHidId(nullptr, a, b, c));
+}
+
+struct Pipe {
+  int read = -1, write = -1;
+  Pipe() {
+    int fds[2];
+    if (::pipe(fds) == 0) {
+      read = fds[0];
+      write = fds[1];
+    }
+  }
+  ~Pipe() {
+    if (write >= 0) ::close(write);
+  }
+  void Put(std::initializer_list<uint8_t> bytes) {
+    const std::vector<uint8_t> v(bytes);
+    ASSERT_EQ(::write(write, v.data(), v.size()), static_cast<ssize_t>(v.size()));
+  }
+};
+
+TEST(HidrawReader, NumberedReportsComeAsTheyAre) {
+  Pipe pipe;
+  HidrawReader reader(pipe.read, true);
+  pipe.Put({0x06, 0xF1, 0x01});
+  uint8_t buffer[8] = {};
+  EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), 3);
+  EXPECT_EQ(buffer[0], 0x06);
+  EXPECT_EQ(buffer[2], 0x01);
+}
+
+TEST(HidrawReader, UnnumberedReportsGetAZeroIdInFront) {
+  Pipe pipe;
+  HidrawReader reader(pipe.read, false);
+  pipe.Put({0xAA, 0xBB});
+  uint8_t buffer[8] = {0xFF};
+  EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), 3);
+  EXPECT_EQ(buffer[0], 0x00);
+  EXPECT_EQ(buffer[1], 0xAA);
+  EXPECT_EQ(buffer[2], 0xBB);
+}
+
+TEST(HidrawReader, CancelEndsABlockedRead) {
+  Pipe pipe;
+  HidrawReader reader(pipe.read, true);
+  uint8_t buffer[8];
+  std::thread blocked([&] { EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1); });
+  reader.Cancel();
+  blocked.join();
+  pipe.Put({0x06});
+  EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);  // cancelled for good
+}
+
+TEST(HidrawReader, AVanishedDeviceFailsTheRead) {
+  auto pipe = std::make_unique<Pipe>();
+  HidrawReader reader(pipe->read, true);
+  pipe.reset();  // write end closed: hang-up, as an unplugged node
+  uint8_t buffer[8];
+  EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
+}
+
+}  // namespace
+}  // namespace orv::device
