@@ -13,7 +13,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libudev-dev libglib2.0-dev libxi-dev libx11-dev
-  xvfb xdotool fonts-dejavu-core
+  xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
 )
 
 install_missing() {

@@ -1,0 +1,83 @@
+#pragma once
+// Pictures and the few drawing operations every window is composed from:
+// load a picture into a drawable surface, copy a rectangle from one picture into
+// the same place of another, fill a rectangle, draw and measure a text.
+// Everything that draws text needs a QGuiApplication.
+#include <QFont>
+#include <QImage>
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "skin/layout.h"
+
+namespace orv::skin {
+
+// A 24-bit colour, red in the low byte, then green, then blue.
+using ColourRef = uint32_t;
+constexpr ColourRef MakeColour(uint8_t r, uint8_t g, uint8_t b) {
+  return ColourRef{r} | (ColourRef{g} << 8) | (ColourRef{b} << 16);
+}
+constexpr uint8_t RedOf(ColourRef c) { return static_cast<uint8_t>(c & 0xFF); }
+constexpr uint8_t GreenOf(ColourRef c) { return static_cast<uint8_t>((c >> 8) & 0xFF); }
+constexpr uint8_t BlueOf(ColourRef c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
+
+// A decoded picture that operations can both draw into and copy from. Its
+// pixels are 32-bit xRGB, so copies are exact and reads give 8-bit channels.
+// A null surface (a picture that could not be loaded) has size 0 x 0: copies
+// from or into it and drawing on it do nothing.
+class PictureSurface {
+ public:
+  PictureSurface() = default;
+  explicit PictureSurface(const QImage& image);
+  PictureSurface(int width, int height, ColourRef fill);
+
+  bool IsNull() const { return image_.isNull(); }
+  int width() const { return image_.width(); }
+  int height() const { return image_.height(); }
+  // The pixel's colour; 0 (black) outside the picture.
+  ColourRef PixelAt(int x, int y) const;
+
+  const QImage& image() const { return image_; }
+  QImage& image() { return image_; }
+
+ private:
+  QImage image_;  // always Format_RGB32, or null
+};
+
+// Decodes a picture file. A missing or undecodable file gives a null surface.
+PictureSurface DecodePicture(const std::filesystem::path& file);
+
+// Loads a picture for one paint. The file is looked at every time, so a picture
+// replaced on disk shows at the next paint; while its size, modification time
+// and identity stay the same the decoded pixels are reused instead of decoded
+// again. Thread-safe.
+PictureSurface LoadPicture(const std::filesystem::path& file);
+// Number of decodes LoadPicture has made in this process (for tests and benchmarks).
+uint64_t PictureDecodeCount();
+
+// Copies the pixels of `r` from `source` to the same place of `target`,
+// unscaled and exact. Parts outside either picture are left out; a rectangle
+// of width or height 0 (or less) copies nothing.
+void CopyArea(PictureSurface& target, const PictureSurface& source, const LayoutRect& r);
+
+// Fills the rectangle (clipped to the picture) with a solid colour.
+void FillArea(PictureSurface& target, int32_t x, int32_t y, int32_t width, int32_t height, ColourRef colour);
+
+struct TextExtent {
+  int cx = 0;
+  int cy = 0;
+  bool operator==(const TextExtent&) const = default;
+};
+
+// Draws a one-line text with the top-left corner of its cell at (x, y), on a
+// transparent background.
+void DrawTextAt(PictureSurface& target, const QFont& font, ColourRef colour, int32_t x, int32_t y,
+                std::string_view utf8);
+// Width and cell height of a one-line text in the font.
+TextExtent TextSize(const PictureSurface& target, const QFont& font, std::string_view utf8);
+// Draws the text centred in `r` by the centring rule (CentreText).
+void DrawTextCentred(PictureSurface& target, const QFont& font, ColourRef colour, const LayoutRect& r,
+                     std::string_view utf8);
+
+}  // namespace orv::skin
