@@ -51,7 +51,14 @@ install_missing
 case "$mode" in
   run)
     build build
-    exec "$root/build/tools/profile/orv_profile" "$root/build/portable"
+    # Without the mouse, the program runs with the simulated one (see README).
+    if [ -z "${ORV_SIMULATED_MOUSE:-}" ] && ! grep -qsi '000018F8:00001086' /sys/bus/hid/devices/*/uevent; then
+      export ORV_SIMULATED_MOUSE=${XDG_RUNTIME_DIR:-/tmp}/orv-simulated-mouse
+      mkdir -p "$ORV_SIMULATED_MOUSE"
+      echo "== no KTR-580 mouse found: using the simulated mouse in $ORV_SIMULATED_MOUSE"
+      echo "   (reports go to feature.log, desktop settings to host.log; drive it with build/tools/sim/orv_sim)"
+    fi
+    exec "$root/build/portable/ORV_ZIduzu"
     ;;
   test)
     started=$(date +%s)

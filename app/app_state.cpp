@@ -1,0 +1,55 @@
+#include "app/app_state.h"
+
+namespace orv::app {
+
+AppState::AppState() = default;
+
+AppState::~AppState() { StopWorkers(*this); }
+
+std::filesystem::path MacroFilePathFor(const std::filesystem::path& exeDir, int32_t language) {
+  return exeDir.string() + (language != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat");
+}
+
+void PublishSharedSettings(AppState& state) {
+  const settings::MouseSettings& s = state.settings;
+  uint8_t mask = 0;
+  for (int k = 0; k < settings::kCycleColourCount; ++k) {
+    if (s.colourCycleFlags[static_cast<size_t>(k)]) mask = static_cast<uint8_t>(mask | (1u << k));
+  }
+  state.sharedLedType = s.LED_TYPE;
+  state.sharedCycleTime = s.LED_CYC_TIME;
+  state.sharedCycleMask = mask;
+  state.profileMirror.Publish(state.configPath, state.profile.curProfile);
+}
+
+settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages) {
+  settings::ConfigContext c;
+  c.settings = &state.settings;
+  c.macros = &state.macros;
+  c.profile = &state.profile;
+  c.language = state.language;
+  c.messages = messages;
+  return c;
+}
+
+settings::ApplyContext MakeApplyContext(AppState& state, settings::WindowPort* window, MessageSink* messages) {
+  settings::ApplyContext c;
+  c.settings = &state.settings;
+  c.macros = &state.macros;
+  c.profile = &state.profile;
+  c.language = state.language;
+  c.messages = messages;
+  c.exeDir = state.exeDir;
+  c.configPath = state.configPath;
+  c.macroFilePath = state.macroFilePath;
+  c.channel = &state.channel;
+  c.host = state.host.get();
+  c.window = window;
+  return c;
+}
+
+void StopWorkers(AppState& state) {
+  if (state.playback) state.playback->Stop();
+}
+
+}  // namespace orv::app

@@ -1,0 +1,145 @@
+#pragma once
+// The one process-wide record of the program: paths, the profile and language
+// in use, the page and pointer state of the main window, the popup and
+// colour-preview fields, the skin layout, the live settings and macros, and
+// the device link. The window thread owns it; the playback threads and the
+// colour-preview worker touch only the fields marked as shared, which are
+// atomic (Shared<T>) or guarded by their own lock.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "device/device_link.h"
+#include "device/hid_backend.h"
+#include "device/report_protocol.h"
+#include "macros/macro_model.h"
+#include "macros/playback.h"
+#include "platform/clock.h"
+#include "platform/launch.h"
+#include "platform/shared_value.h"
+#include "settings/apply.h"
+#include "settings/config_file.h"
+#include "settings/host_settings.h"
+#include "settings/mouse_settings.h"
+#include "skin/layout.h"
+
+namespace orv::app {
+
+// The main window's title; a second start finds the first one's window by it.
+inline constexpr const char* kWindowTitle = "KTR-580 GAMING MOUSE";
+// Name of the single-instance lock and of the first instance's local socket.
+inline constexpr const char* kInstanceName = "CORV_ZIduzuApp";
+// The executable's file name, which is also the caption of every message box.
+inline constexpr const char* kAppName = "ORV_ZIduzu";
+
+inline constexpr uint8_t kPageMain = 0;
+inline constexpr uint8_t kPageAdvanced = 1;
+inline constexpr uint8_t kPageColor = 2;
+inline constexpr int32_t kNone = skin::kNoIndex;
+
+struct Point {
+  int32_t x = 0;
+  int32_t y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+// Where the executor saves the active level the mouse reports. The window
+// thread publishes the current profile here; the executor reads it.
+class ProfileMirror {
+ public:
+  void Publish(const std::filesystem::path& configPath, int32_t profile) {
+    std::lock_guard lock(mutex_);
+    configPath_ = configPath;
+    profile_ = profile;
+  }
+  macros::ProfileLocation Get() const {
+    std::lock_guard lock(mutex_);
+    return {configPath_, profile_};
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::filesystem::path configPath_;
+  int32_t profile_ = 0;
+};
+
+struct AppState {
+  AppState();
+  ~AppState();
+  AppState(const AppState&) = delete;
+  AppState& operator=(const AppState&) = delete;
+
+  // ---- Paths (no trailing separator) ----
+  std::filesystem::path exeDir;
+  std::filesystem::path skinDir;        // exeDir/skins
+  std::filesystem::path configPath;     // skinDir/config/config.ini
+  std::filesystem::path macroFilePath;  // exeDir/Macro_EN.dat or Macro_CN.dat
+  settings::ProfileState profile;       // curConfigText, configSection, curProfile
+  int32_t language = 0;                 // non-zero English, zero Turkish
+  int32_t hideAtStart = 0;
+
+  // ---- Page and pointer ----
+  Shared<uint8_t> page{kPageMain};  // read by the colour-preview worker
+  int32_t hoverMain = 0;
+  int32_t hoverColor = kNone;
+  int32_t hoverAdvanced = kNone;
+  // The hover values a repaint was last asked for.
+  int32_t paintedMain = kNone;
+  int32_t paintedColor = kNone;
+  int32_t paintedAdvanced = kNone;
+  int32_t pressed = 0;
+
+  // ---- Button-function popup ----
+  bool buttonMenuOpen = false;
+  int32_t menuButton = 0;  // hit index 20 ... 26 of the button being edited
+  Point menuAnchor;        // screen position of the popup's top-left corner
+
+  // ---- Colour preview of the Color page ----
+  Shared<bool> colorAnimRunning{false};
+  Shared<uint8_t> colorPreviewIndex{0};
+  Shared<uint8_t> colorBlinkPhase{0};
+  // The lighting settings the worker reads, copied from `settings` by the
+  // window thread after every change (PublishSharedSettings).
+  Shared<uint8_t> sharedLedType{0};
+  Shared<uint8_t> sharedCycleTime{0};
+  Shared<uint8_t> sharedCycleMask{0};
+
+  // ---- Window shape and layout ----
+  int32_t windowWidth = 0;
+  int32_t windowHeight = 0;
+  skin::SkinLayout layout;
+
+  // ---- Settings and macros ----
+  settings::MouseSettings settings;
+  macros::MacroTables macros;
+  int32_t selectedEventLine = 0;
+  bool recording = false;  // a macro recording runs
+
+  // ---- Device link and host side (filled before start-up) ----
+  std::unique_ptr<device::HidBackend> backend;
+  device::ReportChannel channel;
+  std::unique_ptr<device::DeviceLink> link;
+  std::unique_ptr<settings::HostSettings> host;
+  std::unique_ptr<ProgramLauncher> launcher;
+  std::unique_ptr<macros::PlaybackClock> clock;
+  ProfileMirror profileMirror;
+  std::unique_ptr<macros::PlaybackEngine> playback;  // declared last: stopped first
+};
+
+// exeDir + "/Macro_EN.dat" for a non-zero language, else exeDir + "/Macro_CN.dat".
+std::filesystem::path MacroFilePathFor(const std::filesystem::path& exeDir, int32_t language);
+
+// Copies the values other threads read (the lighting settings for the colour
+// preview, the current profile for the executor) into their shared fields.
+void PublishSharedSettings(AppState& state);
+
+// The context Apply, Reset, loads and saves work in.
+settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages);
+settings::ApplyContext MakeApplyContext(AppState& state, settings::WindowPort* window, MessageSink* messages);
+
+// Stops the playback threads (they hold references into the record).
+void StopWorkers(AppState& state);
+
+}  // namespace orv::app

@@ -1,0 +1,68 @@
+#pragma once
+// The main window's controller: pointer moves, presses and releases on the
+// skin's rectangles become page changes, edits of the live settings, profile
+// loads and saves, Apply and Reset, dialogs and the language switch. Every
+// effect on the window goes through the AppPort.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_port.h"
+#include "app/app_state.h"
+#include "settings/apply.h"
+
+namespace orv::app {
+
+// Hit-test limits of the three rectangle families.
+inline constexpr int kMainLastOnMain = 149;   // every Main-layout rectangle on the Main page
+inline constexpr int kSharedBarLast = 19;     // only the shared bar on the other pages
+inline constexpr int kColorLastAll = 17;      // lighting modes 0 and 1
+inline constexpr int kColorLastNoTime = 11;   // modes 2 and 3 have no cycle time
+inline constexpr int kAdvancedLast = 37;
+
+void OnPointerMove(AppState& state, Point point, AppPort& port);
+void OnPress(AppState& state, Point point, AppPort& port);
+void OnRelease(AppState& state, Point point, AppPort& port);
+
+// Page changes, as the tabs do them.
+void EnterAdvancedPage(AppState& state, AppPort& port);
+void EnterColorPage(AppState& state, AppPort& port);
+void EnterMainPage(AppState& state, AppPort& port);
+
+// Opens the function popup for hit index 20 ... 26 (mouse button index - 20).
+void OpenButtonFunctionPopup(AppState& state, int hit, AppPort& port);
+// Lets the user choose level n's colour; the window repaints either way.
+void PickLevelColour(AppState& state, int level, AppPort& port);
+
+// Takes the repeat count from the Advanced page's box into the selected macro:
+// kept within 1 ... 65535, the box rewritten when the value was outside.
+void TakeRepeatCount(AppState& state, AppPort& port);
+
+// The file dialogs of the macro and settings exchange files.
+FileDialogSpec MacroFileDialog(const AppState& state, bool save);
+FileDialogSpec SettingsFileDialog(const AppState& state, bool save);
+
+// The message shown when a save the user asked for could not be written.
+std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& errors);
+// Shows SaveFailedMessage when there are errors.
+void ReportSaveErrors(AppState& state, AppPort& port, const std::vector<std::string>& errors);
+
+// Apply of the current profile as the Apply button does it (failed writes are
+// shown); the start-up and power-event applies pass report = false.
+settings::ApplyOutcome ApplyCurrentProfile(AppState& state, AppPort& port, bool reportErrors);
+
+// What Apply and Reset need of the window, answered through the port.
+class ApplyWindow final : public settings::WindowPort {
+ public:
+  ApplyWindow(AppState& state, AppPort& port) : state_(state), port_(port) {}
+  bool MacroPageOpen() override;
+  void TakeRepeatCount() override;
+  void RefillMacroLists() override;
+  void Repaint() override;
+
+ private:
+  AppState& state_;
+  AppPort& port_;
+};
+
+}  // namespace orv::app

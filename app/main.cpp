@@ -1,0 +1,90 @@
+// ORV_ZIduzu: the settings program of the KTR-580 GAMING MOUSE.
+//   ORV_ZIduzu [-HIDE]
+// With ORV_SIMULATED_MOUSE=<folder> the simulated mouse of that folder stands
+// in for the real one, and the desktop settings are written to its host.log
+// instead of being changed.
+#include <QApplication>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "app/app_state.h"
+#include "app/exit_signals.h"
+#include "app/main_window.h"
+#include "app/shell.h"
+#include "app/single_instance.h"
+#include "app/startup.h"
+#include "device/device_link.h"
+#include "device/simulated_mouse.h"
+#include "platform/clock.h"
+#include "platform/launch.h"
+#include "settings/host_settings.h"
+
+namespace {
+
+using namespace orv;
+
+std::string ExecutablePath(const char* argv0) {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(argv0 ? argv0 : "") : exe.string();
+}
+
+// The mouse and the desktop: simulated together, or both real.
+void ConnectSurroundings(app::AppState& state) {
+  state.backend = device::MakeHidBackend();
+  if (const auto folder = device::SimulatedMouseFolder()) {
+    const std::filesystem::path log = *folder / device::kHostLogName;
+    state.host = std::make_unique<settings::RecordingHostSettings>(log);
+    state.launcher = std::make_unique<RecordingLauncher>(log);
+  } else {
+    state.host = settings::MakeDesktopHostSettings();
+    state.launcher = std::make_unique<DesktopLauncher>();
+  }
+  state.clock = std::make_unique<macros::SteadyPlaybackClock>();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string commandLine = app::JoinCommandLine(argc, argv);
+  const std::string executable = ExecutablePath(argc > 0 ? argv[0] : nullptr);
+
+  // A second start shows the first copy's window and ends, showing nothing.
+  app::SingleInstance instance;
+  if (!instance.TryBecomeFirst()) {
+    instance.AskFirstToShow();
+    return 0;
+  }
+  const int exitSignalFd = app::InstallExitSignals();
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(app::kAppName);
+  // Hiding the window to the tray must not end the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  auto state = std::make_unique<app::AppState>();
+  state->exeDir = app::ExeDirFromExecutable(executable);
+  ConnectSurroundings(*state);
+
+  {
+    app::MainWindow window(*state);
+    window.onTitleSet = [&instance, &window, &state] {
+      instance.Listen([&window, &state] {
+        if (!window.Destroyed()) app::ShowFromTray(*state, window);
+      });
+    };
+    RealSleeper sleeper;
+    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper});
+    if (result == app::StartupResult::Running && !window.Destroyed()) {
+      window.ConnectEvents(exitSignalFd);
+      window.show();
+      QApplication::exec();
+    }
+    // The threads post to the window: they end before it does.
+    window.StopAnimation();
+    app::StopWorkers(*state);
+  }
+  return 0;
+}

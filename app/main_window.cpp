@@ -1,0 +1,412 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QCursor>
+#include <QDBusConnection>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/app_icon.h"
+#include "app/controller.h"
+#include "app/exit_signals.h"
+#include "app/shell.h"
+#include "macros/macro_model.h"
+#include "skin/region.h"
+
+namespace orv::app {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QRect ToQRect(const skin::EdgeRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+
+Point PointOf(const QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  return {p.x(), p.y()};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppState& state)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      state_(state),
+      painter_(state.exeDir.string() + "/skins"),
+      animation_(state, [this] { PostRepaint(); }) {
+  // Every pixel is painted from the composed page: no background erase.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setMouseTracking(true);
+
+  trayMenu_ = new QMenu(this);
+  showAction_ = trayMenu_->addAction(QString());
+  exitAction_ = trayMenu_->addAction(QString());
+  connect(showAction_, &QAction::triggered, this, [this] { ShowFromTray(state_, *this); });
+  connect(exitAction_, &QAction::triggered, this, [this] { HostExit(state_, *this); });
+
+  // A frameless window has no window menu of its own; this one opens with a
+  // right click on the title or on the window's empty areas.
+  windowMenu_ = new QMenu(this);
+  minimiseAction_ = windowMenu_->addAction(QString());
+  hideAction_ = windowMenu_->addAction(QString());
+  windowMenu_->addSeparator();
+  aboutAction_ = windowMenu_->addAction(QString());
+  connect(minimiseAction_, &QAction::triggered, this, [this] { Minimise(); });
+  connect(hideAction_, &QAction::triggered, this, [this] { HideToTray(state_, *this); });
+  connect(aboutAction_, &QAction::triggered, this, [this] { ShowAbout(); });
+}
+
+MainWindow::~MainWindow() { StopAnimation(); }
+
+void MainWindow::StopAnimation() { animation_.Stop(); }
+
+void MainWindow::ConnectEvents(int exitSignalFd) {
+  if (device::DeviceEventSource* events = state_.backend ? state_.backend->Events() : nullptr) {
+    deviceNotifier_ = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
+    connect(deviceNotifier_, &QSocketNotifier::activated, this, [this, events] {
+      if (!destroyed_) OnDeviceEvents(state_, *this, events->DrainEvents());
+    });
+  }
+  if (exitSignalFd >= 0) {
+    exitNotifier_ = new QSocketNotifier(exitSignalFd, QSocketNotifier::Read, this);
+    connect(exitNotifier_, &QSocketNotifier::activated, this, [this] {
+      DrainExitSignals();
+      if (!destroyed_) HostExit(state_, *this);
+    });
+  }
+  // Sleep and resume: the mouse may have lost its settings. Without a system
+  // bus (or a login manager) there are simply no such events.
+  QDBusConnection bus = QDBusConnection::systemBus();
+  if (bus.isConnected()) {
+    bus.connect("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                "PrepareForSleep", this, SLOT(OnPrepareForSleep(bool)));
+  }
+}
+
+void MainWindow::OnPrepareForSleep(bool) {
+  if (!destroyed_) OnPowerEvent(state_, *this);
+}
+
+// ---- Events ----
+
+void MainWindow::paintEvent(QPaintEvent*) {
+  if (!firstPaintDone_) NoteFirstPaint();
+  // The start-minimised switch acts at the window's first paint, once it is
+  // on the screen.
+  if (ConsumeHideAtStart(state_)) QTimer::singleShot(0, this, [this] { Minimise(); });
+
+  skin::PaintState ps;
+  ps.page = state_.page;
+  ps.hoverMain = state_.hoverMain;
+  ps.hoverColor = state_.hoverColor;
+  ps.hoverAdvanced = state_.hoverAdvanced;
+  ps.pressed = state_.pressed != 0;
+  ps.curProfile = state_.profile.curProfile;
+  ps.language = state_.language;
+  ps.settings = &state_.settings;
+  ps.macros = &state_.macros;
+  ps.recording = state_.recording;
+  {
+    std::lock_guard lock(state_.macros.mutex);
+    const int32_t m = state_.macros.selectedMacro;
+    ps.selectedMacroMode = (m >= 0 && m < macros::MACRO_SLOTS) ? state_.macros.userMacros[static_cast<size_t>(m)].mode : 0;
+  }
+  ps.colorPreviewIndex = state_.colorPreviewIndex;
+  ps.colorBlinkPhase = state_.colorBlinkPhase;
+  const QImage& frame = painter_.Compose(ps, state_.layout);
+  QPainter p(this);
+  p.drawImage(0, 0, frame);
+}
+
+// With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which may
+// be a FIFO) at the first paint: start-up measurements and the end-to-end
+// tests wait for it.
+void MainWindow::NoteFirstPaint() {
+  firstPaintDone_ = true;
+  const char* file = std::getenv("ORV_FIRST_PAINT_FILE");
+  if (file == nullptr || *file == '\0') return;
+  std::ofstream out(file, std::ios::app);
+  out << "first-paint page=" << int(state_.page) << " language=" << state_.language
+      << " profile=" << state_.profile.curProfile << "\n";
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (manualDrag_) {
+    if (event->buttons() & Qt::LeftButton) {
+      move(event->globalPosition().toPoint() - dragOffset_);
+      return;
+    }
+    manualDrag_ = false;
+  }
+  OnPointerMove(state_, PointOf(event), *this);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  OnPress(state_, PointOf(event), *this);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    const Point p = PointOf(event);
+    const bool onTitle = state_.layout.mainHits[1].Contains(p.x, p.y);
+    const bool onEmpty = state_.hoverMain == kNone &&
+                         (state_.page == kPageMain || (state_.hoverColor == kNone && state_.hoverAdvanced == kNone));
+    if (onTitle || onEmpty) ShowWindowMenu(event->globalPosition().toPoint());
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  manualDrag_ = false;
+  OnRelease(state_, PointOf(event), *this);
+}
+
+// A close request of the window system (Alt+F4, the taskbar's close) only
+// hides the window; the program ends through the tray menu or a signal.
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (destroyed_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  HideToTray(state_, *this);
+}
+
+void MainWindow::ShowWindowMenu(const QPoint& globalPos) { windowMenu_->popup(globalPos); }
+
+void MainWindow::ShowAbout() {
+  QMessageBox box(QMessageBox::NoIcon, Q(kAppName), Q(AboutText()), QMessageBox::Ok, this);
+  box.setIconPixmap(AppIcon().pixmap(48, 48));
+  box.exec();
+}
+
+// ---- AppPort: messages and painting ----
+
+void MainWindow::ShowMessage(const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, Q(kAppName), Q(text), QMessageBox::Ok, this);
+  box.exec();
+}
+
+void MainWindow::Invalidate(RepaintArea area) {
+  if (area == RepaintArea::OutsideControls && !repaintRegion_.isEmpty()) {
+    update(repaintRegion_);
+  } else {
+    update();
+  }
+}
+
+void MainWindow::PostRepaint() {
+  QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+}
+
+// ---- AppPort: the window ----
+
+void MainWindow::SetTitle(const std::string& title) {
+  setWindowTitle(Q(title));
+  if (onTitleSet) {
+    auto once = std::move(onTitleSet);
+    onTitleSet = nullptr;
+    once();
+  }
+}
+
+void MainWindow::SetIcon() { setWindowIcon(AppIcon()); }
+
+bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) {
+  const skin::MaskShape shape = skin::RegionFromMask(maskFile);
+  if (!shape.loaded) return false;
+  width = shape.width;
+  height = shape.height;
+  setFixedSize(width, height);
+  // The Advanced page repaints around its lists and name box, which paint
+  // themselves; the repeat-count box lies inside the repainted area.
+  const skin::SkinLayout& l = state_.layout;
+  repaintRegion_ = shape.region.xored(ToQRect(l.nameEditRect))
+                       .xored(ToQRect(l.eventListRect))
+                       .xored(ToQRect(l.macroListRect))
+                       .xored(ToQRect(l.spareEditRect));
+  skin::ApplyShape(*this, shape.region);
+  return true;
+}
+
+Point MainWindow::WindowOrigin() {
+  const QPoint p = geometry().topLeft();
+  return {p.x(), p.y()};
+}
+
+void MainWindow::StartSystemMove() {
+  QWindow* window = windowHandle();
+  if (window != nullptr && window->startSystemMove()) return;
+  // The window system offers no move: follow the pointer until the release.
+  manualDrag_ = true;
+  dragOffset_ = QCursor::pos() - pos();
+}
+
+void MainWindow::Minimise() { showMinimized(); }
+
+void MainWindow::Hide() { hide(); }
+
+void MainWindow::ShowAndRestore() {
+  show();
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::DestroyWindow() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  StopAnimation();
+  if (tray_) tray_->hide();
+  hide();
+  // Ends the event loop (and any dialog's loop) once the current event returns.
+  QCoreApplication::exit(0);
+}
+
+// ---- AppPort: tray and menus ----
+
+bool MainWindow::TrayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void MainWindow::TrayAdd() {
+  if (tray_ == nullptr) {
+    tray_ = new QSystemTrayIcon(AppIcon(), this);
+    tray_->setToolTip(Q(kWindowTitle));
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+      if (reason == QSystemTrayIcon::DoubleClick && !destroyed_) ShowFromTray(state_, *this);
+    });
+  }
+  tray_->show();
+}
+
+void MainWindow::TrayRemove() {
+  if (tray_) tray_->hide();
+}
+
+void MainWindow::LoadMenus(int32_t language) {
+  const TrayMenuTexts texts = TrayMenuFor(language);
+  showAction_->setText(Q(texts.show));
+  exitAction_->setText(Q(texts.exit));
+  minimiseAction_->setText(language != 0 ? "Minimise" : "Simge durumuna küçült");
+  hideAction_->setText(language != 0 ? "Close" : "Kapat");
+  aboutAction_->setText(Q(AboutMenuText(language)));
+  StyleControls();
+}
+
+// ---- AppPort: dialogs ----
+
+std::optional<std::filesystem::path> MainWindow::ChooseFile(const FileDialogSpec& spec) {
+  QFileDialog dialog(this);
+  dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(spec.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QString filter = Q(spec.filterName);
+  if (!filter.contains('(')) filter += " (" + Q(spec.pattern) + ")";
+  dialog.setNameFilter(filter);
+  dialog.setDirectory(QString::fromStdString(spec.initialFolder.string()));
+  if (!spec.defaultExtension.empty()) dialog.setDefaultSuffix(Q(spec.defaultExtension));
+  if (!spec.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return std::filesystem::path(dialog.selectedFiles().first().toStdString());
+}
+
+std::optional<uint32_t> MainWindow::ChooseColour(uint32_t initial) {
+  const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
+  const QColor chosen = QColorDialog::getColor(start, this);
+  if (!chosen.isValid()) return std::nullopt;
+  return uint32_t(chosen.red()) | (uint32_t(chosen.green()) << 8) | (uint32_t(chosen.blue()) << 16);
+}
+
+// ---- AppPort: the Advanced page's controls ----
+
+void MainWindow::CreateMacroControls() {
+  DestroyMacroControls();
+  const skin::SkinLayout& l = state_.layout;
+  countEdit_ = new QLineEdit(this);
+  countEdit_->setGeometry(ToQRect(l.countEditRect));
+  countEdit_->setAlignment(Qt::AlignCenter);
+  nameEdit_ = new QLineEdit(this);
+  nameEdit_->setGeometry(ToQRect(l.nameEditRect));
+  nameEdit_->setAlignment(Qt::AlignCenter);
+  macroList_ = new QListWidget(this);
+  macroList_->setGeometry(ToQRect(l.macroListRect));
+  macroList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  eventList_ = new QListWidget(this);
+  eventList_->setGeometry(ToQRect(l.eventListRect));
+  eventList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  StyleControls();
+  for (QWidget* w : {static_cast<QWidget*>(countEdit_), static_cast<QWidget*>(nameEdit_),
+                     static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
+    w->show();
+  }
+}
+
+void MainWindow::DestroyMacroControls() {
+  delete countEdit_;
+  delete nameEdit_;
+  delete macroList_;
+  delete eventList_;
+}
+
+void MainWindow::StyleControls() {
+  for (QWidget* w : {static_cast<QWidget*>(countEdit_), static_cast<QWidget*>(nameEdit_),
+                     static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
+    if (w != nullptr) painter_.StyleControl(*w, state_.language);
+  }
+}
+
+// The macro editor fills the event list and follows the selection; for now
+// the list of macros shows their names and the name box the selected one.
+void MainWindow::RefillMacroLists() {
+  if (!macroList_) return;
+  macroList_->clear();
+  std::lock_guard lock(state_.macros.mutex);
+  const int count = std::clamp<int>(state_.macros.userMacroCount, 0, macros::MAX_USER_MACROS);
+  for (int i = 0; i < count; ++i) {
+    macroList_->addItem(Q(macros::MacroName(state_.macros.userMacros[static_cast<size_t>(i)])));
+  }
+  if (count == 0) {
+    if (nameEdit_) nameEdit_->clear();
+    if (eventList_) eventList_->clear();
+    return;
+  }
+  const int selected = std::clamp<int>(state_.macros.selectedMacro, 0, count - 1);
+  state_.macros.selectedMacro = selected;
+  macroList_->setCurrentRow(selected);
+  if (nameEdit_) nameEdit_->setText(macroList_->item(selected)->text());
+}
+
+std::string MainWindow::CountEditText() { return countEdit_ ? countEdit_->text().toStdString() : std::string(); }
+
+void MainWindow::SetCountEditText(const std::string& text) {
+  if (countEdit_) countEdit_->setText(Q(text));
+}
+
+void MainWindow::StartColourAnimation() { animation_.Start(); }
+
+// ---- Hooks filled by later work ----
+
+// The warning dialog before the only left click is reassigned: until it
+// exists, the reassignment goes on.
+int MainWindow::ShowLeftClickWarning() { return 1; }
+// The button-function popup menus.
+void MainWindow::OpenButtonMenu(int, Point) {}
+void MainWindow::CloseButtonMenu() {}
+// The macro editor's operations and the recorder.
+void MainWindow::AddMacro() {}
+void MainWindow::DeleteMacro() {}
+void MainWindow::ToggleRecording() {}
+void MainWindow::ToggleMacroMode(uint8_t) {}
+
+}  // namespace orv::app

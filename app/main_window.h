@@ -1,0 +1,121 @@
+#pragma once
+// The main window: a frameless, skin-painted widget shaped by the mask
+// picture. It turns the window system's events into calls of the controller
+// and the shell, and carries out their requests (the AppPort).
+#include <QPointer>
+#include <QRegion>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/app_port.h"
+#include "app/app_state.h"
+#include "app/colour_animation.h"
+#include "skin/page_painter.h"
+
+class QAction;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QSocketNotifier;
+class QSystemTrayIcon;
+
+namespace orv::app {
+
+class MainWindow final : public QWidget, public AppPort {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(AppState& state);
+  ~MainWindow() override;
+
+  // Called once the title is set: from then on a second start may ask this
+  // window to show itself.
+  std::function<void()> onTitleSet;
+
+  // Connects the mouse's arrival and removal notifications, the exit signals
+  // and the power events. Called once the window runs.
+  void ConnectEvents(int exitSignalFd);
+  // The window was destroyed (HostExit or removal of the mouse).
+  bool Destroyed() const { return destroyed_; }
+  // Ends the colour preview worker (before the window goes away).
+  void StopAnimation();
+
+  // ---- AppPort ----
+  void ShowMessage(const std::string& text) override;
+  void Invalidate(RepaintArea area) override;
+  void PostRepaint() override;
+  void SetTitle(const std::string& title) override;
+  void SetIcon() override;
+  bool ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) override;
+  Point WindowOrigin() override;
+  void StartSystemMove() override;
+  void Minimise() override;
+  void Hide() override;
+  void ShowAndRestore() override;
+  void DestroyWindow() override;
+  bool TrayAvailable() override;
+  void TrayAdd() override;
+  void TrayRemove() override;
+  void LoadMenus(int32_t language) override;
+  std::optional<std::filesystem::path> ChooseFile(const FileDialogSpec& spec) override;
+  std::optional<uint32_t> ChooseColour(uint32_t initial) override;
+  void CreateMacroControls() override;
+  void DestroyMacroControls() override;
+  void RefillMacroLists() override;
+  std::string CountEditText() override;
+  void SetCountEditText(const std::string& text) override;
+  void StartColourAnimation() override;
+  int ShowLeftClickWarning() override;
+  void OpenButtonMenu(int button, Point anchor) override;
+  void CloseButtonMenu() override;
+  void AddMacro() override;
+  void DeleteMacro() override;
+  void ToggleRecording() override;
+  void ToggleMacroMode(uint8_t modeBit) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private slots:
+  void OnPrepareForSleep(bool sleeping);
+
+ private:
+  void NoteFirstPaint();
+  void ShowWindowMenu(const QPoint& globalPos);
+  void ShowAbout();
+  void StyleControls();
+
+  AppState& state_;
+  skin::PagePainter painter_;
+  ColourAnimation animation_;
+  QRegion repaintRegion_;  // the window minus the Advanced page's lists and name box
+  bool destroyed_ = false;
+  bool firstPaintDone_ = false;
+  bool manualDrag_ = false;  // the window system cannot move the window: we do
+  QPoint dragOffset_;
+
+  QSystemTrayIcon* tray_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
+  QAction* showAction_ = nullptr;
+  QAction* exitAction_ = nullptr;
+  QMenu* windowMenu_ = nullptr;
+  QAction* minimiseAction_ = nullptr;
+  QAction* hideAction_ = nullptr;
+  QAction* aboutAction_ = nullptr;
+
+  QPointer<QLineEdit> countEdit_;
+  QPointer<QLineEdit> nameEdit_;
+  QPointer<QListWidget> macroList_;
+  QPointer<QListWidget> eventList_;
+
+  QSocketNotifier* deviceNotifier_ = nullptr;
+  QSocketNotifier* exitNotifier_ = nullptr;
+};
+
+}  // namespace orv::app

@@ -1,0 +1,104 @@
+#include "app/shell.h"
+
+#include "app/controller.h"
+#include "macros/macro_files.h"
+#include "platform/private_profile.h"
+#include "skin/layout.h"
+
+namespace orv::app {
+
+// ---- Language ----
+
+bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
+  s.language = language;
+  WriteProfileString(s.configPath, "Init", "VER_SEL", language != 0 ? "1" : "0");
+  if (!skin::LoadAllLayouts(s.layout, s.skinDir, language, port)) {
+    HostExit(s, port);
+    return false;
+  }
+  s.macroFilePath = MacroFilePathFor(s.exeDir, language);
+  // Macro edits not saved yet are dropped: the other language has its own file.
+  macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
+  if (s.page == kPageAdvanced) {
+    port.RefillMacroLists();
+    port.Invalidate(RepaintArea::Whole);
+  }
+  port.LoadMenus(language);
+  port.SetTitle(kWindowTitle);
+  return true;
+}
+
+TrayMenuTexts TrayMenuFor(int32_t language) {
+  if (language != 0) return {"Show Window", "Exit Driver"};
+  return {"Pencereyi Goster", "Sürücüden çık"};
+}
+
+std::string AboutMenuText(int32_t) { return "&About ORV_ZIduzu..."; }
+
+std::string AboutText() {
+  return "ORV_ZIduzu 1.0\n\nSettings of the KTR-580 GAMING MOUSE: buttons, DPI levels, lighting and macros.";
+}
+
+// ---- Visibility and exit ----
+
+void HideToTray(AppState&, AppPort& port) {
+  port.Minimise();
+  // Without a notification area a hidden window could not be brought back:
+  // it stays minimised on the taskbar instead.
+  if (!port.TrayAvailable()) return;
+  port.Hide();
+  port.TrayAdd();
+}
+
+void ShowFromTray(AppState&, AppPort& port) { port.ShowAndRestore(); }
+
+void HostExit(AppState& s, AppPort& port) {
+  port.TrayRemove();
+  s.channel.SendHostExit();
+  port.DestroyWindow();
+}
+
+bool OnDeviceEvents(AppState& s, AppPort& port, const std::vector<device::DeviceEvent>& events) {
+  if (!s.link) return false;
+  for (const device::DeviceEvent& event : events) {
+    if (device::HandleDeviceChange(*s.link, event) == device::DeviceChange::EndProgram) {
+      port.TrayRemove();
+      port.DestroyWindow();
+      return true;
+    }
+  }
+  return false;
+}
+
+void OnPowerEvent(AppState& s, AppPort& port) { ApplyCurrentProfile(s, port, false); }
+
+// ---- Start-minimised switch ----
+
+std::string JoinCommandLine(int argc, const char* const* argv) {
+  std::string line;
+  for (int i = 0; i < argc; ++i) {
+    if (i > 0) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+bool HideSwitchPresent(std::string_view line) {
+  const size_t dash = line.rfind('-');
+  const std::string_view tail = dash == std::string_view::npos ? line : line.substr(dash + 1);
+  return tail.substr(0, 4) == "HIDE";
+}
+
+bool ConsumeHideAtStart(AppState& s) {
+  if (s.hideAtStart != 1) return false;
+  s.hideAtStart = 0;
+  return true;
+}
+
+std::filesystem::path ExeDirFromExecutable(const std::string& executablePath) {
+  const size_t slash = executablePath.rfind('/');
+  if (slash == std::string::npos) return {};
+  return executablePath.substr(0, slash);
+}
+
+}  // namespace orv::app

@@ -1,0 +1,65 @@
+#pragma once
+// The program's shell: the language switch, hiding to the tray and showing
+// again, the ways the program ends, the reaction to the mouse arriving or
+// leaving and to power events, and the start-minimised switch.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/app_port.h"
+#include "app/app_state.h"
+#include "device/hid_backend.h"
+
+namespace orv::app {
+
+// ---- Language ----
+// Switches the interface to `language` (1 English, 0 Turkish): stores
+// VER_SEL, reloads the four layouts and the user macros of that language,
+// refills the macro lists when the Advanced page is shown, reloads the menus
+// and sets the title again. A missing layout file ends the program (the
+// message has been shown); returns false then.
+bool SwitchLanguage(AppState& state, AppPort& port, int32_t language);
+
+// The two items of the tray menu in a language.
+struct TrayMenuTexts {
+  std::string show;
+  std::string exit;
+};
+TrayMenuTexts TrayMenuFor(int32_t language);
+// The item that opens the About box, and the About box's text.
+std::string AboutMenuText(int32_t language);
+std::string AboutText();
+
+// ---- Window visibility and the end of the program ----
+// Minimises, hides and adds the tray icon. Where the desktop has no tray the
+// window is only minimised, so it stays reachable from the taskbar.
+void HideToTray(AppState& state, AppPort& port);
+void ShowFromTray(AppState& state, AppPort& port);
+// Removes the tray icon, tells the mouse the program ends (unless its write
+// collection failed to open) and destroys the window.
+void HostExit(AppState& state, AppPort& port);
+
+// The mouse arrived or left. A removal of our mouse removes the tray icon and
+// destroys the window without telling the mouse; returns true then.
+bool OnDeviceEvents(AppState& state, AppPort& port, const std::vector<device::DeviceEvent>& events);
+// The system is about to sleep or has woken: the settings are sent again.
+void OnPowerEvent(AppState& state, AppPort& port);
+
+// ---- Start-minimised switch ----
+// The whole command line, program path included, arguments joined by single
+// spaces.
+std::string JoinCommandLine(int argc, const char* const* argv);
+// The 4 characters after the last dash (or the first 4 when there is no dash)
+// are exactly "HIDE".
+bool HideSwitchPresent(std::string_view commandLine);
+// True once when the start-minimised switch asks to minimise at the first paint.
+bool ConsumeHideAtStart(AppState& state);
+
+// ---- Paths ----
+// The folder of the executable: the path cut before its last '/', or empty
+// when it has none.
+std::filesystem::path ExeDirFromExecutable(const std::string& executablePath);
+
+}  // namespace orv::app

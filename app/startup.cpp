@@ -1,0 +1,117 @@
+#include "app/startup.h"
+
+#include "app/controller.h"
+#include "app/shell.h"
+#include "device/device_link.h"
+#include "macros/macro_files.h"
+#include "settings/config_file.h"
+#include "skin/layout.h"
+#include "skin/picture_names.h"
+
+namespace orv::app {
+namespace {
+
+// The input-report listener and the macro executor.
+void StartPlayback(AppState& s, AppPort& port) {
+  s.link = std::make_unique<device::DeviceLink>(*s.backend, s.channel);
+  if (!s.clock) return;  // no playback threads (tests of the start-up order)
+  macros::PlaybackDeps deps;
+  deps.settings = &s.settings;
+  deps.macros = &s.macros;
+  deps.channel = &s.channel;
+  deps.input = s.link.get();
+  deps.profileLocation = [&s] { return s.profileMirror.Get(); };
+  deps.repaint = [&port] { port.PostRepaint(); };
+  deps.launcher = s.launcher.get();
+  deps.clock = s.clock.get();
+  s.playback = std::make_unique<macros::PlaybackEngine>(std::move(deps));
+  s.playback->Start();
+}
+
+// Selected event line of the macro editor: the last event of the selected macro.
+int32_t InitialEventLine(const macros::MacroTables& tables) {
+  std::lock_guard lock(tables.mutex);
+  const int32_t m = tables.selectedMacro;
+  if (m < 0 || m >= macros::MACRO_SLOTS) return 0;
+  const int32_t n = tables.userMacros[static_cast<size_t>(m)].eventCount;
+  return n > 0 ? 2 * n - 2 : 0;
+}
+
+}  // namespace
+
+StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOptions& options) {
+  // The playback threads first, with both hand-off flags clear.
+  StartPlayback(s, port);
+  // The About entry lives in the window's own menu; here only the icon.
+  port.SetIcon();
+  // Paths (the wire-code table is built at compile time).
+  s.skinDir = s.exeDir.string() + "/skins";
+  s.configPath = s.skinDir.string() + "/config/config.ini";
+  // Current profile, language, and that profile's settings.
+  settings::ReadCurrentProfile(s.configPath, s.profile);
+  s.language = settings::ReadLanguage(s.configPath);
+  {
+    settings::ConfigContext ctx = MakeConfigContext(s, &port);
+    settings::LoadConfig(ctx, s.configPath, s.profile.curProfile, false);
+  }
+  PublishSharedSettings(s);
+  // Fonts come with the painter. From the title on, a second start can
+  // find this window.
+  port.SetTitle(kWindowTitle);
+  // The page layouts.
+  if (!skin::LoadMainLayout(s.layout, s.skinDir, s.language, port) ||
+      !skin::LoadColorLayout(s.layout, s.skinDir, s.language, port) ||
+      !skin::LoadAdvancedLayout(s.layout, s.skinDir, s.language, port)) {
+    HostExit(s, port);
+    return StartupResult::Ended;
+  }
+  // (The macro-page controls exist only while their page is shown.) The
+  // warning dialog's layout.
+  if (!skin::LoadWarningLayout(s.layout, s.skinDir, s.language, port)) {
+    HostExit(s, port);
+    return StartupResult::Ended;
+  }
+  // The window's shape and size. Without its mask the window would
+  // have no size at all, so a missing mask is reported like a missing layout.
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!port.ApplyWindowShape(s.skinDir.string() + "/" + skin::pictures::kMainMask, width, height)) {
+    port.ShowMessage(kMissingFileMessage);
+    HostExit(s, port);
+    return StartupResult::Ended;
+  }
+  s.windowWidth = width;
+  s.windowHeight = height;
+  // The user macros of the language and the built-in macros; they
+  // replace the macros the profile load brought.
+  s.macroFilePath = MacroFilePathFor(s.exeDir, s.language);
+  macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
+  macros::LoadMacros(s.exeDir.string() + "/constMacro.dat", "Macros", s.macros, macros::MacroTarget::Const, &port);
+  // No popup is open; the editor's line is the selected macro's last event.
+  s.buttonMenuOpen = false;
+  s.selectedEventLine = InitialEventLine(s.macros);
+  port.LoadMenus(s.language);
+  // The mouse; without it the prompt, then the program ends
+  // having sent and changed nothing.
+  switch (device::ConnectAtStartup(*s.link)) {
+    case device::StartupOutcome::Absent:
+      port.ShowMessage(device::PlugInPrompt(s.language));
+      HostExit(s, port);
+      return StartupResult::Ended;
+    case device::StartupOutcome::NotAccessible:
+      port.ShowMessage(device::NotAccessibleMessage(s.language));
+      HostExit(s, port);
+      return StartupResult::Ended;
+    case device::StartupOutcome::Ready:
+      break;
+  }
+  // Give the mouse a moment, then send it the current profile.
+  if (options.sleeper) options.sleeper->SleepMs(5);
+  ApplyCurrentProfile(s, port, false);
+  // The tray icon, and the start-minimised switch.
+  port.TrayAdd();
+  s.hideAtStart = HideSwitchPresent(options.commandLine) ? 1 : 0;
+  return StartupResult::Running;
+}
+
+}  // namespace orv::app

@@ -1,0 +1,28 @@
+#pragma once
+// The main window's initialisation, from the playback threads to the tray
+// icon: paths, profile and language, layouts, window shape, macros, menus,
+// looking for the mouse, the first Apply and the start-minimised switch.
+#include <string>
+
+#include "app/app_port.h"
+#include "app/app_state.h"
+#include "platform/clock.h"
+
+namespace orv::app {
+
+struct StartupOptions {
+  std::string commandLine;     // JoinCommandLine of the process's arguments
+  Sleeper* sleeper = nullptr;  // the 5 ms wait before the first Apply
+};
+
+enum class StartupResult : uint8_t {
+  Running,  // the window is ready to be shown
+  Ended,    // the window was destroyed during initialisation; the program ends
+};
+
+// Runs the initialisation in its fixed order. state.exeDir, state.backend,
+// state.host and (for the playback threads) state.launcher and state.clock are
+// filled by the caller.
+StartupResult InitialiseMainWindow(AppState& state, AppPort& port, const StartupOptions& options);
+
+}  // namespace orv::app

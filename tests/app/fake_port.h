@@ -1,0 +1,119 @@
+#pragma once
+// A window port that records what the program asked of the window, one line
+// per call, and answers dialogs as the test says.
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_port.h"
+
+namespace orv::test {
+
+class CollectingMessages final : public MessageSink {
+ public:
+  std::vector<std::string> messages;
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+};
+
+class FakePort final : public app::AppPort {
+ public:
+  std::vector<std::string> calls;
+  std::vector<std::string> messages;
+  std::vector<app::FileDialogSpec> fileDialogs;
+  std::optional<std::filesystem::path> fileAnswer;
+  std::optional<uint32_t> colourAnswer;
+  bool trayAvailable = true;
+  bool maskLoads = true;
+  int32_t maskWidth = 800, maskHeight = 600;
+  int warningAnswer = 1;
+  std::string countText = "1";
+  app::Point origin{100, 50};
+  std::atomic<int> postedRepaints{0};
+  bool destroyed = false;
+
+  // Calls whose line starts with `prefix`.
+  int Count(const std::string& prefix) const {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                          [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+  }
+  bool Has(const std::string& prefix) const { return Count(prefix) > 0; }
+  // The calls other than repaints, which most tests do not care about.
+  std::vector<std::string> Actions() const {
+    std::vector<std::string> out;
+    for (const std::string& c : calls) {
+      if (c.rfind("Invalidate", 0) != 0) out.push_back(c);
+    }
+    return out;
+  }
+  void Clear() {
+    calls.clear();
+    messages.clear();
+    fileDialogs.clear();
+  }
+
+  void ShowMessage(const std::string& text) override {
+    calls.push_back("ShowMessage");
+    messages.push_back(text);
+  }
+  void Invalidate(app::RepaintArea area) override {
+    calls.push_back(area == app::RepaintArea::Whole ? "Invalidate Whole" : "Invalidate OutsideControls");
+  }
+  void PostRepaint() override { ++postedRepaints; }
+  void SetTitle(const std::string& title) override { calls.push_back("SetTitle " + title); }
+  void SetIcon() override { calls.push_back("SetIcon"); }
+  bool ApplyWindowShape(const std::filesystem::path& mask, int32_t& w, int32_t& h) override {
+    calls.push_back("ApplyWindowShape " + mask.filename().string());
+    if (!maskLoads) return false;
+    w = maskWidth;
+    h = maskHeight;
+    return true;
+  }
+  app::Point WindowOrigin() override { return origin; }
+  void StartSystemMove() override { calls.push_back("StartSystemMove"); }
+  void Minimise() override { calls.push_back("Minimise"); }
+  void Hide() override { calls.push_back("Hide"); }
+  void ShowAndRestore() override { calls.push_back("ShowAndRestore"); }
+  void DestroyWindow() override {
+    calls.push_back("DestroyWindow");
+    destroyed = true;
+  }
+  bool TrayAvailable() override { return trayAvailable; }
+  void TrayAdd() override { calls.push_back("TrayAdd"); }
+  void TrayRemove() override { calls.push_back("TrayRemove"); }
+  void LoadMenus(int32_t language) override { calls.push_back("LoadMenus " + std::to_string(language)); }
+  std::optional<std::filesystem::path> ChooseFile(const app::FileDialogSpec& spec) override {
+    calls.push_back(std::string("ChooseFile ") + (spec.save ? "save " : "open ") + spec.pattern);
+    fileDialogs.push_back(spec);
+    return fileAnswer;
+  }
+  std::optional<uint32_t> ChooseColour(uint32_t) override {
+    calls.push_back("ChooseColour");
+    return colourAnswer;
+  }
+  void CreateMacroControls() override { calls.push_back("CreateMacroControls"); }
+  void DestroyMacroControls() override { calls.push_back("DestroyMacroControls"); }
+  void RefillMacroLists() override { calls.push_back("RefillMacroLists"); }
+  std::string CountEditText() override { return countText; }
+  void SetCountEditText(const std::string& text) override {
+    calls.push_back("SetCountEditText " + text);
+    countText = text;
+  }
+  void StartColourAnimation() override { calls.push_back("StartColourAnimation"); }
+  int ShowLeftClickWarning() override {
+    calls.push_back("ShowLeftClickWarning");
+    return warningAnswer;
+  }
+  void OpenButtonMenu(int button, app::Point anchor) override {
+    calls.push_back("OpenButtonMenu " + std::to_string(button) + " at " + std::to_string(anchor.x) + "," +
+                    std::to_string(anchor.y));
+  }
+  void CloseButtonMenu() override { calls.push_back("CloseButtonMenu"); }
+  void AddMacro() override { calls.push_back("AddMacro"); }
+  void DeleteMacro() override { calls.push_back("DeleteMacro"); }
+  void ToggleRecording() override { calls.push_back("ToggleRecording"); }
+  void ToggleMacroMode(uint8_t bit) override { calls.push_back("ToggleMacroMode " + std::to_string(bit)); }
+};
+
+}  // namespace orv::test

@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/app_fixture.h"
+#include "app/colour_animation.h"
+#include "app/shell.h"
+#include "device/fake_hid_backend.h"
+#include "macros/macro_files.h"
+#include "platform/private_profile.h"
+#include "skin/layout.h"
+
+namespace orv::test {
+namespace {
+
+TEST(HideSwitch, LastDashFollowedByExactlyHide) {
+  struct Case {
+    const char* line;
+    bool hide;
+  } cases[] = {
+      {"/opt/orv/ORV_ZIduzu -HIDE", true},
+      {"/opt/orv/ORV_ZIduzu -HIDEX", true},      // characters after it are ignored
+      {"/opt/orv/ORV_ZIduzu -hide", false},      // case-sensitive
+      {"/opt/orv/ORV_ZIduzu -HID", false},
+      {"/opt/orv/ORV_ZIduzu -HIDE -x", false},   // only the last dash counts
+      {"/opt/orv-tools/ORV_ZIduzu -HIDE", true},
+      {"/opt/orv/ORV_ZIduzu", false},
+      {"HIDE/ORV_ZIduzu", true},                 // no dash: the line's first 4 characters
+      {"", false},
+      {"-", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(app::HideSwitchPresent(c.line), c.hide) << c.line;
+}
+
+TEST(HideSwitch, CommandLineIsTheArgumentsJoinedBySingleSpaces) {
+  const char* argv[] = {"/opt/orv/ORV_ZIduzu", "-HIDE", "x"};
+  EXPECT_EQ(app::JoinCommandLine(3, argv), "/opt/orv/ORV_ZIduzu -HIDE x");
+  EXPECT_EQ(app::JoinCommandLine(0, argv), "");
+}
+
+TEST(HideSwitch, ConsumedOnce) {
+  app::AppState s;
+  EXPECT_FALSE(app::ConsumeHideAtStart(s));
+  s.hideAtStart = 1;
+  EXPECT_TRUE(app::ConsumeHideAtStart(s));
+  EXPECT_FALSE(app::ConsumeHideAtStart(s));
+}
+
+TEST(ExeDir, CutBeforeTheLastSlash) {
+  EXPECT_EQ(app::ExeDirFromExecutable("/opt/orv/ORV_ZIduzu"), "/opt/orv");
+  EXPECT_EQ(app::ExeDirFromExecutable("/ORV_ZIduzu"), "");
+  EXPECT_EQ(app::ExeDirFromExecutable("ORV_ZIduzu"), "");
+  EXPECT_EQ(app::MacroFilePathFor("", 1), "/Macro_EN.dat");
+  EXPECT_EQ(app::MacroFilePathFor("/opt/orv", 0), "/opt/orv/Macro_CN.dat");
+}
+
+TEST(TrayMenu, TwoItemsPerLanguage) {
+  EXPECT_EQ(app::TrayMenuFor(1).show, "Show Window");
+  EXPECT_EQ(app::TrayMenuFor(1).exit, "Exit Driver");
+  EXPECT_EQ(app::TrayMenuFor(0).show, "Pencereyi Goster");
+  EXPECT_EQ(app::TrayMenuFor(0).exit, "Sürücüden çık");
+  EXPECT_EQ(app::AboutMenuText(1), "&About ORV_ZIduzu...");
+}
+
+class ShellTest : public AppFixture {
+ protected:
+  void UseShippedSkin() {
+    std::filesystem::copy(std::filesystem::path(ORV_PORTABLE_DIR) / "skins" / "INI_EN", s.skinDir / "INI_EN");
+    std::filesystem::copy(std::filesystem::path(ORV_PORTABLE_DIR) / "skins" / "INI_CN", s.skinDir / "INI_CN");
+    for (const char* name : {"Macro_EN.dat", "Macro_CN.dat"}) {
+      std::filesystem::copy_file(std::filesystem::path(ORV_PORTABLE_DIR) / name, dir.path() / name);
+    }
+  }
+};
+
+TEST_F(ShellTest, LanguageSwitchStoresTheChoiceAndReloadsEverything) {
+  UseShippedSkin();
+  for (int32_t language : {0, 1}) {
+    port.Clear();
+    s.page = app::kPageMain;
+    ASSERT_TRUE(app::SwitchLanguage(s, port, language));
+    EXPECT_EQ(s.language, language);
+    EXPECT_EQ(GetProfileString(s.configPath, "Init", "VER_SEL", 5), language ? "1" : "0");
+    EXPECT_EQ(settings::ReadLanguage(s.configPath), language);
+    EXPECT_EQ(s.macroFilePath, dir.path() / (language ? "Macro_EN.dat" : "Macro_CN.dat"));
+    skin::SkinLayout expected;
+    CollectingMessages ignore;
+    ASSERT_TRUE(skin::LoadAllLayouts(expected, s.skinDir, language, ignore));
+    EXPECT_EQ(s.layout.mainTexts, expected.mainTexts);
+    EXPECT_EQ(s.layout.advancedHits, expected.advancedHits);
+    // Not on the Advanced page: the lists are left alone.
+    EXPECT_EQ(port.Actions(), (std::vector<std::string>{"LoadMenus " + std::to_string(language),
+                                                        "SetTitle KTR-580 GAMING MOUSE"}));
+  }
+  // On the Advanced page both lists are refilled at once.
+  s.page = app::kPageAdvanced;
+  port.Clear();
+  ASSERT_TRUE(app::SwitchLanguage(s, port, 0));
+  EXPECT_EQ(port.Actions(), (std::vector<std::string>{"RefillMacroLists", "LoadMenus 0", "SetTitle KTR-580 GAMING MOUSE"}));
+}
+
+TEST_F(ShellTest, LanguageSwitchDropsUnsavedMacroEdits) {
+  UseShippedSkin();
+  {
+    std::lock_guard lock(s.macros.mutex);
+    s.macros.userMacroCount = 5;
+    macros::SetMacroName(s.macros.userMacros[0], "unsaved");
+  }
+  ASSERT_TRUE(app::SwitchLanguage(s, port, 0));
+  macros::MacroTables turkish;
+  macros::LoadMacros(dir.path() / "Macro_CN.dat", "Macros", turkish, macros::MacroTarget::User, nullptr);
+  EXPECT_EQ(s.macros.userMacroCount, turkish.userMacroCount);
+  EXPECT_NE(macros::MacroName(s.macros.userMacros[0]), "unsaved");
+}
+
+TEST_F(ShellTest, LanguageSwitchWithAMissingLayoutEndsTheProgram) {
+  UseShippedSkin();
+  std::filesystem::remove(s.skinDir / "INI_CN" / "skin_advance.ini");
+  EXPECT_FALSE(app::SwitchLanguage(s, port, 0));
+  EXPECT_EQ(port.messages, std::vector<std::string>{kMissingFileMessage});
+  EXPECT_EQ(port.Actions(), (std::vector<std::string>{"ShowMessage", "TrayRemove", "DestroyWindow"}));
+  EXPECT_EQ(hid->Reports(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
+}
+
+TEST_F(ShellTest, LanguageButtonsSwitchOnRelease) {
+  UseShippedSkin();
+  Click(MainAt(17));
+  EXPECT_EQ(s.language, 0);
+  UseGridLayout();  // the switch loaded the shipped layout
+  Click(MainAt(18));
+  EXPECT_EQ(s.language, 1);
+}
+
+TEST_F(ShellTest, HostExitTellsTheMouseUnlessItsCollectionFailedToOpen) {
+  app::HostExit(s, port);
+  EXPECT_EQ(port.Actions(), (std::vector<std::string>{"TrayRemove", "DestroyWindow"}));
+  EXPECT_EQ(hid->Reports(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
+
+  app::AppState failed;
+  failed.channel.SetWriteCollection(device::HandleState::Invalid, hid, 8);
+  FakePort p;
+  app::HostExit(failed, p);
+  EXPECT_EQ(hid->Count(), 1u);
+  EXPECT_TRUE(p.destroyed);
+}
+
+TEST_F(ShellTest, ShowFromTrayShowsAndRestores) {
+  app::ShowFromTray(s, port);
+  EXPECT_EQ(port.Actions(), std::vector<std::string>{"ShowAndRestore"});
+}
+
+TEST_F(ShellTest, RemovalOfTheMouseEndsWithoutTellingIt) {
+  FakeHidBackend backend;
+  backend.listing = {Interface("/dev/hidraw3", device::kMouseVendorId, device::kMouseProductId, 0xFF00, 1, 8, 0),
+                     Interface("/dev/hidraw4", device::kMouseVendorId, device::kMouseProductId, 0xFF01, 1, 0, 8)};
+  s.link = std::make_unique<device::DeviceLink>(backend, s.channel);
+  ASSERT_TRUE(s.link->FindMouse());
+  const size_t before = backend.writers[0]->Count();
+
+  using Kind = device::DeviceEvent::Kind;
+  EXPECT_FALSE(app::OnDeviceEvents(s, port, {{Kind::Removal, "/dev/hidraw9"}, {Kind::Arrival, "/dev/hidraw4"},
+                                             {Kind::Other, "/dev/hidraw4"}}));
+  EXPECT_TRUE(port.Actions().empty());
+  EXPECT_TRUE(app::OnDeviceEvents(s, port, {{Kind::Removal, "/DEV/HIDRAW4"}}));
+  EXPECT_EQ(port.Actions(), (std::vector<std::string>{"TrayRemove", "DestroyWindow"}));
+  EXPECT_EQ(backend.writers[0]->Count(), before);
+  EXPECT_FALSE(s.link->DeviceConnected());
+  s.link.reset();
+}
+
+TEST_F(ShellTest, PowerEventsSendTheSettingsAgain) {
+  app::OnPowerEvent(s, port);
+  app::OnPowerEvent(s, port);
+  EXPECT_EQ(hid->Count(), 44u);
+}
+
+// ---- Colour preview ----
+
+TEST(ColourPreview, NextColourThatIsOn) {
+  struct Case {
+    uint8_t current, mask, next;
+  } cases[] = {{0, 0x7F, 1}, {6, 0x7F, 0}, {0, 0x05, 2}, {2, 0x05, 0}, {3, 0x08, 3}, {4, 0x00, 4}, {6, 0x40, 6}};
+  for (const Case& c : cases) EXPECT_EQ(app::NextCycleColour(c.current, c.mask), c.next) << int(c.current);
+}
+
+TEST(ColourPreview, PauseFollowsTheCycleTimeWithinItsRange) {
+  struct Case {
+    uint8_t time;
+    uint32_t ms;
+  } cases[] = {{0, 1200}, {1, 1000}, {5, 200}, {6, 200}, {200, 200}};
+  for (const Case& c : cases) EXPECT_EQ(app::PreviewPauseMs(c.time), c.ms) << int(c.time);
+}
+
+TEST(ColourPreview, ModeOneAlternatesGreyAndTheNextColourOtherModesStayGrey) {
+  app::AppState s;
+  s.sharedCycleMask = 0x05;  // colours 0 and 2
+  s.sharedLedType = 1;
+  std::vector<std::pair<int, int>> seen;
+  for (int pass = 0; pass < 4; ++pass) {
+    app::PreviewStep(s);
+    seen.emplace_back(s.colorPreviewIndex.load(), s.colorBlinkPhase.load());
+  }
+  EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{0, 1}, {2, 0}, {2, 1}, {0, 0}}));
+  s.sharedLedType = 2;
+  for (int pass = 0; pass < 3; ++pass) {
+    app::PreviewStep(s);
+    EXPECT_EQ(s.colorBlinkPhase, 1);
+    EXPECT_EQ(s.colorPreviewIndex, 0);
+  }
+}
+
+TEST(ColourPreview, WorkerRunsWhileTheColorPageIsShownAndThenClearsItsFlag) {
+  app::AppState s;
+  s.sharedCycleTime = 5;  // 200 ms passes
+  s.sharedLedType = 1;
+  s.sharedCycleMask = 0x7F;
+  s.page = app::kPageColor;
+  std::atomic<int> repaints{0};
+  app::ColourAnimation animation(s, [&] { ++repaints; });
+  s.colorAnimRunning = true;
+  animation.Start();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (repaints < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_GE(repaints.load(), 2);
+  s.page = app::kPageMain;
+  while (s.colorAnimRunning && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_FALSE(s.colorAnimRunning);
+  // A second start after the first ended runs again.
+  s.page = app::kPageColor;
+  s.colorAnimRunning = true;
+  animation.Start();
+  const auto stopStarted = std::chrono::steady_clock::now();
+  animation.Stop();  // the program ends: the pause is cut short
+  EXPECT_LT(std::chrono::steady_clock::now() - stopStarted, std::chrono::milliseconds(150));
+  EXPECT_FALSE(s.colorAnimRunning);
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/fake_port.h"
+#include "app/startup.h"
+#include "device/fake_hid_backend.h"
+#include "platform/message_port.h"
+#include "platform/private_profile.h"
+#include "settings/host_settings.h"
+#include "support/temp_dir.h"
+
+namespace orv::test {
+namespace {
+
+class CountingSleeper final : public Sleeper {
+ public:
+  std::vector<uint32_t> waits;
+  void SleepMs(uint32_t ms) override { waits.push_back(ms); }
+};
+
+// A program folder made of the shipped skin and configuration, with a
+// simulated listing that holds the mouse or not.
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::filesystem::path portable = ORV_PORTABLE_DIR;
+    std::filesystem::create_directories(dir.path() / "skins");
+    for (const char* sub : {"INI_EN", "INI_CN", "config"}) {
+      std::filesystem::copy(portable / "skins" / sub, dir.path() / "skins" / sub,
+                            std::filesystem::copy_options::recursive);
+    }
+    for (const char* name : {"Macro_EN.dat", "Macro_CN.dat", "constMacro.dat"}) {
+      std::filesystem::copy_file(portable / name, dir.path() / name);
+    }
+    s.exeDir = dir.path();
+    auto fake = std::make_unique<FakeHidBackend>();
+    backend = fake.get();
+    s.backend = std::move(fake);
+    auto recording = std::make_unique<settings::RecordingHostSettings>();
+    host = recording.get();
+    s.host = std::move(recording);
+  }
+
+  void PlugMouse() {
+    backend->listing = {Interface("in", device::kMouseVendorId, device::kMouseProductId, 0xFF00, 1, 8, 0),
+                        Interface("out", device::kMouseVendorId, device::kMouseProductId, 0xFF01, 1, 0, 8)};
+  }
+  std::filesystem::path ConfigPath() const { return dir.path() / "skins" / "config" / "config.ini"; }
+  size_t Sent() const { return backend->writers.empty() ? 0 : backend->writers[0]->Count(); }
+
+  app::StartupResult Start(const std::string& commandLine = "/opt/orv/ORV_ZIduzu") {
+    return app::InitialiseMainWindow(s, port, {commandLine, &sleeper});
+  }
+
+  // Index of the first call starting with `prefix` (calls.size() when none).
+  size_t At(const std::string& prefix) const {
+    const auto it = std::find_if(port.calls.begin(), port.calls.end(),
+                                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    return static_cast<size_t>(it - port.calls.begin());
+  }
+
+  TempDir dir;
+  app::AppState s;
+  FakePort port;
+  FakeHidBackend* backend = nullptr;
+  settings::RecordingHostSettings* host = nullptr;
+  CountingSleeper sleeper;
+};
+
+TEST_F(StartupTest, WithTheMouseTheProfileIsAppliedAndTheTrayIconAdded) {
+  PlugMouse();
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  EXPECT_EQ(port.Actions(), (std::vector<std::string>{"SetIcon", "SetTitle KTR-580 GAMING MOUSE",
+                                                      "ApplyWindowShape main_mask.jpg", "LoadMenus 1", "TrayAdd"}));
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_EQ(s.skinDir, dir.path() / "skins");
+  EXPECT_EQ(s.configPath, ConfigPath());
+  EXPECT_EQ(s.macroFilePath, dir.path() / "Macro_EN.dat");
+  EXPECT_EQ(s.profile.curProfile, 1);
+  EXPECT_EQ(s.language, 1);
+  EXPECT_EQ(s.windowWidth, 800);
+  EXPECT_EQ(s.windowHeight, 600);
+  EXPECT_FALSE(s.layout.mainTexts[0].empty());
+  EXPECT_FALSE(s.layout.FunctionNames[1].empty());
+  EXPECT_EQ(sleeper.waits, std::vector<uint32_t>{5});
+  EXPECT_EQ(Sent(), 22u);
+  EXPECT_EQ(host->Lines(), (std::vector<std::string>{"mouse-speed 8", "wheel-lines 3"}));
+  EXPECT_EQ(s.page, app::kPageMain);
+  EXPECT_EQ(s.hideAtStart, 0);
+}
+
+TEST_F(StartupTest, ProfileAndLanguageComeFromTheConfiguration) {
+  PlugMouse();
+  WriteProfileString(ConfigPath(), "Init", "CurConfig", "3");
+  WriteProfileString(ConfigPath(), "Init", "VER_SEL", "0");
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  EXPECT_EQ(s.profile.curProfile, 3);
+  EXPECT_EQ(s.language, 0);
+  EXPECT_EQ(s.macroFilePath, dir.path() / "Macro_CN.dat");
+  EXPECT_TRUE(port.Has("LoadMenus 0"));
+}
+
+TEST_F(StartupTest, StartMinimisedSwitchIsTakenFromTheCommandLine) {
+  PlugMouse();
+  ASSERT_EQ(Start("/opt/orv/ORV_ZIduzu -HIDE"), app::StartupResult::Running);
+  EXPECT_EQ(s.hideAtStart, 1);
+}
+
+TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
+  struct Case {
+    const char* verSel;  // nullptr: no key
+    std::string prompt;
+  } cases[] = {
+      {"1", "Please plug-in【KTR-580】USB Mouse"},
+      {"0", "Lütfen【KTR-580】USB Mouse'u Takınız"},
+      {nullptr, "Lütfen【KTR-580】USB Mouse'u Takınız"},
+  };
+  for (const Case& c : cases) {
+    app::AppState state;
+    state.exeDir = dir.path();
+    auto fake = std::make_unique<FakeHidBackend>();
+    FakeHidBackend* none = fake.get();
+    state.backend = std::move(fake);
+    auto recording = std::make_unique<settings::RecordingHostSettings>();
+    settings::RecordingHostSettings* desk = recording.get();
+    state.host = std::move(recording);
+    if (c.verSel) {
+      WriteProfileString(ConfigPath(), "Init", "VER_SEL", c.verSel);
+    } else {
+      WriteText(ConfigPath(), "[Init]\nCurConfig=1\n[Config1]\nK0=1\n");
+    }
+    const std::string before = ReadText(ConfigPath());
+    FakePort p;
+    CountingSleeper wait;
+    ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &wait}), app::StartupResult::Ended);
+    EXPECT_EQ(p.messages, std::vector<std::string>{c.prompt});
+    const std::vector<std::string> actions = p.Actions();
+    ASSERT_GE(actions.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(actions.end() - 3, actions.end()),
+              (std::vector<std::string>{"ShowMessage", "TrayRemove", "DestroyWindow"}));
+    EXPECT_FALSE(p.Has("TrayAdd"));
+    EXPECT_TRUE(none->writers.empty());
+    EXPECT_TRUE(wait.waits.empty());
+    EXPECT_TRUE(desk->Lines().empty());
+    EXPECT_EQ(ReadText(ConfigPath()), before) << "nothing applied, nothing saved";
+    EXPECT_EQ(state.hideAtStart, 0);
+  }
+}
+
+TEST_F(StartupTest, MissingLayoutShowsItsMessageAndEndsBeforeTheShape) {
+  PlugMouse();
+  std::filesystem::remove(dir.path() / "skins" / "INI_EN" / "skin_color_en.ini");
+  ASSERT_EQ(Start(), app::StartupResult::Ended);
+  EXPECT_EQ(port.messages, std::vector<std::string>{kMissingFileMessage});
+  EXPECT_EQ(port.Actions(), (std::vector<std::string>{"SetIcon", "SetTitle KTR-580 GAMING MOUSE", "ShowMessage",
+                                                      "TrayRemove", "DestroyWindow"}));
+  EXPECT_EQ(Sent(), 0u);
+}
+
+TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
+  PlugMouse();
+  std::filesystem::remove(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini");
+  ASSERT_EQ(Start(), app::StartupResult::Ended);
+  EXPECT_FALSE(port.Has("ApplyWindowShape"));
+
+  app::AppState state;
+  state.exeDir = dir.path();
+  auto fake = std::make_unique<FakeHidBackend>();
+  fake->listing = backend->listing;
+  state.backend = std::move(fake);
+  WriteText(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini", "[BUTTONPOS]\n");
+  FakePort p;
+  p.maskLoads = false;
+  ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &sleeper}), app::StartupResult::Ended);
+  EXPECT_EQ(p.messages, std::vector<std::string>{kMissingFileMessage});
+  EXPECT_TRUE(p.destroyed);
+  EXPECT_FALSE(p.Has("TrayAdd"));
+}
+
+TEST_F(StartupTest, PlaybackThreadsRunFromStartUpAndStop) {
+  PlugMouse();
+  s.clock = std::make_unique<macros::SteadyPlaybackClock>();
+  s.launcher = std::make_unique<RecordingLauncher>();
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  ASSERT_NE(s.playback, nullptr);
+  EXPECT_EQ(s.playback->handOff().triggerPending.load(), 0u);
+  EXPECT_EQ(s.profileMirror.Get().profile, 1);
+  EXPECT_EQ(s.profileMirror.Get().configPath, ConfigPath());
+  app::StopWorkers(s);
+}
+
+}  // namespace
+}  // namespace orv::test

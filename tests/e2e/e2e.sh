@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# End-to-end run of ORV_ZIduzu: the real program on a private X server (Xvfb)
+# with a minimal desktop, the simulated mouse and a copy of the portable
+# folder, driven with xdotool the way a person would use it.
+#   e2e.sh <portable folder> <orv_test_desktop> <orv_profile>
+# Exit status 77 (skipped) only when Xvfb or xdotool are missing.
+set -u
+
+portable=$1
+desktop_tool=$2
+profile_tool=$3
+
+for tool in Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (packages xvfb and xdotool)"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d /tmp/orv-e2e.XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- A private display with a window manager and a tray ----
+display=""
+for n in $(seq 91 160); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+"$desktop_tool" >"$work/desktop.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q ready "$work/desktop.log" 2>/dev/null && break; sleep 0.05; done
+
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset DBUS_SESSION_BUS_ADDRESS
+export QT_QPA_PLATFORM=xcb
+# Leaks of the window toolkit's libraries are not ours; the unit tests check ours.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+
+app=$work/app
+cp -r "$portable" "$app"
+sim=$work/sim
+mkdir "$sim"
+config=$app/skins/config/config.ini
+paint=$work/first-paint
+title='^KTR-580 GAMING MOUSE$'
+
+passed=0
+failed=0
+ok() { echo "ok - $1"; passed=$((passed + 1)); }
+not_ok() { echo "not ok - $1"; failed=$((failed + 1)); }
+check() { # check <name> <command...>
+  local name=$1
+  shift
+  if "$@"; then ok "$name"; else not_ok "$name"; fi
+}
+
+# wait_for <seconds> <command...>: true once the command succeeds.
+wait_for() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  while ((SECONDS <= end)); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+reports() { [ -f "$sim/feature.log" ] && wc -l <"$sim/feature.log" || echo 0; }
+has_reports() { [ "$(reports)" -ge "$1" ]; }
+painted() { [ -s "$paint" ]; }
+gone() { ! kill -0 "$1" 2>/dev/null; }
+window() { xdotool search --name "$title" 2>/dev/null | head -1; }
+visible() { [ -n "$(xdotool search --onlyvisible --name "$title" 2>/dev/null)" ]; }
+hidden() { ! visible; }
+wm_state() { "$desktop_tool" state "$(window)"; }
+iconic() { [ "$(wm_state)" = Iconic ]; }
+host_has() { grep -qx "$1" "$sim/host.log" 2>/dev/null; }
+config_has() { grep -q "^$1\$" "$config"; }
+instances() { pgrep -f -c "^$app/ORV_ZIduzu" || true; }
+
+app_pid=""
+start_app() { # start_app [args...]
+  rm -f "$paint"
+  ORV_SIMULATED_MOUSE=$sim ORV_FIRST_PAINT_FILE=$paint "$app/ORV_ZIduzu" "$@" >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  wait_for 20 painted
+}
+# finish <pid>: the program's exit status in $status once it has ended
+# (at most 10 s; "timeout" when it had to be killed).
+status=""
+finish() {
+  if ! wait_for 10 gone "$1"; then
+    kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    status=timeout
+    return
+  fi
+  wait "$1"
+  status=$?
+}
+
+# The centre of layout entry i of the Main layout of the stored language.
+centre() {
+  local layout=$app/skins/INI_EN/skin_main_en.ini
+  config_has 'VER_SEL=0' && layout=$app/skins/INI_CN/skin_main.ini
+  grep -m1 "^$1=" "$layout" | cut -d= -f2 | awk -F, '{ printf "%d %d", $2 + $4 / 2, $3 + $5 / 2 }'
+}
+click() { # click <main layout index>
+  local wid
+  wid=$(window)
+  # shellcheck disable=SC2046
+  xdotool mousemove --window "$wid" $(centre "$1") sleep 0.05 click 1
+}
+
+# ---- Start-up: the whole profile goes to the mouse ----
+start_app
+check "the window shows" wait_for 10 visible
+check "start-up sends the 22 reports of the profile" wait_for 10 has_reports 22
+check "start-up sets the pointer speed" wait_for 5 host_has "mouse-speed 8"
+check "start-up sets the wheel lines" wait_for 5 host_has "wheel-lines 3"
+
+# ---- Apply, and Apply of another profile ----
+click 3
+check "Apply sends the 22 reports again" wait_for 10 has_reports 44
+click 5
+click 3
+check "Apply after choosing profile 2 sends 22 more" wait_for 10 has_reports 66
+# The command bytes (id, command, first two values) of profile 2's reports.
+"$profile_tool" "$app" 2 | awk '/^ +[0-9]+  [0-9A-F][0-9A-F] /{ print $2, $3, $4, $5 }' >"$work/expected"
+tail -n 22 "$sim/feature.log" | cut -d' ' -f1-4 >"$work/sent"
+check "they are profile 2's reports" cmp -s "$work/expected" "$work/sent"
+head -n 22 "$sim/feature.log" | cut -d' ' -f1-4 >"$work/first"
+check "profile 2 differs from profile 1" test "$(md5sum <"$work/first")" != "$(md5sum <"$work/sent")"
+check "profile 2 becomes the start-up profile" config_has 'CurConfig=2'
+
+# ---- Language ----
+click 17
+check "Turkish is stored" wait_for 5 config_has 'VER_SEL=0'
+
+# ---- SIGTERM: the host-exit report, status 0 ----
+before=$(reports)
+kill -TERM "$app_pid"
+finish "$app_pid"
+check "SIGTERM ends with status 0" test "$status" = 0
+check "SIGTERM sends 07 20 00 00" test "$(tail -n1 "$sim/feature.log")" = "07 20 00 00 00 00 00 00"
+check "exactly one report at exit" test "$(reports)" = $((before + 1))
+
+# ---- The next start is Turkish; a second start shows a hidden first one ----
+start_app
+check "the next start is Turkish" grep -q 'language=0' "$paint"
+click 13
+check "the close button hides the window to the tray" wait_for 5 hidden
+ORV_SIMULATED_MOUSE=$sim "$app/ORV_ZIduzu" >>"$work/app.log" 2>&1 &
+second=$!
+finish "$second"
+check "a second start ends with status 0" test "$status" = 0
+check "the second start shows the first window again" wait_for 5 visible
+check "no second copy stays" test "$(instances)" = 1
+
+# ---- Unplugging ends the program without the host-exit report ----
+before=$(reports)
+timeout 5 sh -c "echo unplug > '$sim/input'"
+finish "$app_pid"
+check "unplug ends with status 0" test "$status" = 0
+check "no report is sent at unplug" test "$(reports)" = "$before"
+
+# ---- A copy that crashed does not block the next; -HIDE starts minimised ----
+start_app
+kill -KILL "$app_pid"
+wait "$app_pid" 2>/dev/null
+start_app -HIDE
+check "a stale lock does not block the start" painted
+check "-HIDE starts minimised" wait_for 5 iconic
+kill -TERM "$app_pid"
+finish "$app_pid"
+check "a minimised copy ends on SIGTERM with status 0" test "$status" = 0
+
+# ---- No mouse at all: the prompt, OK, and nothing sent or changed ----
+cp "$config" "$work/config-before"
+before=$(reports)
+rm -f "$paint"
+env -u ORV_SIMULATED_MOUSE ORV_FIRST_PAINT_FILE="$paint" "$app/ORV_ZIduzu" >>"$work/app.log" 2>&1 &
+app_pid=$!
+prompt() { xdotool search --onlyvisible --name '^ORV_ZIduzu$' 2>/dev/null | head -1; }
+has_prompt() { [ -n "$(prompt)" ]; }
+check "without the mouse the plug-in prompt shows" wait_for 20 has_prompt
+xdotool windowfocus --sync "$(prompt)" 2>/dev/null
+xdotool key Return
+finish "$app_pid"
+check "after OK the program ends with status 0" test "$status" = 0
+check "the main window never showed" test ! -s "$paint"
+check "nothing was sent" test "$(reports)" = "$before"
+check "no setting was saved" cmp -s "$config" "$work/config-before"
+
+echo "$passed passed, $failed failed"
+if ((failed > 0)); then
+  echo "--- program output"
+  cat "$work/app.log"
+  exit 1
+fi
+exit 0
