@@ -1,3 +1,4 @@
+#include "platform/file_stamp.h"
 #include "platform/private_profile.h"
 
 #include <sys/stat.h>
@@ -28,24 +29,7 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-// What identifies one version of a file on disk.
-struct Stamp {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = -1;
-  int64_t mtimeNs = 0;
-  bool operator==(const Stamp&) const = default;
-};
-
-bool StatFile(const std::filesystem::path& file, Stamp& out) {
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  out.dev = st.st_dev;
-  out.ino = st.st_ino;
-  out.size = st.st_size;
-  out.mtimeNs = int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
-  return true;
-}
+using Stamp = FileStamp;
 
 // One cached file. `mutex` guards the fields and serialises the file's writers.
 struct CacheEntry {

@@ -1,3 +1,4 @@
+#include "platform/file_stamp.h"
 #include "skin/picture.h"
 
 #include <sys/stat.h>
@@ -24,21 +25,7 @@ QString FromUtf8(std::string_view text) {
 
 QRgb ToQRgb(ColourRef c) { return qRgb(RedOf(c), GreenOf(c), BlueOf(c)); }
 
-// What identifies one version of a picture file on disk.
-struct Stamp {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = -1;
-  int64_t mtimeNs = 0;
-  bool operator==(const Stamp&) const = default;
-};
-
-bool StatFile(const std::filesystem::path& file, Stamp& out) {
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  out = Stamp{st.st_dev, st.st_ino, st.st_size, int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
-  return true;
-}
+using Stamp = FileStamp;
 
 // Decoded pictures by path, least recently used first. A paint needs three or
 // four full-window pictures; the budget keeps every picture of a skin.
