@@ -32,8 +32,8 @@ settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages
   return c;
 }
 
-settings::ApplyContext MakeApplyContext(AppState& state, settings::WindowPort* window, MessageSink* messages) {
-  settings::ApplyContext c;
+drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages) {
+  drive::ApplyContext c;
   c.settings = &state.settings;
   c.macros = &state.macros;
   c.profile = &state.profile;

@@ -209,8 +209,8 @@ void ExportSettings(AppState& s, AppPort& port) {
 
 void ResetProfiles(AppState& s, AppPort& port) {
   ApplyWindow window(s, port);
-  settings::ApplyContext ctx = MakeApplyContext(s, &window, &port);
-  const settings::ApplyOutcome outcome = settings::ResetAllProfiles(ctx);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  const drive::ApplyOutcome outcome = drive::ResetAllProfiles(ctx);
   ReportSaveErrors(s, port, outcome.writeErrors);
 }
 
@@ -372,10 +372,10 @@ void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<std::string>
   if (!errors.empty()) port.ShowMessage(SaveFailedMessage(s.language, errors));
 }
 
-settings::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportErrors) {
+drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportErrors) {
   ApplyWindow window(s, port);
-  settings::ApplyContext ctx = MakeApplyContext(s, &window, &port);
-  settings::ApplyOutcome outcome = settings::ApplySettings(ctx);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  drive::ApplyOutcome outcome = drive::ApplySettings(ctx);
   if (reportErrors) ReportSaveErrors(s, port, outcome.writeErrors);
   PublishSharedSettings(s);
   return outcome;

@@ -42,7 +42,7 @@ void ConnectSurroundings(app::AppState& state) {
     state.host = settings::MakeDesktopHostSettings();
     state.launcher = std::make_unique<DesktopLauncher>();
   }
-  state.clock = std::make_unique<macros::SteadyPlaybackClock>();
+  state.clock = std::make_unique<drive::SteadyPlaybackClock>();
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 void StartPlayback(AppState& s, AppPort& port) {
   s.link = std::make_unique<device::DeviceLink>(*s.backend, s.channel);
   if (!s.clock) return;  // no playback threads (tests of the start-up order)
-  macros::PlaybackDeps deps;
+  drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
   deps.channel = &s.channel;
@@ -24,7 +24,7 @@ void StartPlayback(AppState& s, AppPort& port) {
   deps.repaint = [&port] { port.PostRepaint(); };
   deps.launcher = s.launcher.get();
   deps.clock = s.clock.get();
-  s.playback = std::make_unique<macros::PlaybackEngine>(std::move(deps));
+  s.playback = std::make_unique<drive::PlaybackEngine>(std::move(deps));
   s.playback->Start();
 }
 

@@ -12,13 +12,15 @@
 #include "macros/macro_files.h"
 #include "platform/atomic_file.h"
 #include "platform/private_profile.h"
-#include "settings/apply.h"
+#include "drive/apply.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using namespace orv;
 using namespace orv::settings;
+using namespace orv::drive;
+using namespace orv::device;
 
 class NullWriter final : public device::HidWriter {
  public:
@@ -160,11 +162,9 @@ BENCHMARK(BM_ApplyNaivePerKeyRewrite)->Arg(0)->Arg(12)->ArgName("macros")->Unit(
 void BM_FeatureReport(benchmark::State& state) {
   device::ReportChannel channel;
   channel.SetWriteCollection(device::HandleState::Open, std::make_shared<NullWriter>(), 8);
-  MouseSettings s;
-  ResetToFactory(s);
   int level = 0;
   for (auto _ : state) {
-    channel.SendDpiLevel(s, level);
+    channel.SendDpiLevel(level, 1, device::kDpiStepCodes[static_cast<size_t>(level)], 0x3F);
     level = (level + 1) % kLevelCount;
   }
 }

@@ -27,7 +27,7 @@
 
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
-#include "macros/playback.h"
+#include "drive/playback.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -132,8 +132,8 @@ struct SimulatedRig {
   settings::MouseSettings settings;
   macros::MacroTables tables;
   RecordingLauncher launcher;
-  macros::SteadyPlaybackClock clock;
-  std::unique_ptr<macros::PlaybackEngine> engine;
+  drive::SteadyPlaybackClock clock;
+  std::unique_ptr<drive::PlaybackEngine> engine;
   int fifo = -1;
 
   SimulatedRig() {
@@ -147,14 +147,14 @@ struct SimulatedRig {
     m.mode = macros::MODE_ONCE;
     m.eventCount = 1;
     m.events[0] = {4, macros::ACTION_DOWN};
-    macros::PlaybackDeps deps;
+    drive::PlaybackDeps deps;
     deps.settings = &settings;
     deps.macros = &tables;
     deps.channel = &channel;
     deps.input = &link;
     deps.launcher = &launcher;
     deps.clock = &clock;
-    engine = std::make_unique<macros::PlaybackEngine>(deps);
+    engine = std::make_unique<drive::PlaybackEngine>(deps);
     engine->Start();
     fifo = ::open((dir / device::kInputFifoName).c_str(), O_WRONLY | O_CLOEXEC);
   }
@@ -218,14 +218,14 @@ void BM_Onset(benchmark::State& state) {
     device::ReportChannel channel;
     channel.SetWriteCollection(device::HandleState::Open, writer, 8);
     QueueInput input;
-    macros::SteadyPlaybackClock clock;
-    macros::PlaybackDeps deps;
+    drive::SteadyPlaybackClock clock;
+    drive::PlaybackDeps deps;
     deps.settings = &settings;
     deps.macros = &tables;
     deps.channel = &channel;
     deps.input = &input;
     deps.clock = &clock;
-    macros::PlaybackEngine engine(deps);
+    drive::PlaybackEngine engine(deps);
     engine.Start();
     const double cpu0 = ProcessCpuSeconds();
     const auto wall0 = Clock::now();

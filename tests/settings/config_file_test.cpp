@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "device/wire_codes.h"
+
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -114,7 +116,7 @@ TEST_F(ConfigFixture, ValuesAreCutStoredAsReadAndLookupsStayBounded) {
   EXPECT_EQ(settings.levels[2].enabled, 1);
   EXPECT_EQ(settings.levels[1].r, 999);
   EXPECT_EQ(settings.levels[1].displayColour, DisplayColourFor(15, 0, 0));
-  EXPECT_EQ(StepCodeFor(settings.levels[1].step), kDpiStepCodes[0]);
+  EXPECT_EQ(device::StepCodeFor(settings.levels[1].step), device::kDpiStepCodes[0]);
   EXPECT_EQ(settings.colourCycleFlags, (std::array<bool, 7>{true, false, true, false, false, false, false}));
   EXPECT_EQ(settings.LED_TYPE, 44);
   EXPECT_EQ(settings.FIRE_TIME, 42);

@@ -12,13 +12,15 @@
 
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
-#include "settings/apply.h"
+#include "drive/apply.h"
 #include "settings/config_file.h"
 
 namespace {
 
 using namespace orv;
 using namespace orv::settings;
+using namespace orv::drive;
+using namespace orv::device;
 
 class CapturingWriter final : public device::HidWriter {
  public:

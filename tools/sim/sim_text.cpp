@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/wire_codes.h"
 #include "device/report_protocol.h"
 #include "device/simulated_mouse.h"
 #include "macros/key_names.h"
@@ -60,13 +61,13 @@ std::string DescribeDpiLevel(const std::vector<uint8_t>& r) {
   const unsigned stepCode = r[3] >> 4;
   const int level = static_cast<int>(r[3] & 0x0F) - 8;
   std::string text = "CMD_DPI_LEVEL level " + std::to_string(level);
-  const auto* found = std::find(settings::kDpiStepCodes.begin(), settings::kDpiStepCodes.end(), stepCode);
-  if (found != settings::kDpiStepCodes.end()) {
-    text += " step " + std::to_string(found - settings::kDpiStepCodes.begin());
+  const auto* found = std::find(device::kDpiStepCodes.begin(), device::kDpiStepCodes.end(), stepCode);
+  if (found != device::kDpiStepCodes.end()) {
+    text += " step " + std::to_string(found - device::kDpiStepCodes.begin());
   } else {
     text += " step code " + std::to_string(stepCode);
   }
-  text += " (" + std::to_string(settings::DpiShownForStepCode(static_cast<uint8_t>(stepCode))) + " DPI)";
+  text += " (" + std::to_string(device::DpiShownForStepCode(static_cast<uint8_t>(stepCode))) + " DPI)";
   text += " active " + std::to_string(static_cast<int>(r[2]) - 0x40);
   text += " enabled " + BitRanges(r[4], settings::kLevelCount);
   return text;
@@ -123,7 +124,7 @@ std::string DescribeFeatureReport(const std::vector<uint8_t>& report) {
     case device::CMD_DPI_LEVEL: return DescribeDpiLevel(r);
     case device::CMD_BUTTON_FUNCTION: {
       const uint8_t wire = r[2];
-      const unsigned button = wire < settings::kWireCodeCount ? settings::buttonIndexByWireCode[wire] : settings::kNoButton;
+      const unsigned button = wire < device::kWireCodeCount ? device::buttonIndexByWireCode[wire] : device::kNoButtonIndex;
       const std::string who = button < settings::kButtonCount ? "button " + std::to_string(button) : "no button";
       return "CMD_BUTTON_FUNCTION " + who + " (wire " + std::to_string(wire) + ") device function " +
              std::to_string(r[3]);
@@ -170,9 +171,9 @@ std::vector<std::string> DescribeFeatureLog(std::string_view text) {
 }
 
 std::optional<uint8_t> WireCodeForName(std::string_view name) {
-  if (name == "left") return settings::kButtonWireCodes[0];
-  if (name == "right") return settings::kButtonWireCodes[1];
-  if (name == "middle") return settings::kButtonWireCodes[2];
+  if (name == "left") return device::kButtonWireCodes[0];
+  if (name == "right") return device::kButtonWireCodes[1];
+  if (name == "middle") return device::kButtonWireCodes[2];
   auto number = [](std::string_view digits) -> int {
     if (digits.empty() || digits.size() > 2) return -1;
     int value = 0;
@@ -184,11 +185,11 @@ std::optional<uint8_t> WireCodeForName(std::string_view name) {
   };
   if (name.starts_with("button")) {
     const int button = number(name.substr(6));
-    if (button >= 0 && button < settings::kButtonCount) return settings::kButtonWireCodes[static_cast<size_t>(button)];
+    if (button >= 0 && button < settings::kButtonCount) return device::kButtonWireCodes[static_cast<size_t>(button)];
   }
   if (name.starts_with("wire")) {
     const int wire = number(name.substr(4));
-    if (wire >= 1 && wire < settings::kWireCodeCount) return static_cast<uint8_t>(wire);
+    if (wire >= 1 && wire < device::kWireCodeCount) return static_cast<uint8_t>(wire);
   }
   return std::nullopt;
 }

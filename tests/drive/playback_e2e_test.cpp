@@ -9,13 +9,15 @@
 
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
-#include "macros/playback.h"
+#include "drive/playback.h"
 #include "support/recording_hid.h"
 #include "support/temp_dir.h"
 #include "tools/sim/sim_text.h"
 
-namespace orv::macros {
+namespace orv::drive {
 namespace {
+
+using namespace orv::macros;
 
 using namespace std::chrono_literals;
 
@@ -222,4 +224,4 @@ TEST(PlaybackThreads, StopEndsALongMacroWithNothingHeld) {
 }
 
 }  // namespace
-}  // namespace orv::macros
+}  // namespace orv::drive

@@ -15,7 +15,7 @@
 #include "settings/host_settings.h"
 #include "settings/mouse_settings.h"
 
-namespace orv::settings {
+namespace orv::drive {
 
 // What Apply and Reset need of the main window.
 class WindowPort {
@@ -29,16 +29,16 @@ class WindowPort {
 };
 
 struct ApplyContext {
-  MouseSettings* settings = nullptr;
+  settings::MouseSettings* settings = nullptr;
   macros::MacroTables* macros = nullptr;
-  ProfileState* profile = nullptr;
+  settings::ProfileState* profile = nullptr;
   int32_t language = 0;
   MessageSink* messages = nullptr;
   std::filesystem::path exeDir;         // folder of the language macro files
   std::filesystem::path configPath;     // skins/config/config.ini
   std::filesystem::path macroFilePath;  // the user macro file of the interface language
   device::ReportChannel* channel = nullptr;
-  HostSettings* host = nullptr;
+  settings::HostSettings* host = nullptr;
   WindowPort* window = nullptr;
 };
 
@@ -56,4 +56,4 @@ int32_t PointerSpeedFor(uint8_t dpiSpeed);
 ApplyOutcome ApplySettings(ApplyContext& ctx);
 ApplyOutcome ResetAllProfiles(ApplyContext& ctx);
 
-}  // namespace orv::settings
+}  // namespace orv::drive

@@ -1,12 +1,15 @@
-#include "settings/apply.h"
+#include "drive/apply.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
+#include "device/wire_codes.h"
 #include "macros/macro_files.h"
 #include "platform/private_profile.h"
 
-namespace orv::settings {
+namespace orv::drive {
+using namespace orv::settings;
 namespace {
 
 // The files one Apply or Reset touches, each written once at the end.
@@ -39,6 +42,16 @@ ConfigContext ConfigFor(const ApplyContext& ctx) {
 
 int32_t CurrentProfile(const ApplyContext& ctx) { return ctx.profile ? ctx.profile->curProfile : 0; }
 
+// The wire values of one DPI level: the active level, the level's step code
+// and the mask of enabled levels.
+uint8_t EnabledLevelMask(const MouseSettings& s) {
+  uint8_t mask = 0;
+  for (int k = 0; k < kLevelCount; ++k) {
+    if (s.levels[static_cast<size_t>(k)].enabled != 0) mask = static_cast<uint8_t>(mask | (1u << k));
+  }
+  return mask;
+}
+
 void SendProfile(const ApplyContext& ctx) {
   MouseSettings& s = *ctx.settings;
   device::ReportChannel& channel = *ctx.channel;
@@ -48,15 +61,22 @@ void SendProfile(const ApplyContext& ctx) {
   for (int b = 0; b < kButtonCount; ++b) {
     const int32_t code = s.K[b];
     s.dpiFunctionButton[b] = IsDpiFunction(code);
-    if (!skipButtons) channel.SendButtonFunction(kButtonWireCodes[b], DeviceFunctionCode(code));
+    if (!skipButtons) channel.SendButtonFunction(device::kButtonWireCodes[b], device::DeviceFunctionCode(code));
   }
-  channel.SendWheelStatus(s.WHEEL_STATUS);
+  // A damaged file may hold values the editors never give; the mouse only ever
+  // gets values within the model's ranges (the file keeps what it holds until
+  // the user saves).
+  channel.SendWheelStatus(static_cast<uint8_t>(std::clamp<int32_t>(s.WHEEL_STATUS, 0, 1)));
   channel.SendLighting(s.CYC_7COL_EN, s.LED_TYPE, s.LED_CYC_TIME);
+  const uint8_t enabled = EnabledLevelMask(s);
+  const auto active = static_cast<uint8_t>(s.DPI_LEVEL.load());
   for (int n = 0; n < kLevelCount; ++n) {
-    channel.SendDpiLevel(s, n);
-    channel.SendLevelColour(s, n);
+    const DpiLevel& level = s.levels[static_cast<size_t>(n)];
+    channel.SendDpiLevel(n, active, device::StepCodeFor(level.step), enabled);
+    channel.SendLevelColour(n, static_cast<uint8_t>(level.r), static_cast<uint8_t>(level.g),
+                            static_cast<uint8_t>(level.b));
   }
-  channel.SendFireTime(s.FIRE_TIME);
+  channel.SendFireTime(static_cast<uint16_t>(std::clamp<int32_t>(s.FIRE_TIME, 0, kFireTimeMax)));
 }
 
 void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
@@ -131,4 +151,4 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
   return outcome;
 }
 
-}  // namespace orv::settings
+}  // namespace orv::drive

@@ -1,4 +1,4 @@
-#include "settings/apply.h"
+#include "drive/apply.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,10 @@
 #include "support/recording_hid.h"
 #include "support/temp_dir.h"
 
-namespace orv::settings {
+namespace orv::drive {
 namespace {
+
+using namespace orv::settings;
 
 using test::FormatReport;
 using test::RecordingHid;
@@ -90,6 +92,38 @@ TEST(Apply, FactoryProfileSendsTheGoldenSequence) {
   EXPECT_EQ(rig.Wire(), kFactoryApply);
   EXPECT_EQ(rig.host.Lines(), (std::vector<std::string>{"mouse-speed 8", "wheel-lines 3"}));
   EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"repaint"}));
+}
+
+// Values the editors never give reach the mouse only within the model's
+// ranges; the profile keeps what it holds until the user saves it.
+TEST(Apply, DamagedValuesAreSentWithinTheModelsRanges) {
+  struct Case {
+    const char* what;
+    std::function<void(MouseSettings&)> damage;
+    size_t reportIndex;
+    std::string want;
+  } cases[] = {
+      {"fire time -100", [](MouseSettings& s) { s.FIRE_TIME = -100; }, 21, "07 12 00 00 00 00 00 00"},
+      {"fire time 100000", [](MouseSettings& s) { s.FIRE_TIME = 100000; }, 21, "07 12 00 25 00 00 00 00"},
+      {"wheel status -1", [](MouseSettings& s) { s.WHEEL_STATUS = -1; }, 7, "07 11 00 00 00 00 00 00"},
+      {"wheel status 7", [](MouseSettings& s) { s.WHEEL_STATUS = 7; }, 7, "07 11 01 00 00 00 00 00"},
+      {"step beyond the table", [](MouseSettings& s) { s.levels[2].step = 200; }, 13, "07 09 41 1A 3F 00 00 00"},
+      {"enabled flag 2 sets its own bit", [](MouseSettings& s) { s.levels[5].enabled = 2; }, 19,
+       "07 09 41 FD 3F 00 00 00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    rig.LoadFactory();
+    c.damage(rig.settings);
+    const int32_t fire = rig.settings.FIRE_TIME, wheel = rig.settings.WHEEL_STATUS;
+    ApplySettings(rig.ctx);
+    const auto wire = rig.Wire();
+    ASSERT_EQ(wire.size(), kFactoryApply.size());
+    EXPECT_EQ(wire[c.reportIndex], c.want);
+    EXPECT_EQ(rig.settings.FIRE_TIME, fire);
+    EXPECT_EQ(rig.settings.WHEEL_STATUS, wheel);
+  }
 }
 
 TEST(Apply, PointerSpeedTable) {
@@ -332,4 +366,4 @@ TEST(Apply, MacroReportsAndApplyInterleaveWholeReportsOnly) {
 }
 
 }  // namespace
-}  // namespace orv::settings
+}  // namespace orv::drive

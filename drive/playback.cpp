@@ -1,4 +1,4 @@
-#include "macros/playback.h"
+#include "drive/playback.h"
 
 #include <sched.h>
 #include <sys/prctl.h>
@@ -11,9 +11,11 @@
 #include <chrono>
 
 #include "device/input_report.h"
+#include "device/wire_codes.h"
 #include "settings/config_file.h"
 
-namespace orv::macros {
+namespace orv::drive {
+using namespace orv::macros;
 namespace {
 
 using Nanos = PlaybackClock::Nanos;
@@ -166,8 +168,8 @@ void PlaybackEngine::ExecutorLoop() {
 }
 
 uint8_t PlaybackEngine::MacroModeOfWireCode(uint8_t wireCode) const {
-  if (wireCode >= settings::kWireCodeCount) return 0;
-  const uint8_t button = settings::buttonIndexByWireCode[wireCode];
+  if (wireCode >= device::kWireCodeCount) return 0;
+  const uint8_t button = device::buttonIndexByWireCode[wireCode];
   if (button >= settings::kButtonCount) return 0;  // wire code 7 and 9 ... 15 name no button
   const int32_t code = deps_.settings->K[button].load();
   if (code < kFirstUserMacro || code > kLastUserMacro) return 0;
@@ -209,7 +211,7 @@ bool PlaybackEngine::RunPendingTrigger() {
   const uint8_t event = handOff_.triggerEvent.load(std::memory_order_relaxed);
   const uint8_t data = handOff_.triggerData.load(std::memory_order_relaxed);
   for (int button = 0; button < settings::kButtonCount; ++button) {
-    if (kButtonEventBase + settings::kButtonWireCodes[static_cast<size_t>(button)] == event) {
+    if (kButtonEventBase + device::kButtonWireCodes[static_cast<size_t>(button)] == event) {
       CarryOut(button, data);
       break;
     }
@@ -248,7 +250,7 @@ void PlaybackEngine::CarryOut(int button, uint8_t data) {
   } else if (code >= kFirstConstMacro && code <= kLastConstMacro) {
     PlayMacro(false, code - kFirstConstMacro, 1);
   } else if (code >= kFirstConsumerKey && code <= kLastConsumerKey) {
-    deps_.channel->SendConsumerKey(settings::ConsumerUsageFor(code));
+    deps_.channel->SendConsumerKey(device::ConsumerUsageFor(code));
   } else if (code == kCalculator || code == kTerminal) {
     if (deps_.launcher) deps_.launcher->Launch(code == kCalculator ? Program::Calculator : Program::Terminal);
   }
@@ -280,4 +282,4 @@ void PlaybackEngine::PlayMacro(bool user, int slot, uint32_t passes) {
   }
 }
 
-}  // namespace orv::macros
+}  // namespace orv::drive
