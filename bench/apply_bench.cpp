@@ -43,7 +43,7 @@ struct Rig {
   device::ReportChannel channel;
   RecordingHostSettings host;
   NoWindow window;
-  ApplyContext ctx;
+  ApplyContext ctx{ConfigContext{settings, tables, &profile, 1, nullptr}, channel};
 
   explicit Rig(int macroCount) {
     channel.SetWriteCollection(device::HandleState::Open, std::make_shared<NullWriter>(), 8);
@@ -62,14 +62,9 @@ struct Rig {
       }
     }
     tables.userMacroCount = static_cast<int16_t>(macroCount);
-    ctx.settings = &settings;
-    ctx.macros = &tables;
-    ctx.profile = &profile;
-    ctx.language = 1;
     ctx.exeDir = dir.path();
     ctx.configPath = dir / "skins/config/config.ini";
     ctx.macroFilePath = dir / "Macro_EN.dat";
-    ctx.channel = &channel;
     ctx.host = &host;
     ctx.window = &window;
   }

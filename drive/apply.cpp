@@ -30,17 +30,7 @@ class FileBatches {
   std::map<std::string, std::unique_ptr<IniEdit>> edits_;
 };
 
-ConfigContext ConfigFor(const ApplyContext& ctx) {
-  ConfigContext c;
-  c.settings = ctx.settings;
-  c.macros = ctx.macros;
-  c.profile = ctx.profile;
-  c.language = ctx.language;
-  c.messages = ctx.messages;
-  return c;
-}
-
-int32_t CurrentProfile(const ApplyContext& ctx) { return ctx.profile ? ctx.profile->curProfile : 0; }
+int32_t CurrentProfile(const ApplyContext& ctx) { return ctx.config.profile ? ctx.config.profile->curProfile : 0; }
 
 // The wire values of one DPI level: the active level, the level's step code
 // and the mask of enabled levels.
@@ -53,8 +43,8 @@ uint8_t EnabledLevelMask(const MouseSettings& s) {
 }
 
 void SendProfile(const ApplyContext& ctx) {
-  MouseSettings& s = *ctx.settings;
-  device::ReportChannel& channel = *ctx.channel;
+  MouseSettings& s = ctx.config.settings;
+  device::ReportChannel& channel = ctx.channel;
   // Button functions are skipped only on a collection whose open failed; the
   // DPI-function flags are kept even when nothing is sent.
   const bool skipButtons = channel.WriteState() == device::HandleState::Invalid;
@@ -80,7 +70,7 @@ void SendProfile(const ApplyContext& ctx) {
 }
 
 void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
-  MouseSettings& s = *ctx.settings;
+  MouseSettings& s = ctx.config.settings;
   outcome.repaired = RepairInvariants(s) || outcome.repaired;
   // The colour-cycle mask is rebuilt from the Color page's flags before the
   // snapshot is saved, so Config6 holds the mask the mouse is sent (a hide
@@ -90,11 +80,11 @@ void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
     if (s.colourCycleFlags[k]) mask = static_cast<uint8_t>(mask | (1u << k));
   }
   s.CYC_7COL_EN = mask;
-  ConfigContext config = ConfigFor(ctx);
+  ConfigContext& config = ctx.config;
   const int32_t profile = CurrentProfile(ctx);
 
   if (ctx.window && ctx.window->MacroPageOpen()) ctx.window->TakeRepeatCount();
-  macros::SaveMacros(files.For(ctx.macroFilePath), "Macros", *ctx.macros);
+  macros::SaveMacros(files.For(ctx.macroFilePath), "Macros", ctx.config.macros);
   IniEdit& configFile = files.For(ctx.configPath);
   configFile.SetInt("Init", "CurConfig", profile);
   SaveConfig(config, configFile, 6, true);
@@ -129,10 +119,10 @@ ApplyOutcome ApplySettings(ApplyContext& ctx) {
 ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
   ApplyOutcome outcome;
   FileBatches files;
-  ConfigContext config = ConfigFor(ctx);
+  ConfigContext& config = ctx.config;
   IniEdit& configFile = files.For(ctx.configPath);
 
-  ResetToFactory(*ctx.settings);
+  ResetToFactory(ctx.config.settings);
   SaveConfig(config, configFile, 1, false);
   for (int32_t n = 5; n >= 2; --n) {
     LoadConfig(config, configFile, n, true);
@@ -143,8 +133,8 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
     ctx.window->RefillMacroLists();
     ctx.window->Repaint();
   }
-  const char* macroFile = ctx.language ? "Macro_EN.dat" : "Macro_CN.dat";
-  macros::SaveMacros(files.For(ctx.exeDir / macroFile), "Macros", *ctx.macros);
+  const char* macroFile = ctx.config.language ? "Macro_EN.dat" : "Macro_CN.dat";
+  macros::SaveMacros(files.For(ctx.exeDir / macroFile), "Macros", ctx.config.macros);
 
   ApplyWith(ctx, files, outcome);
   files.CommitAll(outcome.writeErrors);

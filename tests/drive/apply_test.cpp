@@ -44,19 +44,15 @@ struct Rig {
   std::shared_ptr<RecordingHid> hid = std::make_shared<RecordingHid>();
   RecordingHostSettings host;
   FakeWindow window;
-  ApplyContext ctx;
+  ApplyContext ctx{ConfigContext{settings, tables, &profile, 0, nullptr}, channel};
 
   explicit Rig(int32_t language = 1, device::HandleState state = device::HandleState::Open) {
     channel.SetWriteCollection(state, hid, 8);
     profile.curProfile = 1;
-    ctx.settings = &settings;
-    ctx.macros = &tables;
-    ctx.profile = &profile;
-    ctx.language = language;
+    ctx.config.language = language;
     ctx.exeDir = dir.path();
     ctx.configPath = dir / "skins/config/config.ini";
     ctx.macroFilePath = dir / (language ? "Macro_EN.dat" : "Macro_CN.dat");
-    ctx.channel = &channel;
     ctx.host = &host;
     ctx.window = &window;
   }
@@ -247,7 +243,7 @@ TEST(Apply, ColourCycleMaskIsRebuiltFromTheFlags) {
 TEST(Apply, RepairsAProfileThatWouldLeaveTheMouseUnusable) {
   Rig rig;
   test::WriteText(rig.ctx.configPath, "[Init]\nCurConfig=1\n");
-  ConfigContext config{&rig.settings, &rig.tables, &rig.profile, 1, nullptr};
+  ConfigContext config{rig.settings, rig.tables, &rig.profile, 1, nullptr};
   LoadConfig(config, rig.ctx.configPath, 1, false);
   ASSERT_EQ(int32_t(rig.settings.K[0]), 0);
   const ApplyOutcome outcome = ApplySettings(rig.ctx);
