@@ -5,6 +5,7 @@
 #include "app/shell.h"
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
+#include "platform/log.h"
 #include "settings/config_file.h"
 #include "settings/mouse_settings.h"
 
@@ -369,6 +370,7 @@ std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& 
 }
 
 void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<std::string>& errors) {
+  for (const std::string& e : errors) log::Error(log::kFiles, e);
   if (!errors.empty()) port.ShowMessage(SaveFailedMessage(s.language, errors));
 }
 
@@ -376,7 +378,11 @@ drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportE
   ApplyWindow window(s, port);
   drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
   drive::ApplyOutcome outcome = drive::ApplySettings(ctx);
-  if (reportErrors) ReportSaveErrors(s, port, outcome.writeErrors);
+  if (reportErrors) {
+    ReportSaveErrors(s, port, outcome.writeErrors);
+  } else {
+    for (const std::string& e : outcome.writeErrors) log::Error(log::kFiles, e);
+  }
   PublishSharedSettings(s);
   return outcome;
 }

@@ -91,8 +91,11 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   s.buttonMenuOpen = false;
   s.selectedEventLine = InitialEventLine(s.macros);
   port.LoadMenus(s.language);
-  // The mouse; without it the prompt, then the program ends
-  // having sent and changed nothing.
+  // The mouse; without it the prompt, then the program ends having sent and
+  // changed nothing. Arrivals and removals are watched from before the mouse
+  // is opened, so a removal during the rest of the start-up is not missed:
+  // the window handles the events waiting once its loop runs.
+  if (s.backend) s.backend->Events();
   switch (device::ConnectAtStartup(*s.link)) {
     case device::StartupOutcome::Absent:
       port.ShowMessage(device::PlugInPrompt(s.language));

@@ -1,8 +1,13 @@
 #include "device/report_protocol.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
 
+#include "device/report_text.h"
 #include "macros/macro_model.h"
+#include "platform/log.h"
 
 namespace orv::device {
 namespace {
@@ -199,12 +204,27 @@ void ReportChannel::BeginReport(uint8_t command) {
 void ReportChannel::SendLocked() {
   // The state and the writer are read under the same lock as the buffer, so a
   // collection swapped in by the window thread never sees half a report.
-  if (state_ != HandleState::Open || !writer_ || featureReportLength_ == 0 ||
-      !writer_->SetFeature(buffer_.data(), featureReportLength_)) {
-    ++failed_;
+  const char* failure = nullptr;
+  int error = 0;
+  if (state_ != HandleState::Open || !writer_) {
+    failure = "the write collection is not open";
+  } else if (featureReportLength_ == 0) {
+    failure = "the write collection takes no feature reports";
+  } else if (!writer_->SetFeature(buffer_.data(), featureReportLength_)) {
+    error = errno;
+    failure = "the mouse did not take it";
+  }
+  if (failure == nullptr) {
+    ++sent_;
+    if (log::DebugEnabled()) {
+      log::Debug(log::kDevice, "sent " + HexBytes(buffer_.data(), 8) + "  " + DescribeFeatureReport({buffer_.begin(), buffer_.begin() + 8}));
+    }
     return;
   }
-  ++sent_;
+  ++failed_;
+  std::string text = "feature report " + HexBytes(buffer_.data(), 8) + " not sent: " + failure;
+  if (error != 0) text += std::string(" (") + std::strerror(error) + ")";
+  log::Warning(log::kDevice, text);
 }
 
 void ReportChannel::RemoveHeldKeyLocked(uint8_t code) {

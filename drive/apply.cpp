@@ -6,6 +6,7 @@
 
 #include "device/wire_codes.h"
 #include "macros/macro_files.h"
+#include "platform/log.h"
 #include "platform/private_profile.h"
 
 namespace orv::drive {
@@ -71,7 +72,13 @@ void SendProfile(const ApplyContext& ctx) {
 
 void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
   MouseSettings& s = ctx.config.settings;
-  outcome.repaired = RepairInvariants(s) || outcome.repaired;
+  if (RepairInvariants(s)) {
+    outcome.repaired = true;
+    log::Warning(log::kApply,
+                 "profile " + std::to_string(CurrentProfile(ctx)) +
+                     " broke the settings' rules (no left click, no usable DPI level or no cycle colour) and was "
+                     "repaired before it was sent");
+  }
   // The colour-cycle mask is rebuilt from the Color page's flags before the
   // snapshot is saved, so Config6 holds the mask the mouse is sent (a hide
   // that reverts to Config6 must not bring back colours from before the Apply).

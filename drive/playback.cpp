@@ -11,7 +11,9 @@
 #include <chrono>
 
 #include "device/input_report.h"
+#include "device/report_text.h"
 #include "device/wire_codes.h"
+#include "platform/log.h"
 #include "settings/config_file.h"
 
 namespace orv::drive {
@@ -150,7 +152,11 @@ void PlaybackEngine::ListenerLoop() {
   while (!Stopping()) {
     const int n = deps_.input->ReadReport(buffer.data(), buffer.size());
     if (Stopping()) return;
-    if (n > 0) HandleReport(buffer.data(), std::min(static_cast<size_t>(n), buffer.size()));
+    if (n > 0) {
+      const size_t length = std::min(static_cast<size_t>(n), buffer.size());
+      if (log::DebugEnabled()) log::Debug(log::kPlayback, "received " + device::DescribeInputReport(buffer.data(), length));
+      HandleReport(buffer.data(), length);
+    }
     deps_.clock->SleepMs(kListenerPauseMs);
   }
 }

@@ -3,6 +3,10 @@
 #include "device/hidraw_backend.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
 #include <unistd.h>
 
 #include <thread>
@@ -93,6 +97,30 @@ TEST(HidrawReader, AVanishedDeviceFailsTheRead) {
   pipe.reset();  // write end closed: hang-up, as an unplugged node
   uint8_t buffer[8];
   EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
+}
+
+// After a hang-up the reader says so once and then waits for Cancel(): a
+// reading loop must not wake again and again on a node that is gone.
+TEST(HidrawReader, AHangUpIsToldOnceAndLaterReadsWaitForCancel) {
+  auto pipe = std::make_unique<Pipe>();
+  std::vector<std::string> gone;
+  HidrawReader reader(pipe->read, true, "/dev/hidraw7", [&](const std::string& path) { gone.push_back(path); });
+  pipe.reset();
+  uint8_t buffer[8];
+  EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
+  EXPECT_EQ(gone, std::vector<std::string>{"/dev/hidraw7"});
+
+  std::atomic<bool> returned{false};
+  std::thread second([&] {
+    EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
+    returned = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(returned.load()) << "a read after the hang-up returned before Cancel()";
+  reader.Cancel();
+  second.join();
+  EXPECT_TRUE(returned.load());
+  EXPECT_EQ(gone.size(), 1u);
 }
 
 }  // namespace
