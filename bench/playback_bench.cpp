@@ -28,6 +28,7 @@
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
 #include "drive/playback.h"
+#include "support/queue_input.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -73,39 +74,6 @@ class StampingWriter final : public device::HidWriter {
   std::vector<Stamp> stamps_;
 };
 
-class QueueInput final : public device::InputReportSource {
- public:
-  int ReadReport(uint8_t* data, size_t capacity) override {
-    std::unique_lock lock(mutex_);
-    ready_.wait(lock, [&] { return interrupted_ || !queue_.empty(); });
-    if (interrupted_) return -1;
-    const std::vector<uint8_t> r = queue_.front();
-    queue_.pop_front();
-    const size_t n = std::min(capacity, r.size());
-    std::copy_n(r.begin(), n, data);
-    return static_cast<int>(n);
-  }
-  void Interrupt() override {
-    {
-      std::lock_guard lock(mutex_);
-      interrupted_ = true;
-    }
-    ready_.notify_all();
-  }
-  void Push(std::vector<uint8_t> r) {
-    {
-      std::lock_guard lock(mutex_);
-      queue_.push_back(std::move(r));
-    }
-    ready_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<std::vector<uint8_t>> queue_;
-  bool interrupted_ = false;
-};
 
 double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
 
@@ -217,7 +185,7 @@ void BM_Onset(benchmark::State& state) {
     auto writer = std::make_shared<StampingWriter>();
     device::ReportChannel channel;
     channel.SetWriteCollection(device::HandleState::Open, writer, 8);
-    QueueInput input;
+    test::QueueInput input;
     drive::SteadyPlaybackClock clock;
     drive::PlaybackDeps deps;
     deps.settings = &settings;
