@@ -135,7 +135,8 @@ void PlaybackEngine::Start() {
 }
 
 void PlaybackEngine::Stop() {
-  quit_.store(true, std::memory_order_release);
+  // Once stopped, later calls (the exit sequence, then the state's end) do nothing.
+  if (quit_.exchange(true, std::memory_order_acq_rel) && !listener_.joinable() && !executor_.joinable()) return;
   deps_.input->Interrupt();
   deps_.clock->Interrupt();
   {

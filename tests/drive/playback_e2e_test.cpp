@@ -10,6 +10,7 @@
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
 #include "drive/playback.h"
+#include "support/interrupt_clock.h"
 #include "support/queue_input.h"
 #include "support/recording_hid.h"
 #include "support/temp_dir.h"
@@ -115,31 +116,6 @@ class QuickClock final : public PlaybackClock {
 };
 
 
-// Waits that end only when the engine interrupts them: a Stop() that did not
-// cut a wait short would hang here (the test runner's timeout catches that).
-class InterruptOnlyClock final : public PlaybackClock {
- public:
-  Nanos Now() override { return 0; }
-  void SleepUntil(Nanos) override { Block(); }
-  void SleepMs(uint32_t) override { Block(); }
-  void Interrupt() override {
-    {
-      std::lock_guard lock(mutex_);
-      interrupted_ = true;
-    }
-    wake_.notify_all();
-  }
-
- private:
-  void Block() {
-    std::unique_lock lock(mutex_);
-    wake_.wait(lock, [&] { return interrupted_; });
-  }
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool interrupted_ = false;
-};
-
 TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
   settings::MouseSettings settings;
   MacroTables tables;
@@ -199,7 +175,7 @@ TEST(PlaybackThreads, StopEndsALongMacroWithNothingHeld) {
   device::ReportChannel channel;
   channel.SetWriteCollection(device::HandleState::Open, hid, 8);
   test::QueueInput input;
-  InterruptOnlyClock clock;
+  test::InterruptOnlyClock clock;
   PlaybackDeps deps;
   deps.settings = &settings;
   deps.macros = &tables;
