@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
   state->exeDir = app::ExeDirFromExecutable(executable);
   ConnectSurroundings(*state);
 
+  int status = 0;
   {
     app::MainWindow window(*state);
     // With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
     };
     RealSleeper sleeper;
     const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper});
+    if (result == app::StartupResult::Failed) status = 1;
     if (result == app::StartupResult::Running && !window.Destroyed()) {
       window.ConnectEvents(exitSignalFd);
       window.show();
@@ -107,5 +109,5 @@ int main(int argc, char** argv) {
     window.StopAnimation();
     app::StopWorkers(*state);
   }
-  return 0;
+  return status;
 }

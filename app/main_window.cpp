@@ -214,9 +214,13 @@ void MainWindow::SetTitle(const std::string& title) {
 
 void MainWindow::SetIcon() { setWindowIcon(AppIcon()); }
 
-bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) {
+bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
+                                  std::string& problem) {
   const skin::MaskShape shape = skin::RegionFromMask(maskFile);
-  if (!shape.loaded) return false;
+  if (!shape.loaded) {
+    problem = shape.problem;
+    return false;
+  }
   width = shape.width;
   height = shape.height;
   setFixedSize(width, height);

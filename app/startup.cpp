@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "device/device_link.h"
 #include "macros/macro_files.h"
+#include "platform/log.h"
 #include "settings/config_file.h"
 #include "skin/layout.h"
 #include "skin/picture_names.h"
@@ -63,22 +64,26 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
       !skin::LoadColorLayout(s.layout, s.skinDir, s.language, port) ||
       !skin::LoadAdvancedLayout(s.layout, s.skinDir, s.language, port)) {
     HostExit(s, port);
-    return StartupResult::Ended;
+    return StartupResult::Failed;
   }
   // (The macro-page controls exist only while their page is shown.) The
   // warning dialog's layout.
   if (!skin::LoadWarningLayout(s.layout, s.skinDir, s.language, port)) {
     HostExit(s, port);
-    return StartupResult::Ended;
+    return StartupResult::Failed;
   }
   // The window's shape and size. Without its mask the window would
   // have no size at all, so a missing mask is reported like a missing layout.
   int32_t width = 0;
   int32_t height = 0;
-  if (!port.ApplyWindowShape(s.skinDir.string() + "/" + skin::pictures::kMainMask, width, height)) {
-    port.ShowMessage(kMissingFileMessage);
+  const std::filesystem::path mask = s.skinDir / skin::pictures::kMainMask;
+  std::string problem;
+  if (!port.ApplyWindowShape(mask, width, height, problem)) {
+    const std::string text = MissingFileMessage(mask, problem);
+    log::Error(log::kApp, text);
+    port.ShowMessage(text);
     HostExit(s, port);
-    return StartupResult::Ended;
+    return StartupResult::Failed;
   }
   s.windowWidth = width;
   s.windowHeight = height;

@@ -18,6 +18,7 @@ struct StartupOptions {
 enum class StartupResult : uint8_t {
   Running,  // the window is ready to be shown
   Ended,    // the window was destroyed during initialisation; the program ends
+  Failed,   // as Ended, because the skin is unusable: the program ends with a failure status
 };
 
 // Runs the initialisation in its fixed order. state.exeDir, state.backend,

@@ -11,6 +11,7 @@
 #include "platform/message_port.h"
 #include "platform/private_profile.h"
 #include "settings/host_settings.h"
+#include "support/missing_file.h"
 #include "support/temp_dir.h"
 
 namespace orv::test {
@@ -154,8 +155,8 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
 TEST_F(StartupTest, MissingLayoutShowsItsMessageAndEndsBeforeTheShape) {
   PlugMouse();
   std::filesystem::remove(dir.path() / "skins" / "INI_EN" / "skin_color_en.ini");
-  ASSERT_EQ(Start(), app::StartupResult::Ended);
-  EXPECT_EQ(port.messages, std::vector<std::string>{kMissingFileMessage});
+  ASSERT_EQ(Start(), app::StartupResult::Failed);
+  ExpectOneMissingFileMessage(port.messages, "skin_color_en.ini");
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"SetIcon", "SetTitle KTR-580 GAMING MOUSE", "ShowMessage",
                                                       "TrayRemove", "DestroyWindow"}));
   EXPECT_EQ(Sent(), 0u);
@@ -164,7 +165,7 @@ TEST_F(StartupTest, MissingLayoutShowsItsMessageAndEndsBeforeTheShape) {
 TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
   PlugMouse();
   std::filesystem::remove(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini");
-  ASSERT_EQ(Start(), app::StartupResult::Ended);
+  ASSERT_EQ(Start(), app::StartupResult::Failed);
   EXPECT_FALSE(port.Has("ApplyWindowShape"));
 
   app::AppState state;
@@ -175,8 +176,8 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
   WriteText(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini", "[BUTTONPOS]\n");
   FakePort p;
   p.maskLoads = false;
-  ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &sleeper}), app::StartupResult::Ended);
-  EXPECT_EQ(p.messages, std::vector<std::string>{kMissingFileMessage});
+  ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &sleeper}), app::StartupResult::Failed);
+  ExpectOneMissingFileMessage(p.messages, "main_mask.jpg", "not a picture");
   EXPECT_TRUE(p.destroyed);
   EXPECT_FALSE(p.Has("TrayAdd"));
 }
