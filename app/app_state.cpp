@@ -6,8 +6,14 @@ AppState::AppState() = default;
 
 AppState::~AppState() { StopWorkers(*this); }
 
-std::filesystem::path MacroFilePathFor(const std::filesystem::path& exeDir, int32_t language) {
-  return exeDir.string() + (language != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat");
+std::filesystem::path MacroFilePathFor(const std::filesystem::path& folder, int32_t language) {
+  return folder.string() + (language != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat");
+}
+
+std::filesystem::path MacroFolder(const AppState& state) { return state.macroFilePath.parent_path(); }
+
+ProgramFolders FoldersOf(const AppState& state) {
+  return state.folders.data.empty() ? PortableFolders(state.exeDir) : state.folders;
 }
 
 void PublishSharedSettings(AppState& state) {
@@ -39,7 +45,7 @@ settings::ApplyContext MakeApplyContext(AppState& state, settings::WindowPort* w
   c.profile = &state.profile;
   c.language = state.language;
   c.messages = messages;
-  c.exeDir = state.exeDir;
+  c.exeDir = MacroFolder(state);
   c.configPath = state.configPath;
   c.macroFilePath = state.macroFilePath;
   c.channel = &state.channel;

@@ -1,9 +1,13 @@
 // ORV_ZIduzu: the settings program of the KTR-580 GAMING MOUSE.
-//   ORV_ZIduzu [-HIDE]
+//   ORV_ZIduzu [-HIDE] [--when-present]
+// Run from its portable folder it keeps everything there; installed, it reads
+// its data from <prefix>/share/orv-ziduzu and writes the user's files to
+// $XDG_CONFIG_HOME/orv-ziduzu (see platform/program_folders.h).
 // With ORV_SIMULATED_MOUSE=<folder> the simulated mouse of that folder stands
 // in for the real one, and the desktop settings are written to its host.log
 // instead of being changed.
 #include <QApplication>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -19,6 +23,7 @@
 #include "device/simulated_mouse.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
+#include "platform/program_folders.h"
 #include "settings/host_settings.h"
 
 namespace {
@@ -51,10 +56,13 @@ int main(int argc, char** argv) {
   const std::string commandLine = app::JoinCommandLine(argc, argv);
   const std::string executable = ExecutablePath(argc > 0 ? argv[0] : nullptr);
 
+  const bool whenPresent = app::WhenPresentSwitchGiven(argc, argv);
+
   // A second start shows the first copy's window and ends, showing nothing.
+  // An automatic start (the mouse plugged in again) leaves that window as it is.
   app::SingleInstance instance;
   if (!instance.TryBecomeFirst()) {
-    instance.AskFirstToShow();
+    if (!whenPresent) instance.AskFirstToShow();
     return 0;
   }
   const int exitSignalFd = app::InstallExitSignals();
@@ -66,6 +74,12 @@ int main(int argc, char** argv) {
 
   auto state = std::make_unique<app::AppState>();
   state->exeDir = app::ExeDirFromExecutable(executable);
+  state->folders = DecideProgramFolders(state->exeDir, CurrentFolderEnvironment());
+  // The program still runs without its own copies: reading gives defaults
+  // and the first save reports what cannot be written.
+  for (const std::string& problem : PrepareUserFolder(state->folders)) {
+    std::fprintf(stderr, "%s: %s\n", app::kAppName, problem.c_str());
+  }
   ConnectSurroundings(*state);
 
   {
@@ -76,7 +90,7 @@ int main(int argc, char** argv) {
       });
     };
     RealSleeper sleeper;
-    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper});
+    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});
     if (result == app::StartupResult::Running && !window.Destroyed()) {
       window.ConnectEvents(exitSignalFd);
       window.show();
