@@ -46,8 +46,9 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   // The About entry lives in the window's own menu; here only the icon.
   port.SetIcon();
   // Paths (the wire-code table is built at compile time).
-  s.skinDir = s.exeDir.string() + "/skins";
-  s.configPath = s.skinDir.string() + "/config/config.ini";
+  s.folders = FoldersOf(s);
+  s.skinDir = s.folders.data.string() + "/skins";
+  s.configPath = s.folders.configPath;
   // Current profile, language, and that profile's settings.
   settings::ReadCurrentProfile(s.configPath, s.profile);
   s.language = settings::ReadLanguage(s.configPath);
@@ -89,9 +90,9 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   s.windowHeight = height;
   // The user macros of the language and the built-in macros; they
   // replace the macros the profile load brought.
-  s.macroFilePath = MacroFilePathFor(s.exeDir, s.language);
+  s.macroFilePath = MacroFilePathFor(s.folders.user, s.language);
   macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
-  macros::LoadMacros(s.exeDir.string() + "/constMacro.dat", "Macros", s.macros, macros::MacroTarget::Const, &port);
+  macros::LoadMacros(s.folders.data.string() + "/constMacro.dat", "Macros", s.macros, macros::MacroTarget::Const, &port);
   // No popup is open; the editor's line is the selected macro's last event.
   s.buttonMenuOpen = false;
   s.selectedEventLine = InitialEventLine(s.macros);
@@ -103,7 +104,8 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   if (s.backend) s.backend->Events();
   switch (device::ConnectAtStartup(*s.link)) {
     case device::StartupOutcome::Absent:
-      port.ShowMessage(device::PlugInPrompt(s.language));
+      // An automatic start without the mouse is no news to anyone.
+      if (!options.whenPresent) port.ShowMessage(device::PlugInPrompt(s.language));
       HostExit(s, port);
       return StartupResult::Ended;
     case device::StartupOutcome::NotAccessible:
@@ -118,7 +120,7 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   ApplyCurrentProfile(s, port, false);
   // The tray icon, and the start-minimised switch.
   port.TrayAdd();
-  s.hideAtStart = HideSwitchPresent(options.commandLine) ? 1 : 0;
+  s.hideAtStart = (options.whenPresent || HideSwitchPresent(options.commandLine)) ? 1 : 0;
   return StartupResult::Running;
 }
 

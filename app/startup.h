@@ -13,6 +13,7 @@ namespace orv::app {
 struct StartupOptions {
   std::string commandLine;     // JoinCommandLine of the process's arguments
   Sleeper* sleeper = nullptr;  // the 5 ms wait before the first Apply
+  bool whenPresent = false;    // kWhenPresentSwitch: no prompt without the mouse, start minimised
 };
 
 enum class StartupResult : uint8_t {
