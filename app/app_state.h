@@ -5,6 +5,7 @@
 // the device link. The window thread owns it; the playback threads and the
 // colour-preview worker touch only the fields marked as shared, which are
 // atomic (Shared<T>) or guarded by their own lock.
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -83,6 +84,9 @@ struct AppState {
   settings::ProfileState profile;       // curConfigText, configSection, curProfile
   int32_t language = 0;                 // non-zero English, zero Turkish
   int32_t hideAtStart = 0;
+  // The exit sequence has run (the mouse was told, or it is gone): nothing
+  // more may be sent to it at the process's end.
+  std::atomic<bool> ended{false};
 
   // ---- Page and pointer ----
   Shared<uint8_t> page{kPageMain};  // read by the colour-preview worker

@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
   ConnectSurroundings(*state);
 
   int status = 0;
+  app::ArmHostExitAtProcessEnd(*state);
   {
     app::MainWindow window(*state);
     // With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which
@@ -115,17 +116,23 @@ int main(int argc, char** argv) {
         if (!window.Destroyed()) app::ShowFromTray(*state, window);
       });
     };
+    window.ConnectExitSignal(exitSignalFd);
     RealSleeper sleeper;
     const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});
     if (result == app::StartupResult::Failed) status = 1;
     if (result == app::StartupResult::Running && !window.Destroyed()) {
-      window.ConnectEvents(exitSignalFd);
-      window.show();
-      QApplication::exec();
+      if (window.ExitRequested()) {
+        app::HostExit(*state, window);
+      } else {
+        window.ConnectEvents();
+        window.show();
+        QApplication::exec();
+      }
     }
     // The threads post to the window: they end before it does.
     window.StopAnimation();
     app::StopWorkers(*state);
   }
+  app::DisarmHostExitAtProcessEnd();
   return status;
 }

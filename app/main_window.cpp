@@ -81,18 +81,31 @@ MainWindow::~MainWindow() { StopAnimation(); }
 
 void MainWindow::StopAnimation() { animation_.Stop(); }
 
-void MainWindow::ConnectEvents(int exitSignalFd) {
+void MainWindow::ConnectExitSignal(int exitSignalFd) {
+  if (exitSignalFd < 0 || exitNotifier_ != nullptr) return;
+  exitNotifier_ = new QSocketNotifier(exitSignalFd, QSocketNotifier::Read, this);
+  connect(exitNotifier_, &QSocketNotifier::activated, this, [this] {
+    DrainExitSignals();
+    exitRequested_ = true;
+    // A modal box (a start-up message, a file or colour dialog) must not keep
+    // the program alive: close them all, innermost first.
+    for (int guard = 0; guard < 16; ++guard) {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr) break;
+      modal->close();
+    }
+    // During the start-up the sequence is still on the stack; main ends the
+    // program once it returns.
+    if (eventsConnected_ && !destroyed_) HostExit(state_, *this);
+  });
+}
+
+void MainWindow::ConnectEvents() {
+  eventsConnected_ = true;
   if (device::DeviceEventSource* events = state_.backend ? state_.backend->Events() : nullptr) {
     deviceNotifier_ = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
     connect(deviceNotifier_, &QSocketNotifier::activated, this, [this, events] {
       if (!destroyed_) OnDeviceEvents(state_, *this, events->DrainEvents());
-    });
-  }
-  if (exitSignalFd >= 0) {
-    exitNotifier_ = new QSocketNotifier(exitSignalFd, QSocketNotifier::Read, this);
-    connect(exitNotifier_, &QSocketNotifier::activated, this, [this] {
-      DrainExitSignals();
-      if (!destroyed_) HostExit(state_, *this);
     });
   }
   // Sleep and resume: the mouse may have lost its settings. Without a system

@@ -39,9 +39,14 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   // end-to-end tests wait for it).
   std::function<void()> onFirstPaint;
 
-  // Connects the mouse's arrival and removal notifications, the exit signals
-  // and the power events. Called once the window runs.
-  void ConnectEvents(int exitSignalFd);
+  // Connects the mouse's arrival and removal notifications and the power
+  // events. Called once the window runs.
+  void ConnectEvents();
+  // Watches the exit signals (SIGTERM, SIGINT, SIGHUP) from before the
+  // start-up runs: a signal closes any open modal box and ends the program,
+  // at once when the window runs, else as soon as the start-up returns.
+  void ConnectExitSignal(int exitSignalFd);
+  bool ExitRequested() const { return exitRequested_; }
   // The window was destroyed (HostExit or removal of the mouse).
   bool Destroyed() const { return destroyed_; }
   // Ends the colour preview worker (before the window goes away).
@@ -129,6 +134,8 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
 
   QSocketNotifier* deviceNotifier_ = nullptr;
   QSocketNotifier* exitNotifier_ = nullptr;
+  bool exitRequested_ = false;
+  bool eventsConnected_ = false;
 };
 
 }  // namespace orv::app

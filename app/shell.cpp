@@ -57,7 +57,7 @@ void HostExit(AppState& s, AppPort& port) {
   // A macro being played ends first, with its release reports, so that the
   // host-exit report is the last thing the mouse hears from the program.
   StopWorkers(s);
-  s.channel.SendHostExit();
+  if (!s.ended.exchange(true)) s.channel.SendHostExit();
   port.DestroyWindow();
 }
 
@@ -65,6 +65,7 @@ bool OnDeviceEvents(AppState& s, AppPort& port, const std::vector<device::Device
   if (!s.link) return false;
   for (const device::DeviceEvent& event : events) {
     if (device::HandleDeviceChange(*s.link, event) == device::DeviceChange::EndProgram) {
+      s.ended = true;  // the mouse is gone: nothing is sent to it any more
       port.TrayRemove();
       port.DestroyWindow();
       return true;

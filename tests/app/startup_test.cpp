@@ -153,6 +153,16 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
   }
 }
 
+// Arrivals and removals are watched before the mouse is looked for, so a
+// removal during the rest of the start-up waits for the window's loop.
+TEST_F(StartupTest, DeviceEventsAreWatchedBeforeTheMouseIsOpened) {
+  PlugMouse();
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  ASSERT_FALSE(backend->requests.empty());
+  EXPECT_EQ(backend->requests.front(), "events");
+  EXPECT_NE(std::find(backend->requests.begin(), backend->requests.end(), "list"), backend->requests.end());
+}
+
 TEST_F(StartupTest, MissingLayoutShowsItsMessageAndEndsBeforeTheShape) {
   PlugMouse();
   std::filesystem::remove(dir.path() / "skins" / "INI_EN" / "skin_color_en.ini");
