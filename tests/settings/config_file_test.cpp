@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "macros/macro_files.h"
+#include "settings/config_check.h"
 #include "support/temp_dir.h"
 
 namespace orv::settings {
@@ -288,6 +289,25 @@ TEST(ShippedConfig, EveryProfileKeepsTheRulesAndFactoryCopiesMatch) {
   EXPECT_EQ(described[8], described[9]);  // CfgReset5 and CfgReset_EN5
   for (int a = 0; a < 5; ++a)
     for (int b = a + 1; b < 5; ++b) EXPECT_NE(described[a], described[b]) << a + 1 << " vs " << b + 1;
+}
+
+// A damaged file replaced at start-up gives the factory profile 1.
+TEST(ConfigCheck, RestoredFileLoadsAsTheFactoryProfile) {
+  test::TempDir dir;
+  const auto config = dir / "config.ini";
+  test::WriteText(config, std::string("\x01\xFE garbage \x00\x7F", 13));
+  ASSERT_EQ(CheckConfigUsable(config).outcome, ConfigCheck::Outcome::Restored);
+  ProfileState start;
+  ReadCurrentProfile(config, start);
+  EXPECT_EQ(start.curProfile, 1);
+  MouseSettings loaded;
+  auto tables = std::make_unique<macros::MacroTables>();
+  ConfigContext ctx{&loaded, tables.get(), nullptr, 0, nullptr};
+  LoadConfig(ctx, config, start.curProfile, false);
+  MouseSettings factory;
+  factory.colourCycleFlags.fill(true);
+  ResetToFactory(factory);
+  EXPECT_EQ(Describe(loaded), Describe(factory));
 }
 
 }  // namespace
