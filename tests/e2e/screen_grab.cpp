@@ -6,13 +6,20 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/whole_number.h"
+
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: orv_screen_grab <window id> <out.png>\n");
     return 2;
   }
   QGuiApplication app(argc, argv);
-  const WId window = static_cast<WId>(std::strtoull(argv[1], nullptr, 0));
+  const auto id = orv::ParseWholeNumber(argv[1]);
+  if (!id) {
+    std::fprintf(stderr, "orv_screen_grab: not a window id: %s\n", argv[1]);
+    return 2;
+  }
+  const WId window = static_cast<WId>(*id);
   QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return 1;
   const QPixmap shot = screen->grabWindow(window);

@@ -16,6 +16,8 @@
 #include <string>
 #include <set>
 
+#include "platform/whole_number.h"
+
 namespace {
 
 constexpr long kWithdrawnState = 0;
@@ -60,7 +62,13 @@ int main(int argc, char** argv) {
   }
   if (argc == 3 && std::string(argv[1]) == "state") {
     XSetErrorHandler(IgnoreErrors);
-    const int result = PrintState(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
+    const auto id = orv::ParseWholeNumber(argv[2]);
+    if (!id) {
+      std::fprintf(stderr, "orv_test_desktop: not a window id: %s\n", argv[2]);
+      XCloseDisplay(d);
+      return 2;
+    }
+    const int result = PrintState(d, static_cast<Window>(*id));
     XCloseDisplay(d);
     return result;
   }
