@@ -4,7 +4,9 @@
 #include "app/shell.h"
 #include "device/device_link.h"
 #include "macros/macro_files.h"
+#include "platform/atomic_file.h"
 #include "platform/log.h"
+#include "settings/config_check.h"
 #include "settings/config_file.h"
 #include "skin/layout.h"
 #include "skin/picture_names.h"
@@ -49,6 +51,20 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   s.folders = FoldersOf(s);
   s.skinDir = s.folders.data.string() + "/skins";
   s.configPath = s.folders.configPath;
+  // Temporary files of writes that a kill cut short, in the program's own folders.
+  for (const std::filesystem::path& folder : {s.configPath.parent_path(), MacroFolder(s)}) {
+    const StaleTemporaryCleanup cleanup = RemoveStaleTemporaryFiles(folder, std::filesystem::file_time_type::clock::now());
+    for (const std::filesystem::path& removed : cleanup.removed) {
+      log::Info(log::kFiles, "removed the stale temporary file " + removed.string());
+    }
+    if (!cleanup.error.empty()) log::Warning(log::kFiles, cleanup.error);
+  }
+  // A configuration file with nothing of ours in it (empty, foreign or garbled
+  // bytes) is kept aside and replaced by the shipped one, and the user is told.
+  if (const settings::ConfigCheck check = settings::CheckConfigUsable(s.configPath); !check.message.empty()) {
+    log::Warning(log::kFiles, check.message);
+    port.ShowMessage(check.message);
+  }
   // Current profile, language, and that profile's settings.
   settings::ReadCurrentProfile(s.configPath, s.profile);
   s.language = settings::ReadLanguage(s.configPath);

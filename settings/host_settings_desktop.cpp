@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/log.h"
 #include "platform/decimal.h"
 #include "platform/atomic_file.h"
 #include "settings/host_settings.h"
@@ -146,7 +147,11 @@ class DesktopHostSettings final : public HostSettings {
   void SetWheelLines(int32_t lines) override {
     if (!KdeRunning()) return;
     // A refusal (an immutable key or group) or a failed write leaves KDE as it was.
-    if (!WriteKdeConfigValue(KdeGlobalsPath(), "KDE", "WheelScrollLines", std::to_string(lines)).empty()) return;
+    if (const std::string error = WriteKdeConfigValue(KdeGlobalsPath(), "KDE", "WheelScrollLines", std::to_string(lines));
+        !error.empty()) {
+      log::Warning(log::kApply, "KDE's wheel scroll lines left as they were: " + error);
+      return;
+    }
     // Tell running KDE programs that mouse settings changed (SettingsChanged, SETTINGS_MOUSE).
     if (GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
       g_dbus_connection_emit_signal(bus, nullptr, "/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange",

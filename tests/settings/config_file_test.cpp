@@ -304,7 +304,7 @@ TEST(ConfigCheck, RestoredFileLoadsAsTheFactoryProfile) {
   EXPECT_EQ(start.curProfile, 1);
   MouseSettings loaded;
   auto tables = std::make_unique<macros::MacroTables>();
-  ConfigContext ctx{&loaded, tables.get(), nullptr, 0, nullptr};
+  ConfigContext ctx{loaded, *tables, nullptr, 0, nullptr};
   LoadConfig(ctx, config, start.curProfile, false);
   MouseSettings factory;
   factory.colourCycleFlags.fill(true);
