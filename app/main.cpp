@@ -30,6 +30,7 @@
 #include "device/simulated_mouse.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
+#include "platform/log.h"
 #include "platform/program_folders.h"
 #include "settings/host_settings.h"
 
@@ -84,7 +85,9 @@ int main(int argc, char** argv) {
   app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
 
   QApplication application(argc, argv);
-  QApplication::setApplicationName(app::kAppName);
+  // Message boxes carry the executable's name ("ORV_ZIduzu" in the portable
+  // folder, "orv-ziduzu" installed).
+  QApplication::setApplicationName(QString::fromStdString(app::AppNameOf(executable)));
   // Hiding the window to the tray must not end the program.
   QApplication::setQuitOnLastWindowClosed(false);
 
@@ -94,7 +97,7 @@ int main(int argc, char** argv) {
   // The program still runs without its own copies: reading gives defaults
   // and the first save reports what cannot be written.
   for (const std::string& problem : PrepareUserFolder(state->folders)) {
-    std::fprintf(stderr, "%s: %s\n", app::kAppName, problem.c_str());
+    log::Warning(log::kFiles, problem);
   }
   ConnectSurroundings(*state);
 

@@ -216,7 +216,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::ShowWindowMenu(const QPoint& globalPos) { windowMenu_->popup(globalPos); }
 
 void MainWindow::ShowAbout() {
-  QMessageBox box(QMessageBox::NoIcon, Q(kAppName), Q(AboutText()), QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), Q(AboutText()), QMessageBox::Ok, this);
   box.setIconPixmap(AppIcon().pixmap(48, 48));
   box.exec();
 }
@@ -224,7 +224,7 @@ void MainWindow::ShowAbout() {
 // ---- AppPort: messages and painting ----
 
 void MainWindow::ShowMessage(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, Q(kAppName), Q(text), QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), Q(text), QMessageBox::Ok, this);
   box.exec();
 }
 

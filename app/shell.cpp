@@ -112,6 +112,11 @@ bool WhenPresentSwitchGiven(int argc, const char* const* argv) {
   return false;
 }
 
+std::string AppNameOf(const std::string& executablePath) {
+  const std::string name = std::filesystem::path(executablePath).stem().string();
+  return name.empty() ? kAppName : name;
+}
+
 std::filesystem::path ExeDirFromExecutable(const std::string& executablePath) {
   const size_t slash = executablePath.rfind('/');
   if (slash == std::string::npos) return {};

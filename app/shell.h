@@ -73,5 +73,8 @@ bool WhenPresentSwitchGiven(int argc, const char* const* argv);
 // The folder of the executable: the path cut before its last '/', or empty
 // when it has none.
 std::filesystem::path ExeDirFromExecutable(const std::string& executablePath);
+// The application name: the executable's file name without its extension
+// (the caption of every message box); kAppName when the path has no name.
+std::string AppNameOf(const std::string& executablePath);
 
 }  // namespace orv::app

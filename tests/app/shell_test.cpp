@@ -184,6 +184,13 @@ TEST_F(ShellTest, HostExitComesAfterAPlayingMacrosReleases) {
   EXPECT_TRUE(port.destroyed);
 }
 
+TEST(AppName, IsTheExecutablesNameWithoutExtension) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/opt/orv/ORV_ZIduzu", "ORV_ZIduzu"}, {"/usr/bin/orv-ziduzu", "orv-ziduzu"},
+      {"C:/Tools/ORV_ZIduzu.exe", "ORV_ZIduzu"}, {"relative/name.bin", "name"}, {"", "ORV_ZIduzu"}, {"/", "ORV_ZIduzu"}};
+  for (auto [path, name] : cases) EXPECT_EQ(app::AppNameOf(path), name) << path;
+}
+
 TEST_F(ShellTest, ShowFromTrayShowsAndRestores) {
   app::ShowFromTray(s, port);
   EXPECT_EQ(port.Actions(), std::vector<std::string>{"ShowAndRestore"});
