@@ -24,6 +24,7 @@
 #include "app/exit_signals.h"
 #include "app/shell.h"
 #include "macros/macro_model.h"
+#include "platform/file_names.h"
 #include "skin/region.h"
 
 namespace orv::app {
@@ -43,7 +44,7 @@ Point PointOf(const QMouseEvent* event) {
 MainWindow::MainWindow(AppState& state)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
-      painter_(FoldersOf(state).data.string() + "/skins"),
+      painter_(FoldersOf(state).data.string() + "/" + names::kSkinFolder),
       animation_(state, [this] { PostRepaint(); }),
       resume_([this] { return ApplyReachedMouse(state_, *this); }, *this) {
   // Every pixel is painted from the composed page: no background erase.

@@ -2,6 +2,7 @@
 
 #include "app/controller.h"
 #include "macros/macro_files.h"
+#include "platform/file_names.h"
 #include "platform/private_profile.h"
 #include "skin/layout.h"
 
@@ -18,7 +19,7 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   }
   s.macroFilePath = MacroFilePathFor(MacroFolder(s), language);
   // Macro edits not saved yet are dropped: the other language has its own file.
-  macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
+  macros::LoadMacros(s.macroFilePath, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
   if (s.page == kPageAdvanced) {
     port.RefillMacroLists();
     port.Invalidate(RepaintArea::Whole);

@@ -21,8 +21,6 @@ namespace {
 
 // Numbered copies tried before giving up; far more than anyone keeps.
 constexpr int kMaxDamagedCopies = 1000;
-constexpr int32_t kExchangeProfile = 7;
-constexpr int32_t kFirstFactoryProfile = 2;
 
 bool HoldsConfiguration(const IniDocument& doc) {
   if (doc.HasSection("Init")) return true;

@@ -126,10 +126,10 @@ uint8_t ReadLanguage(const std::filesystem::path& configPath) {
   return LowByte(ReadDecimal(GetProfileString(configPath, "Init", "VER_SEL", kKeyCapacity)));
 }
 
-void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) { LoadConfig(ctx, file, 7, false); }
+void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) { LoadConfig(ctx, file, kExchangeProfile, false); }
 
 std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
-  return SaveConfig(ctx, file, 7, true);
+  return SaveConfig(ctx, file, kExchangeProfile, true);
 }
 
 }  // namespace orv::settings

@@ -12,6 +12,7 @@
 #include "macros/macro_model.h"
 #include "platform/message_port.h"
 #include "platform/private_profile.h"
+#include "settings/profile_slots.h"
 #include "settings/mouse_settings.h"
 
 namespace orv::settings {
@@ -54,10 +55,6 @@ std::string SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, in
 // Writes only DPI_LEVEL of profile n. Safe to call from the executor thread:
 // it touches nothing but the file. Returns "" or what failed.
 std::string SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel);
-
-// The user profiles the editors choose among.
-constexpr int32_t kFirstUserProfile = 1;
-constexpr int32_t kLastUserProfile = 5;
 
 // The start-up profile: CurConfig of Init as text, its section and its number.
 // The stored text is read as a decimal number; anything that is not one of the
