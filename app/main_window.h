@@ -12,6 +12,8 @@
 #include "app/app_port.h"
 #include "app/app_state.h"
 #include "app/colour_animation.h"
+#include "app/popups.h"
+#include "skin/menu_style.h"
 #include "skin/page_painter.h"
 
 class QAction;
@@ -75,6 +77,10 @@ class MainWindow final : public QWidget, public AppPort {
   void ToggleRecording() override;
   void ToggleMacroMode(uint8_t modeBit) override;
 
+  // The context menu of the event list, at a screen position (the macro
+  // editor decides when it shows); the chosen command goes to the controller.
+  void PopupContextMenu(const QPoint& globalPos);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -90,6 +96,12 @@ class MainWindow final : public QWidget, public AppPort {
   void ShowWindowMenu(const QPoint& globalPos);
   void ShowAbout();
   void StyleControls();
+  PopupEnvironment Popups();
+  // Builds a menu of the window toolkit from the items of an owner-drawn menu;
+  // its commands go to OnMenuCommand.
+  void FillMenu(QMenu& menu, const skin::COrvMenu& object, const std::vector<skin::MenuNode>& items);
+  void OnMenuCommand(int commandId);
+  void ClosePopups();
 
   AppState& state_;
   skin::PagePainter painter_;
@@ -101,9 +113,10 @@ class MainWindow final : public QWidget, public AppPort {
   QPoint dragOffset_;
 
   QSystemTrayIcon* tray_ = nullptr;
-  QMenu* trayMenu_ = nullptr;
-  QAction* showAction_ = nullptr;
-  QAction* exitAction_ = nullptr;
+  skin::OwnerDrawnMenuStyle menuStyle_;
+  QMenu* trayMenu_ = nullptr;     // the shown part of state.trayMenu
+  QMenu* contextMenu_ = nullptr;  // the shown part of state.contextMenu
+  QPointer<FunctionMenu> buttonMenu_;
   QMenu* windowMenu_ = nullptr;
   QAction* minimiseAction_ = nullptr;
   QAction* hideAction_ = nullptr;

@@ -146,6 +146,33 @@ TEST_F(ShellTest, HostExitTellsTheMouseUnlessItsCollectionFailedToOpen) {
   EXPECT_TRUE(p.destroyed);
 }
 
+TEST_F(ShellTest, TrayCommandsOfBothLanguagesShowOrEnd) {
+  struct Case {
+    int id;
+    bool handled;
+    const char* action;
+  } cases[] = {{32801, true, "ShowAndRestore"}, {32837, true, "ShowAndRestore"},
+               {32800, true, "DestroyWindow"}, {32838, true, "DestroyWindow"},
+               {32802, false, nullptr}, {0, false, nullptr}};
+  for (const Case& c : cases) {
+    port.Clear();
+    EXPECT_EQ(app::OnTrayCommand(s, c.id, port), c.handled) << c.id;
+    EXPECT_EQ(port.Has("DestroyWindow") || port.Has("ShowAndRestore"), c.handled) << c.id;
+    if (c.action != nullptr) {
+      EXPECT_TRUE(port.Has(c.action)) << c.id;
+    }
+  }
+}
+
+TEST_F(ShellTest, MenusFollowTheLanguage) {
+  app::LoadMenusForLanguage(s, 1);
+  EXPECT_EQ(s.trayMenu.entries[1].text, "Show Window");
+  EXPECT_EQ(s.contextMenu.entryCount, 23);
+  app::LoadMenusForLanguage(s, 0);
+  EXPECT_EQ(s.trayMenu.entries[2], (skin::MenuEntry{"Sürücüden çık", 32838}));
+  EXPECT_EQ(s.contextMenu.entries[3], (skin::MenuEntry{"Aşağı   ", 32817}));
+}
+
 TEST_F(ShellTest, ShowFromTrayShowsAndRestores) {
   app::ShowFromTray(s, port);
   EXPECT_EQ(port.Actions(), std::vector<std::string>{"ShowAndRestore"});
