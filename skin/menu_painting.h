@@ -28,6 +28,10 @@ inline constexpr int kMenuItemHeight = 20;
 inline constexpr int kMenuCharWidth = 8;
 inline constexpr int kMenuTextIndent = 10;
 inline constexpr int kSeparatorIndent = 25;
+// Width a menu adds to every item it draws through the program, beside the
+// measured width: the check-mark area, which also leaves room for the
+// submenu arrow at the item's right end.
+inline constexpr int kMenuCheckAreaWidth = 15;
 
 QColor ToQColor(ColourRef c);
 

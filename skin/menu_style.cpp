@@ -69,7 +69,9 @@ QSize OwnerDrawnMenuStyle::sizeFromContents(ContentsType type, const QStyleOptio
                                             const QWidget* widget) const {
   if (type == CT_MenuItem) {
     if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
-      return MeasureMenuItem(ItemText(*item), KindOf(*item));
+      QSize measured = MeasureMenuItem(ItemText(*item), KindOf(*item));
+      measured.rwidth() += kMenuCheckAreaWidth;
+      return measured;
     }
   }
   return QProxyStyle::sizeFromContents(type, option, size, widget);

@@ -218,6 +218,27 @@ start_app
 check "the next start is Turkish" grep -q 'language=0' "$paint"
 click 13
 check "the close button hides the window to the tray" wait_for 5 hidden
+# The test desktop shows tray icons 22 pixels square in a strip at the
+# bottom-right corner; a right click opens the tray menu there (20-pixel items).
+geometry=$(xdotool getdisplaygeometry)
+screen_w=${geometry% *}
+screen_h=${geometry#* }
+tray_menu_item() { # tray_menu_item <item>: right-click the icon, choose item 1 or 2
+  xdotool mousemove $((screen_w - 13)) $((screen_h - 13)) sleep 0.1 click 3 sleep 0.5
+  # The menu opens at the pointer, pushed up and left to stay on the screen.
+  local menu
+  local main
+  main=$(window)
+  menu=$(xdotool search --onlyvisible --class '^ORV_ZIduzu$' 2>/dev/null | while read -r w; do
+    [ "$w" = "$main" ] || xdotool getwindowgeometry "$w" | grep -q 'Geometry: 22x22' || echo "$w"
+  done | head -1)
+  [ -n "$menu" ] || return 1
+  xdotool mousemove --window "$menu" 30 $((($1 - 1) * 20 + 10)) sleep 0.2 click 1
+}
+check "the tray menu opens on the icon" tray_menu_item 1
+check "its first item (Pencereyi Goster) shows the window" wait_for 5 visible
+click 13
+wait_for 5 hidden
 ORV_SIMULATED_MOUSE=$sim "$app/ORV_ZIduzu" >>"$work/app.log" 2>&1 &
 second=$!
 finish "$second"
@@ -242,6 +263,14 @@ check "-HIDE starts minimised" wait_for 5 iconic
 kill -TERM "$app_pid"
 finish "$app_pid"
 check "a minimised copy ends on SIGTERM with status 0" test "$status" = 0
+
+# ---- The tray menu's second item ends the program ----
+start_app
+before=$(reports)
+check "the tray menu opens again" tray_menu_item 2
+finish "$app_pid"
+check "Sürücüden çık ends with status 0" test "$status" = 0
+check "and sends 07 20 00 00" test "$(tail -n1 "$sim/feature.log")" = "07 20 00 00 00 00 00 00"
 
 # ---- No mouse at all: the prompt, OK, and nothing sent or changed ----
 cp "$config" "$work/config-before"

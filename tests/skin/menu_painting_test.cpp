@@ -106,7 +106,8 @@ TEST(MenuPainting, MenuOfTheToolkitTakesTheMeasuredSizes) {
   menu.setStyle(&style);
   menu.addAction("Down ");
   menu.addAction("Up");
-  EXPECT_EQ(menu.sizeHint(), QSize(40, 40));
+  // The widest measured item plus the check-mark area; 20 pixels per item.
+  EXPECT_EQ(menu.sizeHint(), QSize(40 + kMenuCheckAreaWidth, 40));
   menu.setStyle(nullptr);
 }
 
