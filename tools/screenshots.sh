@@ -7,7 +7,8 @@
 # Writes, for en and tr: main_*.png, advanced_*.png, color_*.png, and the popups
 # menu_*.png (function menu, row 3 hovered), submenu_*.png (second-level menu
 # of the media keys), warning_*.png (the last-left-click warning) and
-# context_*.png (the event list's context menu with two submenus open).
+# context_*.png (the event list's context menu with two submenus open) and
+# tray_*.png (the tray menu, first item selected, over the test desktop's tray).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -113,6 +114,15 @@ context_menu() { # context_menu <window> <suffix>: on the Advanced page
   xdotool mousemove 1270 1010 sleep 0.2
 }
 
+tray_menu() { # tray_menu <suffix>: the test desktop's tray is at the bottom-right
+  local w h
+  read -r w h < <(xdotool getdisplaygeometry)
+  xdotool mousemove $((w - 13)) $((h - 13)) click 3 sleep 0.5
+  xdotool mousemove $((w - 40)) $((h - 13 - 40 + 10)) sleep 0.3
+  grab_area "$out/tray_$1.png" $((w - 240)) $((h - 100)) 240 100
+  xdotool key Escape sleep 0.1 mousemove 1270 1010 sleep 0.1
+}
+
 shoot() { # shoot <VER_SEL> <suffix> <main layout>
   local layout=$work/app/skins/$3
   sed -i "s/^VER_SEL=.*/VER_SEL=$1/" "$config"
@@ -127,6 +137,7 @@ shoot() { # shoot <VER_SEL> <suffix> <main layout>
   sleep 0.3
   "$grab" "$wid" "$out/main_$2.png"
   popups "$wid" "$2" "$layout"
+  tray_menu "$2"
   local page
   for page in advanced:10 color:11; do
     # shellcheck disable=SC2046
