@@ -314,11 +314,11 @@ void MainWindow::TrayRemove() {
 void MainWindow::LoadMenus(int32_t language) {
   LoadMenusForLanguage(state_, language);
   trayMenu_->clear();
-  FillMenu(*trayMenu_, state_.trayMenu, state_.trayMenu.Shown());
+  FillMenu(*trayMenu_, state_.trayMenu.Shown());
   delete contextMenu_;
   contextMenu_ = new QMenu(this);
   contextMenu_->setStyle(&menuStyle_);
-  FillMenu(*contextMenu_, state_.contextMenu, state_.contextMenu.Shown());
+  FillMenu(*contextMenu_, state_.contextMenu.Shown());
   minimiseAction_->setText(language != 0 ? "Minimise" : "Simge durumuna küçült");
   hideAction_->setText(language != 0 ? "Close" : "Kapat");
   aboutAction_->setText(Q(AboutMenuText(language)));
@@ -418,15 +418,16 @@ void MainWindow::SetCountEditText(const std::string& text) {
 
 void MainWindow::StartColourAnimation() { animation_.Start(); }
 
-void MainWindow::FillMenu(QMenu& menu, const skin::COrvMenu& object, const std::vector<skin::MenuNode>& items) {
+void MainWindow::FillMenu(QMenu& menu, const std::vector<skin::MenuNode>& items) {
   for (const skin::MenuNode& item : items) {
-    if (object.EntryOf(item) == nullptr) continue;  // beyond the object's entries: not shown
+    // An item beyond the object's entries is still shown, drawn the same way
+    // from its own text: no command is lost.
     if (item.itemId == skin::kSeparatorId) {
       menu.addSeparator();
     } else if (item.itemId == skin::kSubmenuId) {
       QMenu* sub = menu.addMenu(Q(item.text));
       sub->setStyle(&menuStyle_);
-      FillMenu(*sub, object, item.children);
+      FillMenu(*sub, item.children);
     } else {
       QAction* action = menu.addAction(Q(item.text));
       const int id = item.itemId;

@@ -97,9 +97,9 @@ class MainWindow final : public QWidget, public AppPort {
   void ShowAbout();
   void StyleControls();
   PopupEnvironment Popups();
-  // Builds a menu of the window toolkit from the items of an owner-drawn menu;
+  // Builds a menu of the window toolkit from the shown items of an owner-drawn menu;
   // its commands go to OnMenuCommand.
-  void FillMenu(QMenu& menu, const skin::COrvMenu& object, const std::vector<skin::MenuNode>& items);
+  void FillMenu(QMenu& menu, const std::vector<skin::MenuNode>& items);
   void OnMenuCommand(int commandId);
   void ClosePopups();
 

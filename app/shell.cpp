@@ -28,11 +28,6 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   return true;
 }
 
-TrayMenuTexts TrayMenuFor(int32_t language) {
-  if (language != 0) return {"Show Window", "Exit Driver"};
-  return {"Pencereyi Goster", "Sürücüden çık"};
-}
-
 void LoadMenusForLanguage(AppState& s, int32_t language) {
   skin::LoadOwnerDrawnMenu(s.contextMenu, skin::ContextMenuFor(language));
   skin::LoadOwnerDrawnMenu(s.trayMenu, skin::TrayMenuFor(language));
