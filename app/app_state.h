@@ -26,6 +26,7 @@
 #include "settings/host_settings.h"
 #include "settings/mouse_settings.h"
 #include "skin/layout.h"
+#include "skin/owner_drawn_menu.h"
 
 namespace orv::app {
 
@@ -103,6 +104,14 @@ struct AppState {
   bool buttonMenuOpen = false;
   int32_t menuButton = 0;  // hit index 20 ... 26 of the button being edited
   Point menuAnchor;        // screen position of the popup's top-left corner
+  // Set by a choice in the second-level menu: the main window's next paint
+  // closes the first-level menu.
+  bool closeMenuOnPaint = false;
+  int32_t subMenuLastCode = 0;  // code of the latest second-level choice
+
+  // ---- Owner-drawn menus of the language ----
+  skin::COrvMenu contextMenu;  // the event list's context menu
+  skin::COrvMenu trayMenu;
 
   // ---- Colour preview of the Color page ----
   Shared<bool> colorAnimRunning{false};

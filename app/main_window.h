@@ -13,6 +13,8 @@
 #include "app/app_state.h"
 #include "app/colour_animation.h"
 #include "app/resume_reapply.h"
+#include "app/popups.h"
+#include "skin/menu_style.h"
 #include "skin/page_painter.h"
 
 class QAction;
@@ -89,6 +91,9 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   // ---- TimerPort (the retries after a resume) ----
   void CallAfter(uint32_t ms, std::function<void()> fn) override;
   void CancelCall() override;
+  // The context menu of the event list, at a screen position (the macro
+  // editor decides when it shows); the chosen command goes to the controller.
+  void PopupContextMenu(const QPoint& globalPos);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -104,6 +109,12 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   void ShowWindowMenu(const QPoint& globalPos);
   void ShowAbout();
   void StyleControls();
+  PopupEnvironment Popups();
+  // Builds a menu of the window toolkit from the shown items of an owner-drawn menu;
+  // its commands go to OnMenuCommand.
+  void FillMenu(QMenu& menu, const std::vector<skin::MenuNode>& items);
+  void OnMenuCommand(int commandId);
+  void ClosePopups();
 
   AppState& state_;
   skin::PagePainter painter_;
@@ -115,9 +126,10 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   QPoint dragOffset_;
 
   QSystemTrayIcon* tray_ = nullptr;
-  QMenu* trayMenu_ = nullptr;
-  QAction* showAction_ = nullptr;
-  QAction* exitAction_ = nullptr;
+  skin::OwnerDrawnMenuStyle menuStyle_;
+  QMenu* trayMenu_ = nullptr;     // the shown part of state.trayMenu
+  QMenu* contextMenu_ = nullptr;  // the shown part of state.contextMenu
+  QPointer<FunctionMenu> buttonMenu_;
   QMenu* windowMenu_ = nullptr;
   QAction* minimiseAction_ = nullptr;
   QAction* hideAction_ = nullptr;

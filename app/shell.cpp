@@ -29,9 +29,23 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   return true;
 }
 
-TrayMenuTexts TrayMenuFor(int32_t language) {
-  if (language != 0) return {"Show Window", "Exit Driver"};
-  return {"Pencereyi Goster", "Sürücüden çık"};
+void LoadMenusForLanguage(AppState& s, int32_t language) {
+  skin::LoadOwnerDrawnMenu(s.contextMenu, skin::ContextMenuFor(language));
+  skin::LoadOwnerDrawnMenu(s.trayMenu, skin::TrayMenuFor(language));
+}
+
+bool OnTrayCommand(AppState& s, int commandId, AppPort& port) {
+  for (const skin::TrayCommands& c : {skin::kTrayCommandsEnglish, skin::kTrayCommandsTurkish}) {
+    if (commandId == c.showWindow) {
+      ShowFromTray(s, port);
+      return true;
+    }
+    if (commandId == c.exitDriver) {
+      HostExit(s, port);
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string AboutMenuText(int32_t) { return "&About ORV_ZIduzu..."; }
