@@ -12,6 +12,7 @@
 #include "app/app_port.h"
 #include "app/app_state.h"
 #include "app/colour_animation.h"
+#include "app/macro_editor.h"
 #include "skin/page_painter.h"
 
 class QAction;
@@ -23,7 +24,9 @@ class QSystemTrayIcon;
 
 namespace orv::app {
 
-class MainWindow final : public QWidget, public AppPort {
+class EditableListBox;
+
+class MainWindow final : public QWidget, public AppPort, public MacroView {
   Q_OBJECT
 
  public:
@@ -74,8 +77,39 @@ class MainWindow final : public QWidget, public AppPort {
   void DeleteMacro() override;
   void ToggleRecording() override;
   void ToggleMacroMode(uint8_t modeBit) override;
+  MacroView* MacroControls() override { return this; }
+
+  // ---- MacroView ----
+  bool Exists() override;
+  void SetMacroLines(const std::vector<std::string>& lines) override;
+  void AddMacroLine(const std::string& line) override;
+  void RemoveMacroLine(int line) override;
+  int MacroLineCount() override;
+  std::string MacroLineText(int line) override;
+  int MacroSelection() override;
+  void SelectMacroLine(int line) override;
+  void FocusMacroList() override;
+  std::string NameText() override;
+  void SetNameText(const std::string& text) override;
+  void SetCountBox(const std::string& text, bool enabled) override;
+  void SetEventLines(const std::vector<std::string>& lines) override;
+  void AppendEventLines(const std::vector<std::string>& lines) override;
+  int EventLineCount() override;
+  std::string EventLineText(int line) override;
+  int EventSelection() override;
+  void SelectEventLine(int line) override;
+  void FocusEventList() override;
+  EventListGeometry EventGeometry() override;
+  void BeginEventEdit() override;
+
+  // Whether the keyboard is grabbed for a recording (tests).
+  bool KeyboardGrabbed() const { return keyboardGrabbed_; }
 
  protected:
+  // Sees every event of this window and its controls before they do: keys
+  // while recording, Escape/Return/F10, right-button releases on the
+  // Advanced page.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -90,6 +124,9 @@ class MainWindow final : public QWidget, public AppPort {
   void ShowWindowMenu(const QPoint& globalPos);
   void ShowAbout();
   void StyleControls();
+  bool OnRightButtonRelease(const QPoint& globalPos);
+  void ShowContextMenu(const QPoint& globalPos);
+  void GrabKeyboardForRecording(bool grab);
 
   AppState& state_;
   skin::PagePainter painter_;
@@ -112,7 +149,8 @@ class MainWindow final : public QWidget, public AppPort {
   QPointer<QLineEdit> countEdit_;
   QPointer<QLineEdit> nameEdit_;
   QPointer<QListWidget> macroList_;
-  QPointer<QListWidget> eventList_;
+  QPointer<EditableListBox> eventList_;
+  bool keyboardGrabbed_ = false;
 
   QSocketNotifier* deviceNotifier_ = nullptr;
   QSocketNotifier* exitNotifier_ = nullptr;

@@ -186,6 +186,75 @@ kill -TERM "$app_pid"
 finish "$app_pid"
 check "a minimised copy ends on SIGTERM with status 0" test "$status" = 0
 
+# ---- Macros: name, New, Record "ab", Stop, Save; played by button 4 ----
+advance_layout() {
+  if config_has 'VER_SEL=0'; then echo "$app/skins/INI_CN/skin_advance.ini"; else echo "$app/skins/INI_EN/skin_advance_en.ini"; fi
+}
+# The centre of entry <index> of section <section> of the Advanced layout.
+advance_centre() {
+  awk -F'[=,]' -v sec="[$1]" -v key="$2" \
+    '/^\[/ { inside = ($0 == sec) } inside && $1 == key { printf "%d %d", $3 + $5 / 2, $4 + $6 / 2; exit }' \
+    "$(advance_layout)"
+}
+advance_click() { # advance_click <section> <index>
+  # shellcheck disable=SC2046
+  xdotool mousemove --window "$(window)" $(advance_centre "$1" "$2") sleep 0.05 click 1
+}
+macro_file() { if config_has 'VER_SEL=0'; then echo "$app/Macro_CN.dat"; else echo "$app/Macro_EN.dat"; fi; }
+macro_count() { sed -n 's/^macroNum=\([0-9]*\).*/\1/p' "$(macro_file)" | head -1 | tr -d '\r'; }
+macro_entry() { grep "^$1=" "$(macro_file)" | head -1 | cut -d= -f2 | tr -d '\r'; }
+# Fields of a macro entry (three digits each): the event count is field 43,
+# events (virtual key, action) from field 44.
+entry_events() { local e=$1; echo "${e:129:3} ${e:132:24}"; }
+
+start_app
+before_count=$(macro_count)
+click 10
+xdotool windowfocus --sync "$(window)" 2>/dev/null
+advance_click EDIT 4
+xdotool key ctrl+a BackSpace
+xdotool type --delay 60 e2emacro
+advance_click BUTTONPOS 2
+advance_click BUTTONPOS 4
+sleep 0.3
+xdotool type --delay 150 ab
+sleep 0.3
+advance_click BUTTONPOS 4
+advance_click BUTTONPOS 5
+saved() { [ "$(macro_count)" = $((before_count + 1)) ]; }
+check "Save stores the new macro in the macro file" wait_for 5 saved
+slot=$before_count
+entry=$(macro_entry "$slot")
+# a press, a release, b press, b release (virtual keys 65 and 66)
+check "the recording holds a and b pressed and released" \
+  test "$(entry_events "$entry")" = "004 065001065002066001066002"
+kill -TERM "$app_pid"
+finish "$app_pid"
+
+# Button 4 (wire code 4) plays the macro. The function menu's macro group
+# assigns it in the window; here the profile is edited before the start.
+current=$(sed -n 's/^CurConfig=\([0-9]*\).*/\1/p' "$config" | head -1 | tr -d '\r')
+awk -v sec="[Config$current]" -v code=$((41 + slot)) '
+  /^\[/ { inside = ($0 == sec) }
+  inside && /^K4=/ { print "K4=" code; next }
+  { print }' "$config" >"$work/config-macro" && cp "$work/config-macro" "$config"
+start_app
+check "the macro is unchanged after a restart" test "$(macro_entry "$slot")" = "$entry"
+key_reports() { grep -c '^07 15 ' "$sim/feature.log" 2>/dev/null || echo 0; }
+before_keys=$(key_reports)
+timeout 5 sh -c "echo '06 F4 01' > '$sim/input'"
+timeout 5 sh -c "echo '06 F4 80' > '$sim/input'"
+played() { [ "$(key_reports)" -ge $((before_keys + 4)) ]; }
+check "button 4 plays the macro" wait_for 10 played
+grep '^07 15 ' "$sim/feature.log" | tail -n +$((before_keys + 1)) | head -4 | cut -d' ' -f3-4 >"$work/keys"
+printf '%s\n' '00 04' '00 00' '00 05' '00 00' >"$work/keys-expected"
+check "the key reports are a, release, b, release" cmp -s "$work/keys" "$work/keys-expected"
+click 10
+advance_click BUTTONPOS 5
+check "a Save after the restart keeps the macro" test "$(macro_entry "$slot")" = "$entry"
+kill -TERM "$app_pid"
+finish "$app_pid"
+
 # ---- No mouse at all: the prompt, OK, and nothing sent or changed ----
 cp "$config" "$work/config-before"
 before=$(reports)
