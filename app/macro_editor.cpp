@@ -57,7 +57,10 @@ void ShowMacroEvents(AppState& s, MacroView& view, int32_t m) {
 void OnMacroSelected(AppState& s, MacroView& view) {
   const int sel = view.MacroSelection();
   if (sel < 0) return;
-  s.macros.selectedMacro = sel;
+  {
+    std::lock_guard lock(s.macros.mutex);
+    s.macros.selectedMacro = sel;
+  }
   view.SetNameText(view.MacroLineText(sel));
   ShowMacroEvents(s, view, sel);
 }
