@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/app_fixture.h"
 #include "app/fake_macro_view.h"
 #include "app/menu_commands.h"
@@ -277,6 +280,42 @@ TEST_F(MacroEditorTest, RecordingFillsTheSelectedSlotAndItsLines) {
   EXPECT_EQ(Rec().repeatCount, 1);
   EXPECT_EQ(macros::MacroName(Rec()), "first");
   EXPECT_EQ(view.eventLines, macros::EventListLines(Rec()));
+}
+
+// A playback thread reads the table under its lock while the editor and the
+// recorder change it (the thread-sanitizer build checks every writer).
+TEST_F(MacroEditorTest, EditsAndRecordingWhilePlaybackReads) {
+  AddStoredMacro("m", 10, macros::MODE_COUNTED, 3);
+  std::atomic<bool> stop{false};
+  std::atomic<int> reads{0};
+  std::thread player([&] {
+    while (!stop) {
+      std::lock_guard lock(s.macros.mutex);
+      const MacroRecord& r = s.macros.userMacros[0];
+      int sum = r.eventCount + r.repeatCount + r.mode;
+      for (int k = 0; k < r.eventCount; ++k) sum += r.events[k].code + r.delays[k];
+      if (sum >= 0) ++reads;
+    }
+  });
+  for (int round = 0; round < 50; ++round) {
+    RightClickLine(2);
+    app::RunContextCommand(s, view, port, app::kCmdEnForwardLeftDown);
+    app::RunContextCommand(s, view, port, app::kCmdEnDelete);
+    port.countText = std::to_string(round + 1);
+    app::TakeRepeatCount(s, port);
+    app::ToggleMacroMode(s, view, port, macros::MODE_HELD);
+    app::ToggleMacroMode(s, view, port, macros::MODE_COUNTED);
+  }
+  app::ToggleRecording(s, view);
+  for (int k = 0; k < 40; ++k) app::RecordKey(s, view, {k % 2 ? macros::kKeyUp : macros::kKeyDown, 'A'});
+  app::ToggleRecording(s, view);
+  view.name = "second";
+  app::AddMacro(s, view);
+  app::DeleteMacro(s, view);
+  while (reads == 0) std::this_thread::yield();
+  stop = true;
+  player.join();
+  EXPECT_EQ(Rec().eventCount, 40);
 }
 
 }  // namespace
