@@ -67,9 +67,12 @@ struct Program {
   }
 };
 
+// Made at the first benchmark, ended in main before the application object.
+std::unique_ptr<Program> program;
+
 Program& TheProgram() {
-  static Program program;
-  return program;
+  if (!program) program = std::make_unique<Program>();
+  return *program;
 }
 
 void OpenAdvancedPage(benchmark::State& bench) {
@@ -114,5 +117,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  program.reset();
   return 0;
 }
