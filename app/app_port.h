@@ -13,6 +13,8 @@
 
 namespace orv::app {
 
+class MacroView;
+
 enum class RepaintArea : uint8_t {
   Whole,            // the whole window
   OutsideControls,  // the window minus the Advanced page's child controls
@@ -97,6 +99,9 @@ class AppPort : public MessageSink {
   virtual void DeleteMacro() = 0;          // index 3: the selected macro
   virtual void ToggleRecording() = 0;      // index 4
   virtual void ToggleMacroMode(uint8_t modeBit) = 0;  // indexes 6 and 7
+  // The Advanced page's four controls, for the editor's operations; none
+  // where the port has no such controls.
+  virtual MacroView* MacroControls() { return nullptr; }
 };
 
 }  // namespace orv::app

@@ -17,6 +17,7 @@
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
 #include "drive/playback.h"
+#include "macros/recorder.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
 #include "platform/program_folders.h"
@@ -132,7 +133,11 @@ struct AppState {
   settings::MouseSettings settings;
   macros::MacroTables macros;
   int32_t selectedEventLine = 0;
-  bool recording = false;  // a macro recording runs
+  int32_t eventLineCount = 0;  // lines of the event list at the last right-click
+  int32_t contextMacro = 0;    // macro the context commands act on
+  int32_t contextEvent = 0;    // event the context commands act on
+  bool recording = false;      // a macro recording runs (mirrors recorder.Recording())
+  macros::Recorder recorder;
 
   // ---- Device link and host side (filled before start-up) ----
   std::unique_ptr<device::HidBackend> backend;

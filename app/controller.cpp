@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/macro_editor.h"
 #include "app/shell.h"
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
@@ -352,11 +353,6 @@ void NoteButtonMenuClosed(AppState& s) {
   s.closeMenuOnPaint = false;
 }
 
-void OnContextCommand(AppState&, int, AppPort&) {
-  // The macro editor fills this in: it inserts, changes or deletes events of
-  // the selected macro by the command identifier.
-}
-
 void PickLevelColour(AppState& s, int level, AppPort& port) {
   if (const auto colour = port.ChooseColour(0)) settings::ApplyPickedColour(s.settings, level, *colour);
   port.Invalidate(RepaintArea::Whole);
@@ -370,9 +366,15 @@ void TakeRepeatCount(AppState& s, AppPort& port) {
   }
   std::lock_guard lock(s.macros.mutex);
   const int32_t slot = s.macros.selectedMacro;
-  // A selection beyond the table (only a damaged file gives one) takes nothing.
-  if (slot < 0 || slot >= macros::MACRO_SLOTS) return;
-  s.macros.userMacros[static_cast<size_t>(slot)].repeatCount = static_cast<uint16_t>(n);
+  // Only a listed macro takes it (a selection beyond them, which only a
+  // damaged file gives, takes nothing).
+  if (slot < 0 || slot >= s.macros.userMacroCount || slot >= macros::MACRO_SLOTS) return;
+  macros::MacroRecord& r = s.macros.userMacros[static_cast<size_t>(slot)];
+  if (r.mode == macros::MODE_COUNTED) r.repeatCount = static_cast<uint16_t>(n);
+}
+
+void OnContextCommand(AppState& s, int commandId, AppPort& port) {
+  if (MacroView* view = port.MacroControls()) RunContextCommand(s, *view, port, commandId);
 }
 
 // ---- Files and messages ----

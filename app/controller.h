@@ -46,17 +46,18 @@ bool ConsumeCloseMenuOnPaint(AppState& state);
 // The function menu closed by other means (hide, language switch, unplug).
 void NoteButtonMenuClosed(AppState& state);
 
-// A command chosen in the event list's context menu (insert a button event
-// before or after the selected one, change a delay, delete an event; either
-// language's identifiers). The macro editor carries them out.
-void OnContextCommand(AppState& state, int commandId, AppPort& port);
-
 // Lets the user choose level n's colour; the window repaints either way.
 void PickLevelColour(AppState& state, int level, AppPort& port);
 
 // Takes the repeat count from the Advanced page's box into the selected macro:
-// kept within 1 ... 65535, the box rewritten when the value was outside.
+// kept within 1 ... 65535, the box rewritten when the value was outside. Only
+// a macro in counted mode takes it: for the others the box shows "1",
+// disabled, and their stored count stays.
 void TakeRepeatCount(AppState& state, AppPort& port);
+
+// A command of the event list's context menu (either language's identifier),
+// acting on the macro and event the last right-click chose.
+void OnContextCommand(AppState& state, int commandId, AppPort& port);
 
 // The file dialogs of the macro and settings exchange files.
 FileDialogSpec MacroFileDialog(const AppState& state, bool save);

@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -21,10 +24,13 @@
 
 #include "app/app_icon.h"
 #include "app/controller.h"
+#include "app/editable_list.h"
+#include "app/menu_commands.h"
 #include "app/exit_signals.h"
 #include "app/shell.h"
 #include "macros/macro_model.h"
 #include "platform/file_names.h"
+#include "macros/native_keys.h"
 #include "skin/region.h"
 
 namespace orv::app {
@@ -74,9 +80,14 @@ MainWindow::MainWindow(AppState& state)
     call_ = nullptr;
     if (call && !destroyed_) call();
   });
+  // The window's pre-filter (keys while recording, right-clicks of the
+  // Advanced page) sees the events of the window's own controls too.
+  qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
+  GrabKeyboardForRecording(false);
   StopAnimation();
   // The menus use menuStyle_, which goes before the children do.
   ClosePopups();
@@ -315,6 +326,7 @@ void MainWindow::ShowAndRestore() {
 void MainWindow::DestroyWindow() {
   if (destroyed_) return;
   destroyed_ = true;
+  GrabKeyboardForRecording(false);
   StopAnimation();
   resume_.Stop();
   ClosePopups();
@@ -397,15 +409,24 @@ void MainWindow::CreateMacroControls() {
   nameEdit_ = new QLineEdit(this);
   nameEdit_->setGeometry(ToQRect(l.nameEditRect));
   nameEdit_->setAlignment(Qt::AlignCenter);
+  countEdit_->setEnabled(false);
+  countEdit_->setText("1");
   macroList_ = new QListWidget(this);
   macroList_->setGeometry(ToQRect(l.macroListRect));
   macroList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  eventList_ = new QListWidget(this);
+  macroList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  eventList_ = new EditableListBox(this);
   eventList_->setGeometry(ToQRect(l.eventListRect));
   eventList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  eventList_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(eventList_, &QListWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupContextMenu(eventList_->viewport()->mapToGlobal(at)); });
+  eventList_->setUniformItemSizes(true);
+  eventList_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  // Only the user's picks reach the editor: the program's own selections
+  // are made with the signals blocked.
+  connect(macroList_, &QListWidget::currentRowChanged, this, [this](int) {
+    app::OnMacroSelected(state_, *this);
+    Invalidate(RepaintArea::OutsideControls);
+  });
+  connect(eventList_, &EditableListBox::editEnded, this, [this] { app::OnEventEditEnded(state_, *this); });
   StyleControls();
   for (QWidget* w : {static_cast<QWidget*>(countEdit_), static_cast<QWidget*>(nameEdit_),
                      static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
@@ -425,27 +446,21 @@ void MainWindow::StyleControls() {
                      static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
     if (w != nullptr) painter_.StyleControl(*w, state_.language);
   }
+  // Scroll bars in the skin's colours: a dark track, the accent for the handle.
+  static const QString kScrollBars = QStringLiteral(
+      "QScrollBar:vertical { background: rgb(24, 26, 32); width: 12px; margin: 0; }"
+      "QScrollBar::handle:vertical { background: rgb(232, 32, 63); min-height: 16px; border-radius: 3px; }"
+      "QScrollBar::handle:vertical:hover { background: rgb(255, 72, 96); }"
+      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+      "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: rgb(24, 26, 32); }");
+  for (QWidget* w : {static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
+    if (w != nullptr) w->setStyleSheet(kScrollBars);
+  }
 }
 
-// The macro editor fills the event list and follows the selection; for now
-// the list of macros shows their names and the name box the selected one.
 void MainWindow::RefillMacroLists() {
-  if (!macroList_) return;
-  macroList_->clear();
-  std::lock_guard lock(state_.macros.mutex);
-  const int count = std::clamp<int>(state_.macros.userMacroCount, 0, macros::MAX_USER_MACROS);
-  for (int i = 0; i < count; ++i) {
-    macroList_->addItem(Q(macros::MacroName(state_.macros.userMacros[static_cast<size_t>(i)])));
-  }
-  if (count == 0) {
-    if (nameEdit_) nameEdit_->clear();
-    if (eventList_) eventList_->clear();
-    return;
-  }
-  const int selected = std::clamp<int>(state_.macros.selectedMacro, 0, count - 1);
-  state_.macros.selectedMacro = selected;
-  macroList_->setCurrentRow(selected);
-  if (nameEdit_) nameEdit_->setText(macroList_->item(selected)->text());
+  app::RefillMacroLists(state_, *this);
+  Invalidate(RepaintArea::OutsideControls);
 }
 
 std::string MainWindow::CountEditText() { return countEdit_ ? countEdit_->text().toStdString() : std::string(); }
@@ -516,11 +531,181 @@ void MainWindow::ClosePopups() {
   NoteButtonMenuClosed(state_);
 }
 
-// ---- Hooks filled by later work ----
-// The macro editor's operations and the recorder.
-void MainWindow::AddMacro() {}
-void MainWindow::DeleteMacro() {}
-void MainWindow::ToggleRecording() {}
-void MainWindow::ToggleMacroMode(uint8_t) {}
+// ---- The macro editor ----
+
+void MainWindow::AddMacro() { app::AddMacro(state_, *this); }
+
+void MainWindow::DeleteMacro() {
+  app::DeleteMacro(state_, *this);
+  Invalidate(RepaintArea::OutsideControls);
+}
+
+void MainWindow::ToggleRecording() {
+  app::ToggleRecording(state_, *this);
+  GrabKeyboardForRecording(state_.recording);
+  Invalidate(RepaintArea::Whole);
+}
+
+void MainWindow::ToggleMacroMode(uint8_t modeBit) { app::ToggleMacroMode(state_, *this, *this, modeBit); }
+
+// While recording, every key of the desktop comes to this window and to no
+// other program. Where the window system allows no grab (Wayland), the keys
+// that reach the focused window are recorded.
+void MainWindow::GrabKeyboardForRecording(bool grab) {
+  QWindow* window = windowHandle();
+  if (grab == keyboardGrabbed_) return;
+  if (!grab) {
+    if (window != nullptr) window->setKeyboardGrabEnabled(false);
+    keyboardGrabbed_ = false;
+    return;
+  }
+  keyboardGrabbed_ = window != nullptr && window->setKeyboardGrabEnabled(true);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease) return false;
+  // Only this window and its controls; dialogs and menus go their own way.
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this || destroyed_) return false;
+  if (type == QEvent::MouseButtonRelease) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::RightButton || state_.page != kPageAdvanced || state_.recording) return false;
+    return OnRightButtonRelease(mouse->globalPosition().toPoint());
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
+  const bool press = type == QEvent::KeyPress;
+  if (state_.recording) {
+    // The keyboard belongs to the recording: nothing reaches the controls.
+    const macros::NativeKeyEvent native{key->nativeVirtualKey(), press, key->isAutoRepeat()};
+    if (const auto message = macros::KeyMessageFor(native)) {
+      if (app::RecordKey(state_, *this, *message)) Invalidate(RepaintArea::OutsideControls);
+    }
+    return true;
+  }
+  if (key->key() == Qt::Key_F10) return true;
+  return press && (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+}
+
+// A right-button release on the Advanced page: the event list's line under
+// the pointer is chosen; over the list the context menu opens. Elsewhere the
+// release goes on to the window (its own menu on the title and empty areas).
+bool MainWindow::OnRightButtonRelease(const QPoint& globalPos) {
+  if (!app::OnRightRelease(state_, *this, {globalPos.x(), globalPos.y()})) return false;
+  PopupContextMenu(globalPos);
+  return true;
+}
+
+// ---- MacroView ----
+
+bool MainWindow::Exists() { return macroList_ && eventList_ && nameEdit_ && countEdit_; }
+
+void MainWindow::SetMacroLines(const std::vector<std::string>& lines) {
+  if (!macroList_) return;
+  const QSignalBlocker block(macroList_);
+  macroList_->clear();
+  for (const std::string& line : lines) macroList_->addItem(Q(line));
+}
+
+void MainWindow::AddMacroLine(const std::string& line) {
+  if (!macroList_) return;
+  const QSignalBlocker block(macroList_);
+  macroList_->addItem(Q(line));
+}
+
+void MainWindow::RemoveMacroLine(int line) {
+  if (!macroList_) return;
+  const QSignalBlocker block(macroList_);
+  delete macroList_->takeItem(line);
+}
+
+int MainWindow::MacroLineCount() { return macroList_ ? macroList_->count() : 0; }
+
+std::string MainWindow::MacroLineText(int line) {
+  if (!macroList_ || line < 0 || line >= macroList_->count()) return {};
+  return macroList_->item(line)->text().toStdString();
+}
+
+int MainWindow::MacroSelection() { return macroList_ ? macroList_->currentRow() : -1; }
+
+void MainWindow::SelectMacroLine(int line) {
+  if (!macroList_) return;
+  const QSignalBlocker block(macroList_);
+  macroList_->setCurrentRow(line >= 0 && line < macroList_->count() ? line : -1);
+}
+
+void MainWindow::FocusMacroList() {
+  if (macroList_) macroList_->setFocus();
+}
+
+std::string MainWindow::NameText() { return nameEdit_ ? nameEdit_->text().toStdString() : std::string(); }
+
+void MainWindow::SetNameText(const std::string& text) {
+  if (nameEdit_) nameEdit_->setText(Q(text));
+}
+
+void MainWindow::SetCountBox(const std::string& text, bool enabled) {
+  if (!countEdit_) return;
+  countEdit_->setText(Q(text));
+  countEdit_->setEnabled(enabled);
+}
+
+void MainWindow::SetEventLines(const std::vector<std::string>& lines) {
+  if (!eventList_) return;
+  eventList_->EndEditing(false);
+  QStringList items;
+  items.reserve(static_cast<qsizetype>(lines.size()));
+  for (const std::string& line : lines) items << Q(line);
+  // One repaint for the whole list.
+  eventList_->setUpdatesEnabled(false);
+  eventList_->clear();
+  eventList_->addItems(items);
+  eventList_->setUpdatesEnabled(true);
+}
+
+void MainWindow::AppendEventLines(const std::vector<std::string>& lines) {
+  if (!eventList_) return;
+  for (const std::string& line : lines) eventList_->addItem(Q(line));
+}
+
+int MainWindow::EventLineCount() { return eventList_ ? eventList_->count() : 0; }
+
+std::string MainWindow::EventLineText(int line) {
+  if (!eventList_ || line < 0 || line >= eventList_->count()) return {};
+  return eventList_->item(line)->text().toStdString();
+}
+
+int MainWindow::EventSelection() { return eventList_ ? eventList_->currentRow() : -1; }
+
+void MainWindow::SelectEventLine(int line) {
+  if (!eventList_) return;
+  if (line >= 0 && line < eventList_->count()) {
+    eventList_->setCurrentRow(line);
+  } else {
+    eventList_->setCurrentRow(-1);
+  }
+}
+
+void MainWindow::FocusEventList() {
+  if (eventList_) eventList_->setFocus();
+}
+
+EventListGeometry MainWindow::EventGeometry() {
+  EventListGeometry g;
+  if (!eventList_) return g;
+  QWidget* viewport = eventList_->viewport();
+  const QPoint topLeft = viewport->mapToGlobal(QPoint(0, 0));
+  g.left = topLeft.x();
+  g.top = topLeft.y();
+  g.right = g.left + viewport->width();
+  g.bottom = g.top + viewport->height();
+  g.itemHeight = eventList_->count() > 0 ? eventList_->sizeHintForRow(0) : eventList_->fontMetrics().height();
+  g.topLine = eventList_->verticalScrollBar()->value();
+  return g;
+}
+
+void MainWindow::BeginEventEdit() {
+  if (eventList_) eventList_->SendCharacter(1);
+}
 
 }  // namespace orv::app

@@ -15,6 +15,7 @@
 #include "app/resume_reapply.h"
 #include "app/popups.h"
 #include "skin/menu_style.h"
+#include "app/macro_editor.h"
 #include "skin/page_painter.h"
 
 class QAction;
@@ -27,7 +28,9 @@ class QTimer;
 
 namespace orv::app {
 
-class MainWindow final : public QWidget, public AppPort, public TimerPort {
+class EditableListBox;
+
+class MainWindow final : public QWidget, public AppPort, public TimerPort, public MacroView {
   Q_OBJECT
 
  public:
@@ -87,6 +90,33 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   void DeleteMacro() override;
   void ToggleRecording() override;
   void ToggleMacroMode(uint8_t modeBit) override;
+  MacroView* MacroControls() override { return this; }
+
+  // ---- MacroView ----
+  bool Exists() override;
+  void SetMacroLines(const std::vector<std::string>& lines) override;
+  void AddMacroLine(const std::string& line) override;
+  void RemoveMacroLine(int line) override;
+  int MacroLineCount() override;
+  std::string MacroLineText(int line) override;
+  int MacroSelection() override;
+  void SelectMacroLine(int line) override;
+  void FocusMacroList() override;
+  std::string NameText() override;
+  void SetNameText(const std::string& text) override;
+  void SetCountBox(const std::string& text, bool enabled) override;
+  void SetEventLines(const std::vector<std::string>& lines) override;
+  void AppendEventLines(const std::vector<std::string>& lines) override;
+  int EventLineCount() override;
+  std::string EventLineText(int line) override;
+  int EventSelection() override;
+  void SelectEventLine(int line) override;
+  void FocusEventList() override;
+  EventListGeometry EventGeometry() override;
+  void BeginEventEdit() override;
+
+  // Whether the keyboard is grabbed for a recording (tests).
+  bool KeyboardGrabbed() const { return keyboardGrabbed_; }
 
   // ---- TimerPort (the retries after a resume) ----
   void CallAfter(uint32_t ms, std::function<void()> fn) override;
@@ -96,6 +126,10 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   void PopupContextMenu(const QPoint& globalPos);
 
  protected:
+  // Sees every event of this window and its controls before they do: keys
+  // while recording, Escape/Return/F10, right-button releases on the
+  // Advanced page.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -115,6 +149,8 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   void FillMenu(QMenu& menu, const std::vector<skin::MenuNode>& items);
   void OnMenuCommand(int commandId);
   void ClosePopups();
+  bool OnRightButtonRelease(const QPoint& globalPos);
+  void GrabKeyboardForRecording(bool grab);
 
   AppState& state_;
   skin::PagePainter painter_;
@@ -138,7 +174,8 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   QPointer<QLineEdit> countEdit_;
   QPointer<QLineEdit> nameEdit_;
   QPointer<QListWidget> macroList_;
-  QPointer<QListWidget> eventList_;
+  QPointer<EditableListBox> eventList_;
+  bool keyboardGrabbed_ = false;
 
   QTimer* callTimer_ = nullptr;
   std::function<void()> call_;

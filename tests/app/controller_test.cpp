@@ -492,6 +492,7 @@ TEST_F(ControllerTest, MacroExportImportAndSaveOnTheAdvancedPage) {
     std::lock_guard lock(s.macros.mutex);
     s.macros.userMacroCount = 1;
     macros::SetMacroName(s.macros.userMacros[0], "jump");
+    s.macros.userMacros[0].mode = macros::MODE_COUNTED;
     s.macros.selectedMacro = 0;
   }
   port.fileAnswer = dir.path() / "mine.dat";
@@ -525,6 +526,9 @@ TEST_F(ControllerTest, RepeatCountOutsideItsRangeIsRewritten) {
     bool rewritten;
   } cases[] = {{"12", 12, false}, {"0", 1, true}, {"-5", 1, true}, {"abc", 1, true}, {"65535", 65535, false},
                {"99999", 65535, true}};
+  // Only a listed macro in counted mode takes the count.
+  s.macros.userMacroCount = 1;
+  s.macros.userMacros[0].mode = macros::MODE_COUNTED;
   for (const Case& c : cases) {
     port.Clear();
     port.countText = c.text;

@@ -294,6 +294,89 @@ finish "$app_pid"
 check "Sürücüden çık ends with status 0" test "$status" = 0
 check "and sends 07 20 00 00" test "$(tail -n1 "$sim/feature.log")" = "07 20 00 00 00 00 00 00"
 
+# ---- Macros: name, New, Record "ab", Stop, Save; played by button 4 ----
+advance_layout() {
+  if config_has 'VER_SEL=0'; then echo "$app/skins/INI_CN/skin_advance.ini"; else echo "$app/skins/INI_EN/skin_advance_en.ini"; fi
+}
+# The centre of entry <index> of section <section> of the Advanced layout.
+advance_centre() {
+  awk -F'[=,]' -v sec="[$1]" -v key="$2" \
+    '/^\[/ { inside = ($0 == sec) } inside && $1 == key { printf "%d %d", $3 + $5 / 2, $4 + $6 / 2; exit }' \
+    "$(advance_layout)"
+}
+advance_click() { # advance_click <section> <index>
+  # shellcheck disable=SC2046
+  xdotool mousemove --window "$(window)" $(advance_centre "$1" "$2") sleep 0.05 click 1
+}
+macro_file() { if config_has 'VER_SEL=0'; then echo "$app/Macro_CN.dat"; else echo "$app/Macro_EN.dat"; fi; }
+macro_count() { sed -n 's/^macroNum=\([0-9]*\).*/\1/p' "$(macro_file)" | head -1 | tr -d '\r'; }
+macro_entry() { grep "^$1=" "$(macro_file)" | head -1 | cut -d= -f2 | tr -d '\r'; }
+# Fields of a macro entry (three digits each): the event count is field 43,
+# then per event its virtual key, its action and its delay's two bytes.
+entry_events() {
+  local e=$1 out k
+  out=${e:129:3}
+  for k in 0 1 2 3; do out+=" ${e:$((132 + 12 * k)):6}"; done
+  echo "$out"
+}
+
+start_app
+before_count=$(macro_count)
+click 10
+xdotool windowfocus --sync "$(window)" 2>/dev/null
+advance_click EDIT 4
+xdotool key ctrl+a BackSpace
+xdotool type --delay 60 e2emacro
+advance_click BUTTONPOS 2
+advance_click BUTTONPOS 4
+sleep 0.3
+xdotool type --delay 150 ab
+sleep 0.3
+advance_click BUTTONPOS 4
+advance_click BUTTONPOS 5
+saved() { [ "$(macro_count)" = $((before_count + 1)) ]; }
+check "Save stores the new macro in the macro file" wait_for 5 saved
+slot=$before_count
+entry=$(macro_entry "$slot")
+# a press, a release, b press, b release (virtual keys 65 and 66)
+check "the recording holds a and b pressed and released" \
+  test "$(entry_events "$entry")" = "004 065001 065002 066001 066002"
+kill -TERM "$app_pid"
+finish "$app_pid"
+
+# Button 4 (wire code 4) gets the macro through its function menu's macro
+# group (row 9), then Apply; after a restart the macro is unchanged and the
+# button plays it.
+start_app
+click 24
+check "button 4's menu opens for the macro" wait_for 5 popup_shows MainMenuDlg
+xdotool mousemove --window "$(popup MainMenuDlg)" 95 "$(row_y 9)"
+check "the macro group opens" wait_for 5 popup_shows SubMenuDlg
+xdotool mousemove --window "$(popup SubMenuDlg)" 105 "$(row_y $((slot + 1)))" sleep 0.1 click 1
+check "choosing the macro closes the menus" wait_for 5 popup_gone SubMenuDlg
+before=$(reports)
+click 3
+check "Apply sends button 4's macro function (none on the mouse)" wait_for 10 has_reports $((before + 22))
+kill -TERM "$app_pid"
+finish "$app_pid"
+check "the profile keeps the macro's function code" grep -q "^K4=$((41 + slot))" "$config"
+start_app
+check "the macro is unchanged after a restart" test "$(macro_entry "$slot")" = "$entry"
+key_reports() { grep -c '^07 15 ' "$sim/feature.log" 2>/dev/null; true; }
+before_keys=$(key_reports)
+timeout 5 sh -c "echo '06 F4 01' > '$sim/input'"
+timeout 5 sh -c "echo '06 F4 80' > '$sim/input'"
+played() { [ "$(key_reports)" -ge $((before_keys + 4)) ]; }
+check "button 4 plays the macro" wait_for 10 played
+grep '^07 15 ' "$sim/feature.log" | tail -n +$((before_keys + 1)) | head -4 | cut -d' ' -f3 >"$work/keys"
+printf '%s\n' 04 00 05 00 >"$work/keys-expected"
+check "the key reports are a, release, b, release" cmp -s "$work/keys" "$work/keys-expected"
+click 10
+advance_click BUTTONPOS 5
+check "a Save after the restart keeps the macro" test "$(macro_entry "$slot")" = "$entry"
+kill -TERM "$app_pid"
+finish "$app_pid"
+
 # ---- No mouse at all: the prompt, OK, and nothing sent or changed ----
 cp "$config" "$work/config-before"
 before=$(reports)

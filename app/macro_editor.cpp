@@ -1,0 +1,326 @@
+#include "app/macro_editor.h"
+
+#include <algorithm>
+
+#include "app/menu_commands.h"
+#include "macros/key_names.h"
+#include "platform/decimal.h"
+
+namespace orv::app {
+namespace {
+
+using macros::MacroRecord;
+
+inline constexpr int32_t kOverflowEvents = 254;
+inline constexpr const char* kOverflowMessage = "Overflow!!!";
+inline constexpr int32_t kLastContextMacro = macros::MAX_USER_MACROS - 1;
+
+bool ValidSlot(int32_t m) { return m >= 0 && m < macros::MACRO_SLOTS; }
+
+// A user macro the editor may act on: one listed in the macro list.
+bool ListedMacro(const AppState& s, int32_t m) { return m >= 0 && m < s.macros.userMacroCount; }
+
+MacroRecord& Slot(AppState& s, int32_t m) { return s.macros.userMacros[static_cast<size_t>(m)]; }
+
+// The lines of event k: the delay line before it (k > 0), then its own line.
+std::vector<std::string> EventLines(const MacroRecord& r, int32_t k) {
+  std::vector<std::string> lines;
+  if (k > 0) lines.push_back(macros::DelayLineText(r.delays[static_cast<size_t>(k - 1)]));
+  lines.push_back(macros::EventLineText(r.events[static_cast<size_t>(k)]));
+  return lines;
+}
+
+void ShowCountOf(MacroView& view, const MacroRecord& r) {
+  if (r.mode == macros::MODE_COUNTED) {
+    view.SetCountBox(std::to_string(r.repeatCount), true);
+  } else {
+    view.SetCountBox("1", false);
+  }
+}
+
+}  // namespace
+
+void ShowMacroEvents(AppState& s, MacroView& view, int32_t m) {
+  if (!ValidSlot(m)) {
+    view.SetEventLines({});
+    return;
+  }
+  const MacroRecord& r = Slot(s, m);
+  view.SetEventLines(macros::EventListLines(r));
+  // The count box follows every macro shown, empty ones included, so it
+  // never shows another macro's count (which a Save would then store).
+  ShowCountOf(view, r);
+  if (r.eventCount == 0) return;
+  view.SelectEventLine(s.recorder.Recording() ? view.EventLineCount() - 1 : s.selectedEventLine);
+}
+
+void OnMacroSelected(AppState& s, MacroView& view) {
+  const int sel = view.MacroSelection();
+  if (sel < 0) return;
+  {
+    std::lock_guard lock(s.macros.mutex);
+    s.macros.selectedMacro = sel;
+  }
+  view.SetNameText(view.MacroLineText(sel));
+  ShowMacroEvents(s, view, sel);
+}
+
+void RefillMacroLists(AppState& s, MacroView& view) {
+  if (!view.Exists()) return;
+  const int count = std::clamp<int>(s.macros.userMacroCount, 0, macros::MAX_USER_MACROS);
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) names.push_back(macros::MacroName(Slot(s, i)));
+  view.SetMacroLines(names);
+  if (count == 0) {
+    view.SetNameText("");
+    view.SetEventLines({});
+    view.SetCountBox("1", false);
+    return;
+  }
+  {
+    std::lock_guard lock(s.macros.mutex);
+    s.macros.selectedMacro = std::clamp<int32_t>(s.macros.selectedMacro, 0, count - 1);
+  }
+  view.SelectMacroLine(s.macros.selectedMacro);
+  OnMacroSelected(s, view);
+}
+
+int32_t FindMacroByName(const AppState& s, const std::string& name) {
+  const int32_t count = std::clamp<int32_t>(s.macros.userMacroCount, 0, macros::MAX_USER_MACROS);
+  for (int32_t i = 0; i < count; ++i) {
+    MacroRecord probe;
+    macros::SetMacroName(probe, name);
+    if (s.macros.userMacros[static_cast<size_t>(i)].name == probe.name) return i;
+  }
+  return count;
+}
+
+void AddMacro(AppState& s, MacroView& view) {
+  const std::string text = view.NameText();
+  view.FocusMacroList();
+  if (s.macros.userMacroCount >= macros::MAX_USER_MACROS || text.empty()) return;
+  const int32_t i = s.macros.userMacroCount > 0 ? FindMacroByName(s, text) : 0;
+  if (i == s.macros.userMacroCount) {
+    {
+      std::lock_guard lock(s.macros.mutex);
+      s.macros.selectedMacro = i;
+      macros::SetMacroName(Slot(s, i), text);
+      s.macros.userMacroCount = static_cast<int16_t>(i + 1);
+    }
+    view.SetEventLines({});
+    view.AddMacroLine(macros::MacroName(Slot(s, i)));
+    // The new macro is shown as it is: its mode and count box.
+    ShowCountOf(view, Slot(s, i));
+  } else {
+    std::lock_guard lock(s.macros.mutex);
+    s.macros.selectedMacro = i;
+  }
+  view.SelectMacroLine(s.macros.selectedMacro);
+}
+
+void DeleteMacro(AppState& s, MacroView& view) {
+  if (s.recorder.Recording() || view.MacroLineCount() <= 0) return;
+  const int w = view.MacroSelection();
+  const int32_t count = s.macros.userMacroCount;
+  if (w < 0 || w >= count) return;
+  int v = w > 0 ? w - 1 : 0;
+  {
+    std::lock_guard lock(s.macros.mutex);
+    for (int32_t k = w; k + 1 < count; ++k) Slot(s, k) = Slot(s, k + 1);
+    MacroRecord& last = Slot(s, count - 1);
+    last.mode = macros::MODE_ONCE;
+    last.repeatCount = 1;
+    last.eventCount = 0;
+    s.macros.userMacroCount = static_cast<int16_t>(count - 1);
+    s.macros.selectedMacro = v;
+  }
+  view.RemoveMacroLine(w);
+  view.SelectMacroLine(v);
+  if (view.MacroLineCount() == 0) {
+    view.SetNameText("");
+    view.SetCountBox("1", false);
+    view.SetEventLines({});
+    return;
+  }
+  view.SetNameText(view.MacroLineText(v));
+  ShowMacroEvents(s, view, v);
+}
+
+void ToggleMacroMode(AppState& s, MacroView& view, AppPort& port, uint8_t modeBit) {
+  const int32_t m = s.macros.selectedMacro;
+  if (!ListedMacro(s, m)) return;
+  MacroRecord& r = Slot(s, m);
+  std::lock_guard lock(s.macros.mutex);
+  if (modeBit == macros::MODE_COUNTED) {
+    if ((r.mode & 1) == 0) {
+      r.mode = macros::MODE_COUNTED;
+      view.SetCountBox(std::to_string(r.repeatCount), true);
+    } else {
+      r.mode = macros::MODE_ONCE;
+      view.SetCountBox("1", false);
+    }
+    port.Invalidate(RepaintArea::Whole);
+  } else if (modeBit == macros::MODE_HELD) {
+    if ((r.mode & 2) != 0) {
+      r.mode = macros::MODE_ONCE;
+    } else {
+      r.mode = macros::MODE_HELD;
+      view.SetCountBox("1", false);
+    }
+    port.Invalidate(RepaintArea::Whole);
+  }
+}
+
+bool InsertMacroEvent(AppState& s, MessageSink& messages, int32_t m, int32_t p, uint8_t code, uint8_t action) {
+  if (!ValidSlot(m)) return false;
+  MacroRecord& r = Slot(s, m);
+  const int32_t b = r.eventCount;
+  if (b >= kOverflowEvents) {
+    messages.ShowMessage(kOverflowMessage);
+    return false;
+  }
+  p = std::clamp<int32_t>(p, 0, b);
+  std::lock_guard lock(s.macros.mutex);
+  r.eventCount = static_cast<uint8_t>(b + 1);
+  for (int32_t k = b; k > p; --k) {
+    r.events[static_cast<size_t>(k)] = r.events[static_cast<size_t>(k - 1)];
+    r.delays[static_cast<size_t>(k)] = r.delays[static_cast<size_t>(k - 1)];
+  }
+  s.selectedEventLine += 2;
+  r.events[static_cast<size_t>(p)] = {code, action};
+  r.delays[static_cast<size_t>(p)] = macros::DEFAULT_DELAY_MS;
+  return true;
+}
+
+void DeleteMacroEvent(AppState& s, int32_t m, int32_t e) {
+  if (!ValidSlot(m)) return;
+  MacroRecord& r = Slot(s, m);
+  if (e < 0 || e >= r.eventCount) return;
+  std::lock_guard lock(s.macros.mutex);
+  const int32_t n = r.eventCount - 1;
+  r.eventCount = static_cast<uint8_t>(n);
+  for (int32_t k = e; k < n; ++k) {
+    r.events[static_cast<size_t>(k)] = r.events[static_cast<size_t>(k + 1)];
+    r.delays[static_cast<size_t>(k)] = r.delays[static_cast<size_t>(k + 1)];
+  }
+}
+
+bool OnRightRelease(AppState& s, MacroView& view, Point cursor) {
+  if (s.recorder.Recording() || !view.Exists()) return false;
+  const EventListGeometry g = view.EventGeometry();
+  const int32_t h = g.itemHeight;
+  const int32_t line = h != 0 ? (h * g.topLine + cursor.y - g.top) / h : 0;
+  s.selectedEventLine = line;
+  view.SelectEventLine(line);
+  s.eventLineCount = view.EventLineCount();
+  const bool inside = cursor.x >= g.left && cursor.x < g.right && cursor.y >= g.top && cursor.y < g.bottom;
+  // The commands act on what is selected now; the menu does not change it.
+  s.contextEvent = view.EventSelection() / 2;
+  const int macro = view.MacroSelection();
+  s.contextMacro = macro >= macros::MAX_USER_MACROS ? kLastContextMacro : macro;
+  return inside && (line < s.eventLineCount || s.eventLineCount == 0);
+}
+
+void RunContextCommand(AppState& s, MacroView& view, MessageSink& messages, int commandId) {
+  const std::optional<ContextCommand> cmd = ContextCommandFor(commandId);
+  // Nothing while recording, and nothing without a listed macro to act on.
+  if (!cmd || s.recorder.Recording() || !ListedMacro(s, s.contextMacro)) return;
+  const int32_t m = s.contextMacro;
+  switch (cmd->action) {
+    case ContextAction::AddForward:
+      InsertMacroEvent(s, messages, m, s.contextEvent, cmd->code, cmd->eventAction);
+      break;
+    case ContextAction::AddBackward:
+      if (view.EventLineCount() > 0) {
+        InsertMacroEvent(s, messages, m, s.contextEvent + 1, cmd->code, cmd->eventAction);
+      } else {
+        InsertMacroEvent(s, messages, m, 0, cmd->code, cmd->eventAction);
+        s.selectedEventLine = 0;
+      }
+      break;
+    case ContextAction::ModifyDelay:
+      if (s.eventLineCount != 0 && s.selectedEventLine % 2 == 1) view.BeginEventEdit();
+      return;
+    case ContextAction::Delete:
+      DeleteMacroEvent(s, m, s.contextEvent);
+      s.selectedEventLine = s.selectedEventLine < 3 ? 0 : s.selectedEventLine - 2;
+      break;
+  }
+  ShowMacroEvents(s, view, m);
+}
+
+void OnEventEditEnded(AppState& s, MacroView& view) {
+  if (!ListedMacro(s, s.contextMacro) || s.contextEvent < 0 || s.contextEvent >= macros::MAX_EVENTS) return;
+  std::string text = view.EventLineText(s.selectedEventLine);
+  if (const size_t ms = text.find("ms"); ms != std::string::npos) text.resize(ms);
+  const int32_t v = ReadDecimal(text);
+  // Two bytes: the low byte of v, then the low byte of v / 256.
+  const auto lo = static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFF);
+  const auto hi = static_cast<uint16_t>(static_cast<uint32_t>(v / 256) & 0xFF);
+  {
+    std::lock_guard lock(s.macros.mutex);
+    Slot(s, s.contextMacro).delays[static_cast<size_t>(s.contextEvent)] = static_cast<uint16_t>(lo | (hi << 8));
+  }
+  ShowMacroEvents(s, view, s.contextMacro);
+}
+
+void ToggleRecording(AppState& s, MacroView& view) {
+  view.FocusEventList();
+  if (s.recorder.Recording()) {
+    s.recorder.Stop(s.macros);
+    s.recording = false;
+    return;
+  }
+  if (view.MacroLineCount() <= 0) return;
+  int slot = view.MacroSelection();
+  if (slot < 0) slot = 0;
+  s.recorder.Start(s.macros, slot, view.MacroLineText(slot));
+  s.recording = true;
+  view.SetCountBox("1", false);
+  view.SetEventLines({});
+}
+
+bool RecordKey(AppState& s, MacroView& view, macros::KeyMessage message) {
+  const int k = s.recorder.OnKey(s.macros, message);
+  if (k < 0) return false;
+  // Lines go to the list only while it shows the macro being recorded.
+  if (view.Exists() && s.macros.selectedMacro == s.recorder.Macro()) {
+    view.AppendEventLines(EventLines(Slot(s, s.recorder.Macro()), k));
+    view.SelectEventLine(view.EventLineCount() - 1);
+  }
+  return true;
+}
+
+// ---- Context command identifiers ----
+
+std::optional<ContextCommand> ContextCommandFor(int id) {
+  using A = ContextAction;
+  constexpr uint8_t L = macros::CODE_LEFT_BUTTON, R = macros::CODE_RIGHT_BUTTON, M = macros::CODE_MIDDLE_BUTTON;
+  constexpr uint8_t D = macros::ACTION_DOWN, U = macros::ACTION_UP;
+  struct Row {
+    int en, tr;
+    ContextCommand cmd;
+  };
+  static constexpr Row kRows[] = {
+      {kCmdEnForwardLeftDown, kCmdTrForwardLeftDown, {A::AddForward, L, D}},
+      {kCmdEnForwardLeftUp, kCmdTrForwardLeftUp, {A::AddForward, L, U}},
+      {kCmdEnForwardRightDown, kCmdTrForwardRightDown, {A::AddForward, R, D}},
+      {kCmdEnForwardRightUp, kCmdTrForwardRightUp, {A::AddForward, R, U}},
+      {kCmdEnForwardMidDown, kCmdTrForwardMidDown, {A::AddForward, M, D}},
+      {kCmdEnForwardMidUp, kCmdTrForwardMidUp, {A::AddForward, M, U}},
+      {kCmdEnBackwardLeftDown, kCmdTrBackwardLeftDown, {A::AddBackward, L, D}},
+      {kCmdEnBackwardLeftUp, kCmdTrBackwardLeftUp, {A::AddBackward, L, U}},
+      {kCmdEnBackwardRightDown, kCmdTrBackwardRightDown, {A::AddBackward, R, D}},
+      {kCmdEnBackwardRightUp, kCmdTrBackwardRightUp, {A::AddBackward, R, U}},
+      {kCmdEnBackwardMidDown, kCmdTrBackwardMidDown, {A::AddBackward, M, D}},
+      {kCmdEnBackwardMidUp, kCmdTrBackwardMidUp, {A::AddBackward, M, U}},
+      {kCmdEnModifyDelay, kCmdTrModifyDelay, {A::ModifyDelay, 0, 0}},
+      {kCmdEnDelete, kCmdTrDelete, {A::Delete, 0, 0}},
+  };
+  for (const Row& row : kRows) {
+    if (row.en == id || row.tr == id) return row.cmd;
+  }
+  return std::nullopt;
+}
+
+}  // namespace orv::app

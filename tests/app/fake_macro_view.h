@@ -1,0 +1,67 @@
+#pragma once
+// The Advanced page's four controls as plain data, for the editor's tests.
+#include <string>
+#include <vector>
+
+#include "app/macro_editor.h"
+
+namespace orv::test {
+
+class FakeMacroView final : public app::MacroView {
+ public:
+  bool exists = true;
+  std::vector<std::string> macroLines;
+  int macroSel = -1;
+  std::string name;
+  std::string countText = "1";
+  bool countEnabled = false;
+  std::vector<std::string> eventLines;
+  int eventSel = -1;
+  int editsBegun = 0;
+  app::EventListGeometry geometry{0, 0, 100, 200, 10, 0};
+
+  bool Exists() override { return exists; }
+  void SetMacroLines(const std::vector<std::string>& lines) override {
+    macroLines = lines;
+    macroSel = -1;
+  }
+  void AddMacroLine(const std::string& line) override { macroLines.push_back(line); }
+  void RemoveMacroLine(int line) override {
+    macroLines.erase(macroLines.begin() + line);
+    macroSel = -1;
+  }
+  int MacroLineCount() override { return static_cast<int>(macroLines.size()); }
+  std::string MacroLineText(int line) override { return In(line, macroLines) ? macroLines[line] : ""; }
+  int MacroSelection() override { return macroSel; }
+  void SelectMacroLine(int line) override { macroSel = In(line, macroLines) ? line : -1; }
+  void FocusMacroList() override {}
+  std::string NameText() override { return name; }
+  void SetNameText(const std::string& text) override { name = text; }
+  void SetCountBox(const std::string& text, bool enabled) override {
+    countText = text;
+    countEnabled = enabled;
+  }
+  void SetEventLines(const std::vector<std::string>& lines) override {
+    eventLines = lines;
+    eventSel = -1;
+  }
+  void AppendEventLines(const std::vector<std::string>& lines) override {
+    eventLines.insert(eventLines.end(), lines.begin(), lines.end());
+  }
+  int EventLineCount() override { return static_cast<int>(eventLines.size()); }
+  std::string EventLineText(int line) override { return In(line, eventLines) ? eventLines[line] : ""; }
+  int EventSelection() override { return eventSel; }
+  void SelectEventLine(int line) override { eventSel = In(line, eventLines) ? line : -1; }
+  void FocusEventList() override {}
+  app::EventListGeometry EventGeometry() override { return geometry; }
+  void BeginEventEdit() override { ++editsBegun; }
+
+  // A right-click with the pointer over event line `line` (the list's top
+  // line is 0, items 10 pixels high).
+  app::Point OverLine(int line) const { return {5, geometry.top + 10 * line + 5}; }
+
+ private:
+  static bool In(int i, const std::vector<std::string>& v) { return i >= 0 && i < static_cast<int>(v.size()); }
+};
+
+}  // namespace orv::test
