@@ -6,13 +6,20 @@
 #include "app/shell.h"
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
+#include "platform/file_names.h"
 #include "platform/log.h"
 #include "settings/config_file.h"
 #include "settings/mouse_settings.h"
+#include "settings/profile_slots.h"
 #include "skin/function_menu.h"
+#include "skin/hit_indexes.h"
 
 namespace orv::app {
 namespace {
+
+namespace M = skin::hits::main;
+namespace C = skin::hits::color;
+namespace A = skin::hits::advanced;
 
 using settings::MouseSettings;
 
@@ -38,7 +45,7 @@ void LeaveAdvancedPage(AppState& s, AppPort& port) {
 void ImportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, false));
   if (!file) return;
-  macros::LoadMacros(*file, "Macros", s.macros, macros::MacroTarget::User, &port);
+  macros::LoadMacros(*file, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
   port.RefillMacroLists();
   port.Invalidate(RepaintArea::Whole);
 }
@@ -46,7 +53,7 @@ void ImportMacros(AppState& s, AppPort& port) {
 void ExportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, true));
   if (!file) return;
-  const std::string error = macros::SaveMacros(*file, "Macros", s.macros);
+  const std::string error = macros::SaveMacros(*file, names::kMacroSection, s.macros);
   if (!error.empty()) ReportSaveErrors(s, port, {NameFile(*file, error)});
 }
 
@@ -55,7 +62,7 @@ void ExportMacros(AppState& s, AppPort& port) {
 void SaveMacrosAndProfile(AppState& s, AppPort& port) {
   TakeRepeatCount(s, port);
   std::vector<std::string> errors;
-  if (std::string e = macros::SaveMacros(s.macroFilePath, "Macros", s.macros); !e.empty()) {
+  if (std::string e = macros::SaveMacros(s.macroFilePath, names::kMacroSection, s.macros); !e.empty()) {
     errors.push_back(NameFile(s.macroFilePath, e));
   }
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
@@ -78,22 +85,22 @@ void PressMain(AppState& s, Point, AppPort& port) {
   }
   MouseSettings& m = s.settings;
   const int32_t h = s.hoverMain;
-  if (h == 10) {
+  if (h == M::kAdvancedTab) {
     EnterAdvancedPage(s, port);
-  } else if (h == 11) {
+  } else if (h == M::kColorTab) {
     EnterColorPage(s, port);
-  } else if (InRange(h, 20, 26)) {
+  } else if (InRange(h, M::kFirstButton, M::kLastButton)) {
     OpenButtonFunctionPopup(s, h, port);
-  } else if (h == 32 || h == 33) {
-    settings::SetWheelStatus(m, h - 32);
-  } else if (InRange(h, 41, 46)) {
-    PickLevelColour(s, h - 41, port);
-  } else if (InRange(h, 47, 52)) {
-    settings::ToggleLevelEnabled(m, h - 47);
-  } else if (InRange(h, 60, 65)) {
-    settings::SelectActiveLevel(m, h - 60);
-  } else if (InRange(h, 66, 137)) {
-    settings::SelectStep(m, (h - 66) / settings::kStepCount, (h - 66) % settings::kStepCount);
+  } else if (h == M::kWheelStandard || h == M::kWheelAlternate) {
+    settings::SetWheelStatus(m, h - M::kWheelStandard);
+  } else if (InRange(h, M::kFirstLevelColour, M::kFirstLevelColour + settings::kLevelCount - 1)) {
+    PickLevelColour(s, h - M::kFirstLevelColour, port);
+  } else if (InRange(h, M::kFirstLevelEnable, M::kFirstLevelEnable + settings::kLevelCount - 1)) {
+    settings::ToggleLevelEnabled(m, h - M::kFirstLevelEnable);
+  } else if (InRange(h, M::kFirstActiveLevel, M::kFirstActiveLevel + settings::kLevelCount - 1)) {
+    settings::SelectActiveLevel(m, h - M::kFirstActiveLevel);
+  } else if (InRange(h, M::kFirstStep, M::kLastStep)) {
+    settings::SelectStep(m, (h - M::kFirstStep) / settings::kStepCount, (h - M::kFirstStep) % settings::kStepCount);
   } else {
     // On the Main page only the Main family decides: a rectangle of another
     // family under the pointer gives the pressed look, not a target.
@@ -112,12 +119,12 @@ void PressColor(AppState& s, Point, AppPort& port) {
     return;
   }
   const int32_t c = s.hoverColor;
-  if (InRange(c, 0, 6)) {
-    settings::ToggleCycleColour(m, c);
-  } else if (InRange(c, 7, 10)) {
-    settings::SetLightingMode(m, c - 7);
-  } else if (InRange(c, 11, 16)) {
-    settings::SetCycleTime(m, 16 - c);
+  if (InRange(c, C::kFirstCycleColour, C::kLastCycleColour)) {
+    settings::ToggleCycleColour(m, c - C::kFirstCycleColour);
+  } else if (InRange(c, C::kFirstLightingMode, C::kLastLightingMode)) {
+    settings::SetLightingMode(m, c - C::kFirstLightingMode);
+  } else if (InRange(c, C::kFirstCycleTime, C::kLastCycleTime)) {
+    settings::SetCycleTime(m, C::kLastCycleTime - c);
   } else {
     StartMoveIf(c == kNone && s.hoverMain == kNone, port);
   }
@@ -135,32 +142,32 @@ void PressAdvanced(AppState& s, Point point, AppPort& port) {
   }
   const int32_t a = s.hoverAdvanced;
   switch (a) {
-    case 0: ImportMacros(s, port); return;
-    case 1: ExportMacros(s, port); return;
-    case 2: port.AddMacro(); return;
-    case 3: port.DeleteMacro(); return;
-    case 4: port.ToggleRecording(); return;
-    case 5: SaveMacrosAndProfile(s, port); return;
-    case 6: port.ToggleMacroMode(macros::MODE_COUNTED); return;
-    case 7: port.ToggleMacroMode(macros::MODE_HELD); return;
+    case A::kImportMacros: ImportMacros(s, port); return;
+    case A::kExportMacros: ExportMacros(s, port); return;
+    case A::kAddMacro: port.AddMacro(); return;
+    case A::kDeleteMacro: port.DeleteMacro(); return;
+    case A::kRecord: port.ToggleRecording(); return;
+    case A::kSaveMacros: SaveMacrosAndProfile(s, port); return;
+    case A::kCountedMode: port.ToggleMacroMode(macros::MODE_COUNTED); return;
+    case A::kHeldMode: port.ToggleMacroMode(macros::MODE_HELD); return;
     default: break;
   }
-  if (InRange(a, 8, 17)) {
-    settings::SetPointerSpeedStep(m, a - 8);
-  } else if (InRange(a, 18, 27)) {
-    settings::SetWheelStep(m, a - 18);
-  } else if (a == 30) {
-    const skin::LayoutRect& slider = s.layout.advancedHits[30];
+  if (InRange(a, A::kFirstPointerSpeed, A::kLastPointerSpeed)) {
+    settings::SetPointerSpeedStep(m, a - A::kFirstPointerSpeed);
+  } else if (InRange(a, A::kFirstWheelStep, A::kLastWheelStep)) {
+    settings::SetWheelStep(m, a - A::kFirstWheelStep);
+  } else if (a == A::kFireBar) {
+    const skin::LayoutRect& slider = s.layout.advancedHits[A::kFireBar];
     settings::SetFireTimeFromSlider(m, point.x, slider.x, slider.width);
     port.Invalidate(RepaintArea::Whole);
-  } else if (a == 31) {
+  } else if (a == A::kFireUp) {
     settings::FireTimeUp(m);
     port.Invalidate(RepaintArea::Whole);
-  } else if (a == 32) {
+  } else if (a == A::kFireDown) {
     settings::FireTimeDown(m);
     port.Invalidate(RepaintArea::Whole);
-  } else if (InRange(a, 34, 37)) {
-    settings::SetPollingRate(m, a - 34);
+  } else if (InRange(a, A::kFirstPolling, A::kLastPolling)) {
+    settings::SetPollingRate(m, a - A::kFirstPolling);
   } else {
     StartMoveIf(a == kNone && s.hoverMain == kNone, port);
   }
@@ -178,9 +185,9 @@ void SaveProfile(AppState& s, AppPort& port) {
 // mouse itself may have changed) by reloading the applied snapshot, then hides.
 void CloseWithoutApplying(AppState& s, AppPort& port) {
   s.hoverMain = kNone;
-  settings::SaveDpiLevel(s.configPath, 6, s.settings.DPI_LEVEL);
+  settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
-  settings::LoadConfig(ctx, s.configPath, 6, false);
+  settings::LoadConfig(ctx, s.configPath, settings::kAppliedProfile, false);
   if (s.page == kPageAdvanced) port.RefillMacroLists();
   HideToTray(s, port);
 }
@@ -259,23 +266,24 @@ void OnRelease(AppState& s, Point, AppPort& port) {
   port.Invalidate(RepaintArea::Whole);
   const int32_t h = s.hoverMain;
   switch (h) {
-    case 0: SaveProfile(s, port); break;
-    case 2: CloseWithoutApplying(s, port); break;
-    case 3: ApplyCurrentProfile(s, port, true); break;
-    case 4: case 5: case 6: case 7: case 8: SelectProfile(s, port, h - 3); break;
-    case 12:
+    case M::kSave: SaveProfile(s, port); break;
+    case M::kCloseWithoutApplying: CloseWithoutApplying(s, port); break;
+    case M::kApply: ApplyCurrentProfile(s, port, true); break;
+    case M::kFirstProfile + 0: case M::kFirstProfile + 1: case M::kFirstProfile + 2: case M::kFirstProfile + 3:
+    case M::kLastProfile: SelectProfile(s, port, h - M::kProfileOffset); break;
+    case M::kMinimise:
       s.hoverMain = kNone;
       port.Minimise();
       break;
-    case 13:
+    case M::kHide:
       s.hoverMain = kNone;
       HideToTray(s, port);
       break;
-    case 14: ImportSettings(s, port); break;
-    case 15: ExportSettings(s, port); break;
-    case 16: ResetProfiles(s, port); break;
-    case 17: SwitchLanguage(s, port, 0); break;
-    case 18: SwitchLanguage(s, port, 1); break;
+    case M::kImportSettings: ImportSettings(s, port); break;
+    case M::kExportSettings: ExportSettings(s, port); break;
+    case M::kReset: ResetProfiles(s, port); break;
+    case M::kTurkish: SwitchLanguage(s, port, 0); break;
+    case M::kEnglish: SwitchLanguage(s, port, 1); break;
     default: break;
   }
   PublishSharedSettings(s);
@@ -311,21 +319,21 @@ void EnterMainPage(AppState& s, AppPort& port) {
 // ---- Popup and colour ----
 
 void OpenButtonFunctionPopup(AppState& s, int hit, AppPort& port) {
-  if (!InRange(hit, 20, 26)) return;
+  if (!InRange(hit, M::kFirstButton, M::kLastButton)) return;
   s.menuButton = hit;
   const skin::LayoutRect& r = s.layout.mainHits[static_cast<size_t>(hit)];
   const Point origin = port.WindowOrigin();
   s.menuAnchor = {origin.x + r.x, origin.y + r.y + r.height};
-  if (settings::NeedsLastLeftClickWarning(s.settings, hit - 20)) {
+  if (settings::NeedsLastLeftClickWarning(s.settings, hit - M::kFirstButton)) {
     if (port.ShowLeftClickWarning() == kWarningCancel) return;
   }
-  port.OpenButtonMenu(hit - 20, s.menuAnchor);
+  port.OpenButtonMenu(hit - M::kFirstButton, s.menuAnchor);
   s.buttonMenuOpen = true;
 }
 
 bool ChooseMenuRow(AppState& s, int row, AppPort& port) {
   if (row < 1 || row > skin::kMenuDirectRows) return false;
-  settings::SetButtonFunction(s.settings, s.menuButton - 20, row);
+  settings::SetButtonFunction(s.settings, s.menuButton - M::kFirstButton, row);
   s.buttonMenuOpen = false;
   port.Invalidate(RepaintArea::Whole);  // the button's label shows the new function
   return true;
@@ -335,7 +343,7 @@ bool ChooseSubMenuRow(AppState& s, int menuRow, int subRow, AppPort& port) {
   if (subRow == kNone || subRow < 1) return false;
   const int32_t code = skin::SubMenuCode(menuRow, subRow, s.subMenuLastCode);
   s.subMenuLastCode = code;
-  settings::SetButtonFunction(s.settings, s.menuButton - 20, code);
+  settings::SetButtonFunction(s.settings, s.menuButton - M::kFirstButton, code);
   s.closeMenuOnPaint = true;
   s.buttonMenuOpen = false;
   port.Invalidate(RepaintArea::Whole);

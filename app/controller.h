@@ -10,15 +10,16 @@
 #include "app/app_port.h"
 #include "app/app_state.h"
 #include "drive/apply.h"
+#include "skin/hit_indexes.h"
 
 namespace orv::app {
 
 // Hit-test limits of the three rectangle families.
-inline constexpr int kMainLastOnMain = 149;   // every Main-layout rectangle on the Main page
-inline constexpr int kSharedBarLast = 19;     // only the shared bar on the other pages
-inline constexpr int kColorLastAll = 17;      // lighting modes 0 and 1
-inline constexpr int kColorLastNoTime = 11;   // modes 2 and 3 have no cycle time
-inline constexpr int kAdvancedLast = 37;
+inline constexpr int kMainLastOnMain = skin::hits::main::kLastTested;  // every Main-layout rectangle on the Main page
+inline constexpr int kSharedBarLast = skin::hits::main::kLastShared;   // only the shared bar on the other pages
+inline constexpr int kColorLastAll = skin::hits::color::kLastTestedWithCycle;       // lighting modes 0 and 1
+inline constexpr int kColorLastNoTime = skin::hits::color::kLastTestedWithoutCycle;  // modes 2 and 3
+inline constexpr int kAdvancedLast = skin::hits::advanced::kLastTested;
 
 void OnPointerMove(AppState& state, Point point, AppPort& port);
 void OnPress(AppState& state, Point point, AppPort& port);
