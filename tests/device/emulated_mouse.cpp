@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -155,6 +157,7 @@ struct EmulatedMouseState {
   int readStream = -1;  // owned by the testbed
 
   mutable std::mutex mutex;  // the ioctl handler runs on the testbed's thread
+  mutable std::condition_variable opened;
   std::vector<Bytes> features;
   size_t failFrom = 0;
   int failError = 0;
@@ -241,8 +244,11 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
 
 void OnConnected(UMockdevIoctlBase*, UMockdevIoctlClient*, gpointer data) {
   auto* s = static_cast<EmulatedMouseState*>(data);
-  std::lock_guard lock(s->mutex);
-  ++s->writeOpens;
+  {
+    std::lock_guard lock(s->mutex);
+    ++s->writeOpens;
+  }
+  s->opened.notify_all();
 }
 
 }  // namespace
@@ -344,8 +350,9 @@ void EmulatedMouse::FailFeaturesFrom(size_t n, int error) {
   state_->failError = error;
 }
 
-int EmulatedMouse::WriteOpens() const {
-  std::lock_guard lock(state_->mutex);
+int EmulatedMouse::WriteOpensAtLeast(int n) const {
+  std::unique_lock lock(state_->mutex);
+  state_->opened.wait_for(lock, std::chrono::seconds(10), [&] { return state_->writeOpens >= n; });
   return state_->writeOpens;
 }
 

@@ -57,8 +57,10 @@ class EmulatedMouse {
   // From now on, HIDIOCSFEATURE number n and later (counting from 0 over the
   // node's life) fail with `error`; 0 lets them succeed again.
   void FailFeaturesFrom(size_t n, int error);
-  // How often the write node has been opened.
-  int WriteOpens() const;
+  // How often the write node has been opened. The emulation learns of an open
+  // on its own thread, a little after open() returned, so this waits (up to a
+  // generous guard against a hang) until at least `n` opens were seen.
+  int WriteOpensAtLeast(int n) const;
 
   // Puts one input report on the read node (Split layout).
   bool QueueInput(const std::vector<uint8_t>& report);
