@@ -98,11 +98,32 @@ check "and no more" test "$(reports)" = 22
 "$profile_tool" "$app" | awk '/^ +[0-9]+  [0-9A-F][0-9A-F] /{ $1 = ""; sub(/^ /, ""); print }' >"$work/expected"
 check "they are the current profile's reports, byte for byte" cmp -s "$work/expected" "$work/mock/feature.log"
 
-# ---- An input report on the read node does not disturb it ----
+# ---- Input reports on the read node reach the program ----
+# The centre of layout entry i of the Main layout (English, the default).
+centre() {
+  grep -m1 "^$1=" "$app/skins/INI_EN/skin_main_en.ini" | cut -d= -f2 |
+    awk -F, '{ printf "%d %d", $2 + $4 / 2, $3 + $5 / 2 }'
+}
+click() { # click <main layout index>
+  local wid
+  wid=$(xdotool search --name '^KTR-580 GAMING MOUSE$' 2>/dev/null | head -1)
+  # shellcheck disable=SC2046
+  xdotool mousemove --window "$wid" $(centre "$1") sleep 0.05 click 1
+}
+# A left-button press and release: the mouse does that itself, the program nothing.
 control "input 06 F1 01 00 00 00 00 00"
 control "input 06 F1 80 00 00 00 00 00"
-sleep 0.3
-check "a button press and release leave the program running" kill -0 "$app_pid"
+# The DPI buttons announce the mouse's new active level (index 3) with the press.
+for wire in F8 F6; do
+  control "input 06 $wire 03 00 00 00 00 00"
+  control "input 06 $wire 80 00 00 00 00 00"
+done
+sleep 0.5
+check "button reports leave the program running" kill -0 "$app_pid"
+click 3
+check "Apply sends 22 more reports" wait_for 10 has_reports 44
+check "with the active level the mouse announced" grep -q '^07 09 43 ' <(tail -n 22 "$work/mock/feature.log")
+sent=$(reports)
 
 # ---- Unplugging ends the program with status 0 and no host-exit report ----
 control unplug
@@ -114,7 +135,7 @@ else
   status=timeout
 fi
 check "unplug ends the program with status 0" test "$status" = 0
-check "no report is sent at unplug" test "$(reports)" = 22
+check "no report is sent at unplug" test "$(reports)" = "$sent"
 
 echo "$passed passed, $failed failed"
 if ((failed > 0)); then
