@@ -43,7 +43,10 @@ std::vector<uint8_t> DescriptorFromNode(int fd) {
   int size = 0;
   if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size <= 0) return {};
   hidraw_report_descriptor desc{};
-  desc.size = static_cast<uint32_t>(std::min<size_t>(static_cast<size_t>(size), kMaxDescriptorSize));
+  // hidraw refuses to copy more than HID_MAX_DESCRIPTOR_SIZE - 1 bytes, although
+  // a device's descriptor may be one byte longer: asking for all of such a
+  // descriptor would get nothing, asking one byte less gets all but its last.
+  desc.size = static_cast<uint32_t>(std::min<size_t>(static_cast<size_t>(size), kMaxDescriptorSize - 1));
   if (::ioctl(fd, HIDIOCGRDESC, &desc) < 0) return {};
   return std::vector<uint8_t>(desc.value, desc.value + desc.size);
 }

@@ -121,7 +121,8 @@ std::string Hex(const Bytes& bytes, const char* separator) {
 // `nodeContents` empty: the node is a stream; otherwise a file that an ioctl
 // handler takes over.
 std::string InterfaceRecord(const std::string& usb, int interface, const std::string& hidId, const std::string& hidDir,
-                            const std::string& name, const Bytes& descriptor, int minor, bool streamNode) {
+                            const std::string& name, const Bytes& descriptor, int minor, bool streamNode,
+                            bool descriptorInSysfs = true) {
   const std::string intf = usb + "/" + usb.substr(usb.rfind('/') + 1) + ":1." + std::to_string(interface);
   const std::string hid = intf + "/" + hidDir;
   const std::string node = "hidraw" + std::to_string(minor);
@@ -132,7 +133,8 @@ std::string InterfaceRecord(const std::string& usb, int interface, const std::st
   r += "A: dev=240:" + std::to_string(minor) + "\n\n";
   r += "P: " + hid + "\nE: DRIVER=hid-generic\nE: SUBSYSTEM=hid\nE: HID_ID=" + hidId + "\nE: HID_NAME=" + name +
        "\nE: MODALIAS=hid:b0003g0001v" + hidId.substr(5, 8) + "p" + hidId.substr(14, 8) + "\n";
-  r += "H: report_descriptor=" + Hex(descriptor, "") + "\n\n";
+  if (descriptorInSysfs) r += "H: report_descriptor=" + Hex(descriptor, "") + "\n";
+  r += "\n";
   r += "P: " + intf + "\nE: DEVTYPE=usb_interface\nE: DRIVER=usbhid\nE: SUBSYSTEM=usb\nA: bInterfaceClass=03\n";
   r += "A: bInterfaceNumber=0" + std::to_string(interface) + "\n\n";
   return r;
@@ -277,10 +279,14 @@ EmulatedMouse::EmulatedMouse(Layout layout) : state_(std::make_shared<EmulatedMo
     s.writeNode = "/dev/hidraw2";
     s.writeDescriptor = kWriteCollection;
   } else {
-    record += InterfaceRecord(usb, 1, mouseId, "0003:18F8:1086.0002", kMouseName,
-                              Concat(kReadCollection, kWriteCollection), 1, false);
-    s.readNode = s.writeNode = "/dev/hidraw1";
     s.writeDescriptor = Concat(kReadCollection, kWriteCollection);
+    const bool inSysfs = layout == Layout::Combined;
+    if (!inSysfs) {
+      // Usage (1) items after the last collection: harmless filler.
+      while (s.writeDescriptor.size() + 2 <= HID_MAX_DESCRIPTOR_SIZE) s.writeDescriptor.insert(s.writeDescriptor.end(), {0x09, 0x01});
+    }
+    record += InterfaceRecord(usb, 1, mouseId, "0003:18F8:1086.0002", kMouseName, s.writeDescriptor, 1, false, inSysfs);
+    s.readNode = s.writeNode = "/dev/hidraw1";
   }
   record += UsbDeviceRecord(usb, "18f8", "1086", kMouseName);
   const std::string keyboard = "/devices/pci0000:00/0000:00:14.0/usb1/1-3";

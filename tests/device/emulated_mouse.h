@@ -28,7 +28,12 @@ struct EmulatedMouseState;
 
 class EmulatedMouse {
  public:
-  enum class Layout : uint8_t { Split, Combined };
+  // Split: each vendor collection on an interface of its own.
+  // Combined: both in one descriptor on one node.
+  // CombinedNodeOnly: as Combined, but sysfs shows no report_descriptor, so the
+  // descriptor can only be read through the node's ioctls; it is padded to the
+  // largest size the kernel accepts from a device (HID_MAX_DESCRIPTOR_SIZE).
+  enum class Layout : uint8_t { Split, Combined, CombinedNodeOnly };
 
   // Report lengths as the descriptors give them, report id byte included.
   static constexpr uint16_t kInputReportLength = 8;

@@ -71,6 +71,23 @@ TEST(HidrawEmulated, ListingShowsEachCollectionWithItsReportLengths) {
   }
 }
 
+// Without a descriptor in sysfs, the listing asks the node. The kernel hands
+// out at most HID_MAX_DESCRIPTOR_SIZE - 1 bytes and refuses a request for more.
+TEST(HidrawEmulated, ListingReadsTheDescriptorFromTheNodeWhenSysfsHasNone) {
+  EmulatedMouse mouse(Layout::CombinedNodeOnly);
+  REQUIRE_TESTBED(mouse);
+  HidrawBackend backend;
+  std::vector<HidCapabilities> vendor;
+  for (const HidInterfaceInfo& e : backend.ListInterfaces()) {
+    if (e.path == mouse.WriteNode()) vendor.push_back(e.caps);
+  }
+  ASSERT_EQ(vendor.size(), 2u);
+  EXPECT_EQ(vendor[0].UsagePage, kInputUsagePage);
+  EXPECT_EQ(vendor[0].InputReportByteLength, EmulatedMouse::kInputReportLength);
+  EXPECT_EQ(vendor[1].UsagePage, kFeatureUsagePage);
+  EXPECT_EQ(vendor[1].FeatureReportByteLength, EmulatedMouse::kFeatureReportLength);
+}
+
 TEST(HidrawEmulated, FindMouseOpensBothVendorCollections) {
   for (Layout layout : {Layout::Split, Layout::Combined}) {
     SCOPED_TRACE(layout == Layout::Split ? "split" : "combined");
