@@ -143,9 +143,10 @@ int HidrawReader::ReadInput(uint8_t* data, size_t length) {
   } else {
     data[0] = 0;
     n = ::read(fd_, data + 1, length - 1);
-    if (n >= 0) ++n;
+    if (n > 0) ++n;
   }
-  return n < 0 ? -1 : static_cast<int>(n);
+  // A report is never empty: nothing read means the far end has gone.
+  return n <= 0 ? -1 : static_cast<int>(n);
 }
 
 void HidrawReader::Cancel() {

@@ -1,5 +1,6 @@
 #include "emulated_mouse.h"
 
+#include <fcntl.h>
 #include <linux/hidraw.h>
 #include <linux/input.h>
 #include <sys/ioctl.h>
@@ -365,6 +366,16 @@ int EmulatedMouse::WriteOpensAtLeast(int n) const {
 bool EmulatedMouse::QueueInput(const std::vector<uint8_t>& report) {
   if (state_->readStream < 0) return false;
   return ::write(state_->readStream, report.data(), report.size()) == static_cast<ssize_t>(report.size());
+}
+
+void EmulatedMouse::HangUpReadNode() {
+  if (state_->readStream < 0) return;
+  // The testbed owns the descriptor and closes it at its end, so the stream is
+  // replaced by /dev/null under the same number rather than closed.
+  const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  if (null < 0) return;
+  ::dup2(null, state_->readStream);
+  ::close(null);
 }
 
 void EmulatedMouse::Uevent(const std::string& node, const char* action) {

@@ -70,6 +70,10 @@ class EmulatedMouse {
   // Puts one input report on the read node (Split layout).
   bool QueueInput(const std::vector<uint8_t>& report);
 
+  // Unplugs the read node's far end: the node hangs up, as a hidraw node of a
+  // removed device does (its reads fail, poll reports a hang-up).
+  void HangUpReadNode();
+
   // Sends a uevent ("add", "remove") for a node's hidraw device.
   void Uevent(const std::string& node, const char* action);
 

@@ -3,6 +3,7 @@
 #include "device/hidraw_backend.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <thread>
@@ -93,6 +94,17 @@ TEST(HidrawReader, AVanishedDeviceFailsTheRead) {
   pipe.reset();  // write end closed: hang-up, as an unplugged node
   uint8_t buffer[8];
   EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
+}
+
+TEST(HidrawReader, AnEndedStreamFailsTheReadInsteadOfGivingAnEmptyReport) {
+  for (bool numbered : {true, false}) {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    HidrawReader reader(fds[0], numbered);
+    ::close(fds[1]);  // readable, and read() gives 0 bytes
+    uint8_t buffer[8] = {0x06};
+    EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1) << numbered;
+  }
 }
 
 }  // namespace

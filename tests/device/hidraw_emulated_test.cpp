@@ -166,6 +166,14 @@ TEST(HidrawEmulated, AnInputReportReachesTheListener) {
   ASSERT_EQ(rig.link.ReadReport(buffer, sizeof buffer), 8);
   EXPECT_EQ(buffer[1], 0x00);
 
+  // A listener blocked on the node of an unplugged mouse gets a failed read,
+  // and so does every later read.
+  auto unplugged = std::async(std::launch::async, [&] { return rig.link.ReadReport(buffer, sizeof buffer); });
+  rig.mouse.HangUpReadNode();
+  ASSERT_EQ(unplugged.wait_for(std::chrono::milliseconds(kGuardMs)), std::future_status::ready);
+  EXPECT_EQ(unplugged.get(), -1);
+  EXPECT_EQ(rig.link.ReadReport(buffer, sizeof buffer), -1);
+
   // The program's end wakes a listener blocked on the node.
   auto blocked = std::async(std::launch::async, [&] { return rig.link.ReadReport(buffer, sizeof buffer); });
   rig.link.Interrupt();
