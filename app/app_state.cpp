@@ -23,26 +23,14 @@ void PublishSharedSettings(AppState& state) {
 }
 
 settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages) {
-  settings::ConfigContext c;
-  c.settings = &state.settings;
-  c.macros = &state.macros;
-  c.profile = &state.profile;
-  c.language = state.language;
-  c.messages = messages;
-  return c;
+  return settings::ConfigContext{state.settings, state.macros, &state.profile, state.language, messages};
 }
 
-settings::ApplyContext MakeApplyContext(AppState& state, settings::WindowPort* window, MessageSink* messages) {
-  settings::ApplyContext c;
-  c.settings = &state.settings;
-  c.macros = &state.macros;
-  c.profile = &state.profile;
-  c.language = state.language;
-  c.messages = messages;
+drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages) {
+  drive::ApplyContext c(MakeConfigContext(state, messages), state.channel);
   c.exeDir = state.exeDir;
   c.configPath = state.configPath;
   c.macroFilePath = state.macroFilePath;
-  c.channel = &state.channel;
   c.host = state.host.get();
   c.window = window;
   return c;

@@ -15,11 +15,11 @@
 #include "device/hid_backend.h"
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
-#include "macros/playback.h"
+#include "drive/playback.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
 #include "platform/shared_value.h"
-#include "settings/apply.h"
+#include "drive/apply.h"
 #include "settings/config_file.h"
 #include "settings/host_settings.h"
 #include "settings/mouse_settings.h"
@@ -54,7 +54,7 @@ class ProfileMirror {
     configPath_ = configPath;
     profile_ = profile;
   }
-  macros::ProfileLocation Get() const {
+  drive::ProfileLocation Get() const {
     std::lock_guard lock(mutex_);
     return {configPath_, profile_};
   }
@@ -123,9 +123,9 @@ struct AppState {
   std::unique_ptr<device::DeviceLink> link;
   std::unique_ptr<settings::HostSettings> host;
   std::unique_ptr<ProgramLauncher> launcher;
-  std::unique_ptr<macros::PlaybackClock> clock;
+  std::unique_ptr<drive::PlaybackClock> clock;
   ProfileMirror profileMirror;
-  std::unique_ptr<macros::PlaybackEngine> playback;  // declared last: stopped first
+  std::unique_ptr<drive::PlaybackEngine> playback;  // declared last: stopped first
 };
 
 // exeDir + "/Macro_EN.dat" for a non-zero language, else exeDir + "/Macro_CN.dat".
@@ -137,7 +137,7 @@ void PublishSharedSettings(AppState& state);
 
 // The context Apply, Reset, loads and saves work in.
 settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages);
-settings::ApplyContext MakeApplyContext(AppState& state, settings::WindowPort* window, MessageSink* messages);
+drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages);
 
 // Stops the playback threads (they hold references into the record).
 void StopWorkers(AppState& state);

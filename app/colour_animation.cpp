@@ -27,8 +27,8 @@ void PreviewStep(AppState& s) {
   }
 }
 
-ColourAnimation::ColourAnimation(AppState& state, std::function<void()> postRepaint)
-    : state_(state), postRepaint_(std::move(postRepaint)) {}
+ColourAnimation::ColourAnimation(AppState& state, std::function<void()> postRepaint, uint32_t (*pauseMs)(uint8_t))
+    : state_(state), postRepaint_(std::move(postRepaint)), pauseMs_(pauseMs) {}
 
 ColourAnimation::~ColourAnimation() { Stop(); }
 
@@ -67,7 +67,7 @@ void ColourAnimation::Run() {
   while (state_.page == kPageColor) {
     PreviewStep(state_);
     if (postRepaint_) postRepaint_();
-    if (!Pause(PreviewPauseMs(state_.sharedCycleTime))) break;
+    if (!Pause(pauseMs_(state_.sharedCycleTime))) break;
   }
   state_.colorAnimRunning = false;
 }

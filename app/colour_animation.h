@@ -25,7 +25,9 @@ void PreviewStep(AppState& state);
 
 class ColourAnimation {
  public:
-  ColourAnimation(AppState& state, std::function<void()> postRepaint);
+  // pauseMs gives the pause after each pass for a cycle time (tests make it
+  // endless to see that Stop() cuts it short).
+  ColourAnimation(AppState& state, std::function<void()> postRepaint, uint32_t (*pauseMs)(uint8_t) = PreviewPauseMs);
   ~ColourAnimation();
   ColourAnimation(const ColourAnimation&) = delete;
   ColourAnimation& operator=(const ColourAnimation&) = delete;
@@ -43,6 +45,7 @@ class ColourAnimation {
 
   AppState& state_;
   std::function<void()> postRepaint_;
+  uint32_t (*pauseMs_)(uint8_t);
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;

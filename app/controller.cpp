@@ -5,6 +5,7 @@
 #include "app/shell.h"
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
+#include "platform/log.h"
 #include "settings/config_file.h"
 #include "settings/mouse_settings.h"
 
@@ -209,8 +210,8 @@ void ExportSettings(AppState& s, AppPort& port) {
 
 void ResetProfiles(AppState& s, AppPort& port) {
   ApplyWindow window(s, port);
-  settings::ApplyContext ctx = MakeApplyContext(s, &window, &port);
-  const settings::ApplyOutcome outcome = settings::ResetAllProfiles(ctx);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  const drive::ApplyOutcome outcome = drive::ResetAllProfiles(ctx);
   ReportSaveErrors(s, port, outcome.writeErrors);
 }
 
@@ -369,14 +370,19 @@ std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& 
 }
 
 void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<std::string>& errors) {
+  for (const std::string& e : errors) log::Error(log::kFiles, e);
   if (!errors.empty()) port.ShowMessage(SaveFailedMessage(s.language, errors));
 }
 
-settings::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportErrors) {
+drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportErrors) {
   ApplyWindow window(s, port);
-  settings::ApplyContext ctx = MakeApplyContext(s, &window, &port);
-  settings::ApplyOutcome outcome = settings::ApplySettings(ctx);
-  if (reportErrors) ReportSaveErrors(s, port, outcome.writeErrors);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  drive::ApplyOutcome outcome = drive::ApplySettings(ctx);
+  if (reportErrors) {
+    ReportSaveErrors(s, port, outcome.writeErrors);
+  } else {
+    for (const std::string& e : outcome.writeErrors) log::Error(log::kFiles, e);
+  }
   PublishSharedSettings(s);
   return outcome;
 }

@@ -9,7 +9,7 @@
 
 #include "app/app_port.h"
 #include "app/app_state.h"
-#include "settings/apply.h"
+#include "drive/apply.h"
 
 namespace orv::app {
 
@@ -49,10 +49,10 @@ void ReportSaveErrors(AppState& state, AppPort& port, const std::vector<std::str
 
 // Apply of the current profile as the Apply button does it (failed writes are
 // shown); the start-up and power-event applies pass report = false.
-settings::ApplyOutcome ApplyCurrentProfile(AppState& state, AppPort& port, bool reportErrors);
+drive::ApplyOutcome ApplyCurrentProfile(AppState& state, AppPort& port, bool reportErrors);
 
 // What Apply and Reset need of the window, answered through the port.
-class ApplyWindow final : public settings::WindowPort {
+class ApplyWindow final : public drive::WindowPort {
  public:
   ApplyWindow(AppState& state, AppPort& port) : state_(state), port_(port) {}
   bool MacroPageOpen() override;

@@ -1,17 +1,24 @@
 // ORV_ZIduzu: the settings program of the KTR-580 GAMING MOUSE.
-//   ORV_ZIduzu [-HIDE]
+//   ORV_ZIduzu [-HIDE] [--verbose]
+// --verbose (or ORV_LOG=debug) traces every feature report sent and every
+// input report received on standard error.
 // With ORV_SIMULATED_MOUSE=<folder> the simulated mouse of that folder stands
 // in for the real one, and the desktop settings are written to its host.log
 // instead of being changed.
 #include <QApplication>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/exit_signals.h"
 #include "app/main_window.h"
+#include "app/qt_log.h"
 #include "app/shell.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
@@ -42,13 +49,17 @@ void ConnectSurroundings(app::AppState& state) {
     state.host = settings::MakeDesktopHostSettings();
     state.launcher = std::make_unique<DesktopLauncher>();
   }
-  state.clock = std::make_unique<macros::SteadyPlaybackClock>();
+  state.clock = std::make_unique<drive::SteadyPlaybackClock>();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string commandLine = app::JoinCommandLine(argc, argv);
+  // The start-minimised rule reads the whole command line; our own switches
+  // are taken out of it first so they never hide a -HIDE before them.
+  std::vector<char*> args(argv, argv + argc);
+  std::erase_if(args, [&](char* a) { return a != argv[0] && a != nullptr && std::string_view(a) == "--verbose"; });
+  const std::string commandLine = app::JoinCommandLine(static_cast<int>(args.size()), args.data());
   const std::string executable = ExecutablePath(argc > 0 ? argv[0] : nullptr);
 
   // A second start shows the first copy's window and ends, showing nothing.
@@ -58,6 +69,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   const int exitSignalFd = app::InstallExitSignals();
+  app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(app::kAppName);
@@ -70,6 +82,15 @@ int main(int argc, char** argv) {
 
   {
     app::MainWindow window(*state);
+    // With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which
+    // may be a FIFO) when the first frame has been drawn.
+    if (const char* file = std::getenv("ORV_FIRST_PAINT_FILE"); file != nullptr && *file != '\0') {
+      window.onFirstPaint = [file, &state] {
+        std::ofstream out(file, std::ios::app);
+        out << "first-paint page=" << int(state->page) << " language=" << state->language
+            << " profile=" << state->profile.curProfile << "\n";
+      };
+    }
     window.onTitleSet = [&instance, &window, &state] {
       instance.Listen([&window, &state] {
         if (!window.Destroyed()) app::ShowFromTray(*state, window);

@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdlib>
-#include <fstream>
 
 #include "app/app_icon.h"
 #include "app/controller.h"
@@ -103,7 +102,6 @@ void MainWindow::OnPrepareForSleep(bool) {
 // ---- Events ----
 
 void MainWindow::paintEvent(QPaintEvent*) {
-  if (!firstPaintDone_) NoteFirstPaint();
   // The start-minimised switch acts at the window's first paint, once it is
   // on the screen.
   if (ConsumeHideAtStart(state_)) QTimer::singleShot(0, this, [this] { Minimise(); });
@@ -129,18 +127,10 @@ void MainWindow::paintEvent(QPaintEvent*) {
   const QImage& frame = painter_.Compose(ps, state_.layout);
   QPainter p(this);
   p.drawImage(0, 0, frame);
-}
-
-// With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which may
-// be a FIFO) at the first paint: start-up measurements and the end-to-end
-// tests wait for it.
-void MainWindow::NoteFirstPaint() {
-  firstPaintDone_ = true;
-  const char* file = std::getenv("ORV_FIRST_PAINT_FILE");
-  if (file == nullptr || *file == '\0') return;
-  std::ofstream out(file, std::ios::app);
-  out << "first-paint page=" << int(state_.page) << " language=" << state_.language
-      << " profile=" << state_.profile.curProfile << "\n";
+  if (!firstPaintDone_) {
+    firstPaintDone_ = true;
+    if (onFirstPaint) onFirstPaint();
+  }
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {

@@ -33,6 +33,9 @@ class MainWindow final : public QWidget, public AppPort {
   // Called once the title is set: from then on a second start may ask this
   // window to show itself.
   std::function<void()> onTitleSet;
+  // Called once, at the end of the first paint (start-up measurements and the
+  // end-to-end tests wait for it).
+  std::function<void()> onFirstPaint;
 
   // Connects the mouse's arrival and removal notifications, the exit signals
   // and the power events. Called once the window runs.
@@ -86,7 +89,6 @@ class MainWindow final : public QWidget, public AppPort {
   void OnPrepareForSleep(bool sleeping);
 
  private:
-  void NoteFirstPaint();
   void ShowWindowMenu(const QPoint& globalPos);
   void ShowAbout();
   void StyleControls();

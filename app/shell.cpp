@@ -54,6 +54,9 @@ void ShowFromTray(AppState&, AppPort& port) { port.ShowAndRestore(); }
 
 void HostExit(AppState& s, AppPort& port) {
   port.TrayRemove();
+  // A macro being played ends first, with its release reports, so that the
+  // host-exit report is the last thing the mouse hears from the program.
+  StopWorkers(s);
   s.channel.SendHostExit();
   port.DestroyWindow();
 }

@@ -15,7 +15,7 @@ namespace {
 void StartPlayback(AppState& s, AppPort& port) {
   s.link = std::make_unique<device::DeviceLink>(*s.backend, s.channel);
   if (!s.clock) return;  // no playback threads (tests of the start-up order)
-  macros::PlaybackDeps deps;
+  drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
   deps.channel = &s.channel;
@@ -24,7 +24,7 @@ void StartPlayback(AppState& s, AppPort& port) {
   deps.repaint = [&port] { port.PostRepaint(); };
   deps.launcher = s.launcher.get();
   deps.clock = s.clock.get();
-  s.playback = std::make_unique<macros::PlaybackEngine>(std::move(deps));
+  s.playback = std::make_unique<drive::PlaybackEngine>(std::move(deps));
   s.playback->Start();
 }
 
@@ -91,8 +91,11 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   s.buttonMenuOpen = false;
   s.selectedEventLine = InitialEventLine(s.macros);
   port.LoadMenus(s.language);
-  // The mouse; without it the prompt, then the program ends
-  // having sent and changed nothing.
+  // The mouse; without it the prompt, then the program ends having sent and
+  // changed nothing. Arrivals and removals are watched from before the mouse
+  // is opened, so a removal during the rest of the start-up is not missed:
+  // the window handles the events waiting once its loop runs.
+  if (s.backend) s.backend->Events();
   switch (device::ConnectAtStartup(*s.link)) {
     case device::StartupOutcome::Absent:
       port.ShowMessage(device::PlugInPrompt(s.language));

@@ -12,13 +12,15 @@
 #include "macros/macro_files.h"
 #include "platform/atomic_file.h"
 #include "platform/private_profile.h"
-#include "settings/apply.h"
+#include "drive/apply.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using namespace orv;
 using namespace orv::settings;
+using namespace orv::drive;
+using namespace orv::device;
 
 class NullWriter final : public device::HidWriter {
  public:
@@ -41,7 +43,7 @@ struct Rig {
   device::ReportChannel channel;
   RecordingHostSettings host;
   NoWindow window;
-  ApplyContext ctx;
+  ApplyContext ctx{ConfigContext{settings, tables, &profile, 1, nullptr}, channel};
 
   explicit Rig(int macroCount) {
     channel.SetWriteCollection(device::HandleState::Open, std::make_shared<NullWriter>(), 8);
@@ -60,14 +62,9 @@ struct Rig {
       }
     }
     tables.userMacroCount = static_cast<int16_t>(macroCount);
-    ctx.settings = &settings;
-    ctx.macros = &tables;
-    ctx.profile = &profile;
-    ctx.language = 1;
     ctx.exeDir = dir.path();
     ctx.configPath = dir / "skins/config/config.ini";
     ctx.macroFilePath = dir / "Macro_EN.dat";
-    ctx.channel = &channel;
     ctx.host = &host;
     ctx.window = &window;
   }
@@ -160,11 +157,9 @@ BENCHMARK(BM_ApplyNaivePerKeyRewrite)->Arg(0)->Arg(12)->ArgName("macros")->Unit(
 void BM_FeatureReport(benchmark::State& state) {
   device::ReportChannel channel;
   channel.SetWriteCollection(device::HandleState::Open, std::make_shared<NullWriter>(), 8);
-  MouseSettings s;
-  ResetToFactory(s);
   int level = 0;
   for (auto _ : state) {
-    channel.SendDpiLevel(s, level);
+    channel.SendDpiLevel(level, 1, device::kDpiStepCodes[static_cast<size_t>(level)], 0x3F);
     level = (level + 1) % kLevelCount;
   }
 }

@@ -27,7 +27,8 @@
 
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
-#include "macros/playback.h"
+#include "drive/playback.h"
+#include "support/queue_input.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -73,39 +74,6 @@ class StampingWriter final : public device::HidWriter {
   std::vector<Stamp> stamps_;
 };
 
-class QueueInput final : public device::InputReportSource {
- public:
-  int ReadReport(uint8_t* data, size_t capacity) override {
-    std::unique_lock lock(mutex_);
-    ready_.wait(lock, [&] { return interrupted_ || !queue_.empty(); });
-    if (interrupted_) return -1;
-    const std::vector<uint8_t> r = queue_.front();
-    queue_.pop_front();
-    const size_t n = std::min(capacity, r.size());
-    std::copy_n(r.begin(), n, data);
-    return static_cast<int>(n);
-  }
-  void Interrupt() override {
-    {
-      std::lock_guard lock(mutex_);
-      interrupted_ = true;
-    }
-    ready_.notify_all();
-  }
-  void Push(std::vector<uint8_t> r) {
-    {
-      std::lock_guard lock(mutex_);
-      queue_.push_back(std::move(r));
-    }
-    ready_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<std::vector<uint8_t>> queue_;
-  bool interrupted_ = false;
-};
 
 double Micros(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
 
@@ -132,8 +100,8 @@ struct SimulatedRig {
   settings::MouseSettings settings;
   macros::MacroTables tables;
   RecordingLauncher launcher;
-  macros::SteadyPlaybackClock clock;
-  std::unique_ptr<macros::PlaybackEngine> engine;
+  drive::SteadyPlaybackClock clock;
+  std::unique_ptr<drive::PlaybackEngine> engine;
   int fifo = -1;
 
   SimulatedRig() {
@@ -147,14 +115,14 @@ struct SimulatedRig {
     m.mode = macros::MODE_ONCE;
     m.eventCount = 1;
     m.events[0] = {4, macros::ACTION_DOWN};
-    macros::PlaybackDeps deps;
+    drive::PlaybackDeps deps;
     deps.settings = &settings;
     deps.macros = &tables;
     deps.channel = &channel;
     deps.input = &link;
     deps.launcher = &launcher;
     deps.clock = &clock;
-    engine = std::make_unique<macros::PlaybackEngine>(deps);
+    engine = std::make_unique<drive::PlaybackEngine>(deps);
     engine->Start();
     fifo = ::open((dir / device::kInputFifoName).c_str(), O_WRONLY | O_CLOEXEC);
   }
@@ -217,15 +185,15 @@ void BM_Onset(benchmark::State& state) {
     auto writer = std::make_shared<StampingWriter>();
     device::ReportChannel channel;
     channel.SetWriteCollection(device::HandleState::Open, writer, 8);
-    QueueInput input;
-    macros::SteadyPlaybackClock clock;
-    macros::PlaybackDeps deps;
+    test::QueueInput input;
+    drive::SteadyPlaybackClock clock;
+    drive::PlaybackDeps deps;
     deps.settings = &settings;
     deps.macros = &tables;
     deps.channel = &channel;
     deps.input = &input;
     deps.clock = &clock;
-    macros::PlaybackEngine engine(deps);
+    drive::PlaybackEngine engine(deps);
     engine.Start();
     const double cpu0 = ProcessCpuSeconds();
     const auto wall0 = Clock::now();

@@ -2,8 +2,8 @@
 // first painted frame, with the simulated mouse (so the whole start-up runs:
 // layouts, shape, macros, discovery and the first Apply of 22 reports). The
 // program reports its first paint into a FIFO named by ORV_FIRST_PAINT_FILE.
-// Without DISPLAY a private Xvfb is started. Runs on a copy of the portable
-// folder.
+// Needs a display: tools/run-benchmarks.sh runs it on a private Xvfb
+// (tools/xvfb.sh). Runs on a copy of the portable folder.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -42,7 +42,6 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args) {
 
 struct Environment {
   fs::path work;
-  pid_t xvfb = -1;
 
   Environment() {
     work = fs::temp_directory_path() / ("orv-startup-bench-" + std::to_string(getpid()));
@@ -52,29 +51,12 @@ struct Environment {
     fs::permissions(work / "run", fs::perms::owner_all);
     fs::copy(ORV_PORTABLE_DIR, work / "app", fs::copy_options::recursive);
     fs::copy_file(ORV_APP_EXE, work / "app" / "ORV_ZIduzu", fs::copy_options::overwrite_existing);
-    if (std::getenv("DISPLAY") == nullptr) {
-      for (int n = 221; n < 280; ++n) {
-        if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-        const std::string display = ":" + std::to_string(n);
-        xvfb = Spawn("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        setenv("DISPLAY", display.c_str(), 1);
-        for (int i = 0; i < 200 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        break;
-      }
-    }
     setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
     setenv("ORV_SIMULATED_MOUSE", (work / "sim").c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
   }
   ~Environment() {
-    if (xvfb > 0) {
-      kill(xvfb, SIGTERM);
-      waitpid(xvfb, nullptr, 0);
-    }
     std::error_code ec;
     fs::remove_all(work, ec);
   }
@@ -86,6 +68,10 @@ Environment& Env() {
 }
 
 void BM_StartupToFirstPaint(benchmark::State& state) {
+  if (std::getenv("DISPLAY") == nullptr) {
+    state.SkipWithError("no display: run it as tools/xvfb.sh startup_bench (tools/run-benchmarks.sh does)");
+    return;
+  }
   Environment& env = Env();
   const fs::path fifo = env.work / "first-paint";
   for (auto _ : state) {

@@ -14,6 +14,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/log.h"
+
 namespace orv::device {
 namespace {
 
@@ -119,22 +121,43 @@ bool ParseHidId(const char* text, uint16_t& bus, uint16_t& vendor, uint16_t& pro
   return true;
 }
 
-HidrawReader::HidrawReader(int fd, bool numbered)
-    : fd_(fd), cancelFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), numbered_(numbered) {}
+HidrawReader::HidrawReader(int fd, bool numbered, std::string path, std::function<void(const std::string&)> onGone)
+    : fd_(fd),
+      cancelFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      numbered_(numbered),
+      path_(std::move(path)),
+      onGone_(std::move(onGone)) {}
 
 HidrawReader::~HidrawReader() {
   if (fd_ >= 0) ::close(fd_);
   if (cancelFd_ >= 0) ::close(cancelFd_);
 }
 
+int HidrawReader::WaitForCancel() {
+  pollfd cancel = {cancelFd_, POLLIN, 0};
+  while (::poll(&cancel, 1, -1) < 0 && errno == EINTR) {
+  }
+  return -1;
+}
+
+// Says once that the device is gone; later reads wait for the reader to be
+// replaced or cancelled.
+int HidrawReader::HungUp() {
+  gone_ = true;
+  log::Warning(log::kDevice, "the read collection " + path_ + " hung up");
+  if (onGone_) onGone_(path_);
+  return -1;
+}
+
 int HidrawReader::ReadInput(uint8_t* data, size_t length) {
   if (data == nullptr || length == 0 || fd_ < 0 || cancelFd_ < 0) return -1;
+  if (gone_) return WaitForCancel();
   pollfd fds[2] = {{fd_, POLLIN, 0}, {cancelFd_, POLLIN, 0}};
   for (;;) {
     const int ready = ::poll(fds, 2, -1);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0 || fds[1].revents != 0) return -1;
-    if ((fds[0].revents & POLLIN) == 0) return -1;  // error or hang-up: the device is gone
+    if ((fds[0].revents & POLLIN) == 0) return HungUp();  // error or hang-up: the device is gone
     break;
   }
   ssize_t n;
@@ -145,8 +168,14 @@ int HidrawReader::ReadInput(uint8_t* data, size_t length) {
     n = ::read(fd_, data + 1, length - 1);
     if (n > 0) ++n;
   }
-  // A report is never empty: nothing read means the far end has gone.
-  return n <= 0 ? -1 : static_cast<int>(n);
+  if (n < 0) {
+    log::Warning(log::kDevice, "reading " + path_ + " failed: " + std::strerror(errno));
+    return -1;
+  }
+  // A report is never empty: a node that is readable but gives nothing has
+  // reached its end, which is a hang-up too.
+  if (n == 0) return HungUp();
+  return static_cast<int>(n);
 }
 
 void HidrawReader::Cancel() {
@@ -217,7 +246,9 @@ std::vector<HidInterfaceInfo> HidrawBackend::ListInterfaces() {
 std::shared_ptr<InputCollection> HidrawBackend::OpenRead(const std::string& path, OpenStatus& status) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    status = StatusFromErrno(errno);
+    const int error = errno;
+    status = StatusFromErrno(error);
+    log::Warning(log::kDevice, "cannot open " + path + " for reading: " + std::strerror(error));
     return nullptr;
   }
   // Whether reports carry an id decides where byte 0 comes from. A node whose
@@ -225,17 +256,65 @@ std::shared_ptr<InputCollection> HidrawBackend::OpenRead(const std::string& path
   const std::vector<uint8_t> descriptor = DescriptorFromNode(fd);
   const bool numbered = descriptor.empty() || ParseReportDescriptor(descriptor.data(), descriptor.size()).usesReportIds;
   status = OpenStatus::Ok;
-  return std::make_shared<HidrawReader>(fd, numbered);
+  return std::make_shared<HidrawReader>(fd, numbered, path, [this](const std::string& gone) { NoteHangUp(gone); });
 }
 
 std::shared_ptr<HidWriter> HidrawBackend::OpenWrite(const std::string& path, OpenStatus& status) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) {
-    status = StatusFromErrno(errno);
+    const int error = errno;
+    status = StatusFromErrno(error);
+    log::Warning(log::kDevice, "cannot open " + path + " for writing: " + std::strerror(error));
     return nullptr;
   }
   status = OpenStatus::Ok;
   return std::make_shared<HidrawWriter>(fd);
+}
+
+// Removals noticed from a read collection's hang-up, for when udev cannot be
+// watched: the reading thread queues the path and wakes the window's loop
+// through an eventfd.
+class HidrawBackend::HangUpEvents final : public DeviceEventSource {
+ public:
+  HangUpEvents() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+  ~HangUpEvents() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  HangUpEvents(const HangUpEvents&) = delete;
+  HangUpEvents& operator=(const HangUpEvents&) = delete;
+
+  int fd() const override { return fd_; }
+  std::vector<DeviceEvent> DrainEvents() override {
+    uint64_t count = 0;
+    [[maybe_unused]] ssize_t n = ::read(fd_, &count, sizeof count);
+    std::lock_guard lock(mutex_);
+    std::vector<DeviceEvent> out;
+    out.swap(pending_);
+    return out;
+  }
+  void Add(const std::string& path) {
+    {
+      std::lock_guard lock(mutex_);
+      pending_.push_back({DeviceEvent::Kind::Removal, path});
+    }
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(fd_, &one, sizeof one);
+  }
+
+ private:
+  int fd_;
+  std::mutex mutex_;
+  std::vector<DeviceEvent> pending_;
+};
+
+void HidrawBackend::NoteHangUp(const std::string& path) {
+  std::shared_ptr<HangUpEvents> target;
+  {
+    std::lock_guard lock(mutex_);
+    if (monitor_) return;  // udev tells of the removal itself
+    target = hangUps_;
+  }
+  if (target) target->Add(path);
 }
 
 DeviceEventSource* HidrawBackend::Events() {
@@ -243,8 +322,14 @@ DeviceEventSource* HidrawBackend::Events() {
   if (!monitorTried_) {
     monitorTried_ = true;
     monitor_ = UdevMonitor::Create();
+    if (!monitor_) {
+      log::Warning(log::kDevice,
+                   "cannot watch udev for the mouse's removal; noticing it from its read collection instead");
+      hangUps_ = std::make_shared<HangUpEvents>();
+    }
   }
-  return monitor_.get();
+  if (monitor_) return monitor_.get();
+  return hangUps_.get();
 }
 
 }  // namespace orv::device

@@ -6,7 +6,9 @@
 // interface, so the listing shows its path once per collection. Arrivals and
 // removals come from a udev monitor (events arrive after udev has applied the
 // node's permissions).
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,12 +23,15 @@ namespace orv::device {
 bool ParseHidId(const char* text, uint16_t& bus, uint16_t& vendor, uint16_t& product);
 
 // One open hidraw node read with a blocking read() that Cancel() can end.
+// Once the node hangs up (the device is gone) every later read waits for
+// Cancel() instead of failing at once, so a reading loop does not spin.
 class HidrawReader final : public InputCollection {
  public:
   // Takes ownership of fd. `numbered`: the device puts a report id before
   // every report. Without ids a 0 byte is put in front, so byte 0 is always
-  // the report id.
-  HidrawReader(int fd, bool numbered);
+  // the report id. `onGone` is called once, on the reading thread, when the
+  // node hangs up.
+  HidrawReader(int fd, bool numbered, std::string path = {}, std::function<void(const std::string&)> onGone = {});
   ~HidrawReader() override;
   HidrawReader(const HidrawReader&) = delete;
   HidrawReader& operator=(const HidrawReader&) = delete;
@@ -35,9 +40,15 @@ class HidrawReader final : public InputCollection {
   void Cancel() override;
 
  private:
+  int WaitForCancel();
+  int HungUp();
+
   int fd_;
   int cancelFd_;
   bool numbered_;
+  std::string path_;
+  std::function<void(const std::string&)> onGone_;
+  bool gone_ = false;  // touched only by the reading thread
 };
 
 // Sends feature reports to one open hidraw node (HIDIOCSFEATURE).
@@ -60,12 +71,17 @@ class HidrawBackend final : public HidBackend {
   std::vector<HidInterfaceInfo> ListInterfaces() override;
   std::shared_ptr<InputCollection> OpenRead(const std::string& path, OpenStatus& status) override;
   std::shared_ptr<HidWriter> OpenWrite(const std::string& path, OpenStatus& status) override;
-  // Null when the udev monitor cannot be created.
+  // The udev monitor; when it cannot be created, a source that reports the
+  // removal of a node whose read collection hung up.
   DeviceEventSource* Events() override;
 
  private:
+  class HangUpEvents;
+  void NoteHangUp(const std::string& path);
+
   std::mutex mutex_;
   std::unique_ptr<DeviceEventSource> monitor_;
+  std::shared_ptr<HangUpEvents> hangUps_;
   bool monitorTried_ = false;
 };
 

@@ -1,16 +1,18 @@
 #include "device/report_protocol.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
 
+#include "device/report_text.h"
 #include "macros/macro_model.h"
+#include "platform/log.h"
 
 namespace orv::device {
 namespace {
 
-// Wire step code of a level's DPI step. A step outside the table (only a
-// damaged profile holds one) is sent as the lowest step rather than read past
-// the table's end.
-bool IsLevelIndex(int level) { return level >= 0 && level < settings::kLevelCount; }
+bool IsLevelIndex(int level) { return level >= 0 && level < kDpiLevelCount; }
 
 // Bit of buttonStateByte for a button code of a macro event, or -1 for codes
 // that name no button the mouse can hold.
@@ -58,10 +60,10 @@ void ReportChannel::SendButtonFunction(uint8_t wireCode, uint8_t deviceFunction)
   SendLocked();
 }
 
-void ReportChannel::SendWheelStatus(int32_t wheelStatus) {
+void ReportChannel::SendWheelStatus(uint8_t wheelStatus) {
   std::lock_guard lock(mutex_);
   BeginReport(CMD_WHEEL_STATUS);
-  buffer_[2] = static_cast<uint8_t>(wheelStatus);
+  buffer_[2] = wheelStatus;
   buffer_[3] = 0;
   SendLocked();
 }
@@ -74,29 +76,18 @@ void ReportChannel::SendLighting(uint8_t cycleMask, uint8_t ledType, uint8_t cyc
   SendLocked();
 }
 
-void ReportChannel::SendDpiLevel(const settings::MouseSettings& s, int level) {
+void ReportChannel::SendDpiLevel(int level, uint8_t activeLevel, uint8_t stepCode, uint8_t enableMask) {
   if (!IsLevelIndex(level)) return;
-  uint8_t enableMask = 0;
-  for (int k = 0; k < settings::kLevelCount; ++k) {
-    if (s.levels[static_cast<size_t>(k)].enabled != 0) enableMask |= static_cast<uint8_t>(1u << k);
-  }
-  const uint32_t active = static_cast<uint32_t>(s.DPI_LEVEL.load());
-  const uint32_t stepCode = settings::StepCodeFor(s.levels[static_cast<size_t>(level)].step);
-
   std::lock_guard lock(mutex_);
   BeginReport(CMD_DPI_LEVEL);
-  buffer_[2] = static_cast<uint8_t>(0x40u + active);
+  buffer_[2] = static_cast<uint8_t>(0x40u + activeLevel);
   buffer_[3] = static_cast<uint8_t>(stepCode * 16u + 8u + static_cast<uint32_t>(level));
   buffer_[4] = enableMask;
   SendLocked();
 }
 
-void ReportChannel::SendLevelColour(const settings::MouseSettings& s, int level) {
+void ReportChannel::SendLevelColour(int level, uint8_t r, uint8_t g, uint8_t b) {
   if (!IsLevelIndex(level)) return;
-  const settings::DpiLevel& l = s.levels[static_cast<size_t>(level)];
-  // Unsigned arithmetic: the sums wrap modulo 256 whatever the stored channels hold.
-  const uint32_t r = static_cast<uint32_t>(l.r), g = static_cast<uint32_t>(l.g), b = static_cast<uint32_t>(l.b);
-
   std::lock_guard lock(mutex_);
   BeginReport(CMD_LEVEL_COLOUR);
   buffer_[2] = static_cast<uint8_t>(static_cast<uint32_t>(level) * 32u + g);
@@ -104,9 +95,9 @@ void ReportChannel::SendLevelColour(const settings::MouseSettings& s, int level)
   SendLocked();
 }
 
-void ReportChannel::SendFireTime(int32_t fireTime) {
+void ReportChannel::SendFireTime(uint16_t fireTimeMs) {
   // The mouse counts in units of 8 ms, sent big-endian.
-  const uint32_t units = static_cast<uint32_t>(fireTime / 8);
+  const uint32_t units = fireTimeMs / 8u;
   std::lock_guard lock(mutex_);
   BeginReport(CMD_FIRE_TIME);
   buffer_[2] = static_cast<uint8_t>(units >> 8);
@@ -213,12 +204,27 @@ void ReportChannel::BeginReport(uint8_t command) {
 void ReportChannel::SendLocked() {
   // The state and the writer are read under the same lock as the buffer, so a
   // collection swapped in by the window thread never sees half a report.
-  if (state_ != HandleState::Open || !writer_ || featureReportLength_ == 0 ||
-      !writer_->SetFeature(buffer_.data(), featureReportLength_)) {
-    ++failed_;
+  const char* failure = nullptr;
+  int error = 0;
+  if (state_ != HandleState::Open || !writer_) {
+    failure = "the write collection is not open";
+  } else if (featureReportLength_ == 0) {
+    failure = "the write collection takes no feature reports";
+  } else if (!writer_->SetFeature(buffer_.data(), featureReportLength_)) {
+    error = errno;
+    failure = "the mouse did not take it";
+  }
+  if (failure == nullptr) {
+    ++sent_;
+    if (log::DebugEnabled()) {
+      log::Debug(log::kDevice, "sent " + HexBytes(buffer_.data(), 8) + "  " + DescribeFeatureReport({buffer_.begin(), buffer_.begin() + 8}));
+    }
     return;
   }
-  ++sent_;
+  ++failed_;
+  std::string text = "feature report " + HexBytes(buffer_.data(), 8) + " not sent: " + failure;
+  if (error != 0) text += std::string(" (") + std::strerror(error) + ")";
+  log::Warning(log::kDevice, text);
 }
 
 void ReportChannel::RemoveHeldKeyLocked(uint8_t code) {

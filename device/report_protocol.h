@@ -13,7 +13,7 @@
 
 #include "device/hid_port.h"
 #include "platform/clock.h"
-#include "settings/mouse_settings.h"
+#include "device/wire_codes.h"
 
 namespace orv::device {
 
@@ -53,12 +53,16 @@ class ReportChannel {
 
   // Settings commands, sent by Apply.
   void SendButtonFunction(uint8_t wireCode, uint8_t deviceFunction);
-  void SendWheelStatus(int32_t wheelStatus);
+  void SendWheelStatus(uint8_t wheelStatus);
   void SendLighting(uint8_t cycleMask, uint8_t ledType, uint8_t cycleTime);
-  // Level indexes outside 0 ... 5 send nothing.
-  void SendDpiLevel(const settings::MouseSettings& s, int level);
-  void SendLevelColour(const settings::MouseSettings& s, int level);
-  void SendFireTime(int32_t fireTime);
+  // One DPI level: the active level, the level's wire step code and the mask
+  // of enabled levels (bit n = level n). Level indexes outside 0 ... 5 send nothing.
+  void SendDpiLevel(int level, uint8_t activeLevel, uint8_t stepCode, uint8_t enableMask);
+  // A level's indicator colour as three 4-bit channel levels (0 = brightest);
+  // the sums wrap modulo 256 as the firmware reads them.
+  void SendLevelColour(int level, uint8_t r, uint8_t g, uint8_t b);
+  // Rapid-fire time in milliseconds, sent in units of 8 ms.
+  void SendFireTime(uint16_t fireTimeMs);
 
   // One press of a media key; the mouse needs no release report.
   void SendConsumerKey(uint16_t usage);

@@ -35,8 +35,8 @@ std::string ProfileSectionName(int32_t n, bool factory, int32_t language) {
 void LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
   const std::string section = ProfileSectionName(n, factory, ctx.language);
   NoteProfile(ctx, section, n);
-  if (ctx.settings) {
-    MouseSettings& s = *ctx.settings;
+  {
+    MouseSettings& s = ctx.settings;
     auto read = [&](const std::string& key, size_t capacity) { return ReadDecimal(file.Get(section, key, capacity)); };
 
     for (int b = 0; b < kButtonCount; ++b) s.K[b] = read(ButtonKey(b), kKeyCapacity);
@@ -64,8 +64,8 @@ void LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
     RecomputeDerived(s);
   }
   // Factory profiles carry no macros of their own.
-  if (!factory && ctx.macros) {
-    macros::LoadMacros(file, section, *ctx.macros, macros::MacroTarget::User, ctx.messages);
+  if (!factory) {
+    macros::LoadMacros(file, section, ctx.macros, macros::MacroTarget::User, ctx.messages);
   }
 }
 
@@ -77,8 +77,8 @@ void LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n
 void SaveConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool withMacros) {
   const std::string section = ProfileSectionName(n, false, ctx.language);
   NoteProfile(ctx, section, n);
-  if (ctx.settings) {
-    const MouseSettings& s = *ctx.settings;
+  {
+    const MouseSettings& s = ctx.settings;
     auto write = [&](const std::string& key, int64_t value) { file.SetInt(section, key, value); };
 
     for (int b = 0; b < kButtonCount; ++b) write(ButtonKey(b), s.K[b]);
@@ -101,7 +101,7 @@ void SaveConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool withMacros) {
     write("USB_SPEED", s.USB_SPEED);
     write("FIRE_TIME", s.FIRE_TIME);
   }
-  if (withMacros && ctx.macros) macros::SaveMacros(file, section, *ctx.macros);
+  if (withMacros) macros::SaveMacros(file, section, ctx.macros);
 }
 
 std::string SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool withMacros) {

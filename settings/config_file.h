@@ -24,12 +24,15 @@ struct ProfileState {
   int32_t curProfile = 0;
 };
 
+// What profile loads and saves work on: the live settings and macros always;
+// the profile bookkeeping (section and number in use) when it is to follow
+// the load or save.
 struct ConfigContext {
-  MouseSettings* settings = nullptr;
-  macros::MacroTables* macros = nullptr;
+  MouseSettings& settings;
+  macros::MacroTables& macros;
   ProfileState* profile = nullptr;  // optional
   int32_t language = 0;             // 1 = English; picks the English factory profile 5
-  MessageSink* messages = nullptr;  // told when the file of a profile load is missing
+  MessageSink* messages = nullptr;  // optional; told when the file of a profile load is missing
 };
 
 // "Config" + n, or for a factory profile "CfgReset" + n; the English factory

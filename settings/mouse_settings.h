@@ -1,7 +1,6 @@
 #pragma once
 // The settings the mouse firmware keeps, plus the host-side speeds, for one
-// profile; the edit operations that keep the model's rules; and the tables that
-// translate them for the wire.
+// profile, and the edit operations that keep the model's rules.
 #include <array>
 #include <cstdint>
 
@@ -15,10 +14,6 @@ inline constexpr int kStepCount = 12;
 inline constexpr int kCycleColourCount = 7;
 inline constexpr int kNoButton = 255;
 
-// Wire code of each button index (indexes 7 and 8 exist only for the inverse table).
-inline constexpr std::array<uint8_t, 9> kButtonWireCodes = {0x01, 0x02, 0x03, 0x05, 0x04, 0x08, 0x06, 0x07, 0x08};
-// Wire step code of DPI steps 0 ... 11.
-inline constexpr std::array<uint8_t, kStepCount> kDpiStepCodes = {1, 2, 3, 4, 5, 6, 7, 9, 11, 13, 14, 15};
 // Factory functions of buttons 0 ... 6 (the two trailing bytes are unused).
 inline constexpr std::array<uint8_t, 9> kDefaultButtonFunctions = {0x01, 0x02, 0x03, 0x05, 0x04, 0x0F, 0x10, 0x0D, 0x0C};
 
@@ -56,38 +51,13 @@ struct MouseSettings {
 
 namespace orv::settings {
 
-// ---- Wire tables -----------------------------------------------------------
+// ---- Function codes --------------------------------------------------------
 
-inline constexpr int kWireCodeCount = 16;  // the mouse reports 0xF0 + wire code
 inline constexpr int32_t kFireTimeMax = 300;
 
-// Inverse of kButtonWireCodes for indexes 0 ... 7: the button (or index 7) a
-// reported wire code names. Wire codes that name nothing (0 and 9 ... 15) hold
-// kNoButton, so a stray report is never taken for button 0. Index 7 is not an
-// assignable button; callers indexing K[] must check against kButtonCount.
-constexpr std::array<uint8_t, kWireCodeCount> BuildButtonIndexByWireCode() {
-  std::array<uint8_t, kWireCodeCount> table{};
-  table.fill(static_cast<uint8_t>(kNoButton));
-  for (uint8_t i = 0; i < 8; ++i) table[kButtonWireCodes[i]] = i;
-  return table;
-}
-inline constexpr std::array<uint8_t, kWireCodeCount> buttonIndexByWireCode = BuildButtonIndexByWireCode();
-
-// The function code a button sends to the mouse for its function code: 1 ... 6
-// as they are, 11 ... 14 as 7 ... 10, 15/16/17 as 11/12/13, a negative code as
-// its low byte, everything else (host-side functions, unknown codes) as 0.
-uint8_t DeviceFunctionCode(int32_t code);
-// Consumer-page usage of the media-key functions 21 ... 30; 0 for any other code.
-uint16_t ConsumerUsageFor(int32_t code);
 // Functions 6, 15 and 16 change the DPI level inside the mouse, which then
 // reports the new level.
 bool IsDpiFunction(int32_t code);
-
-// Wire step code of a DPI step. A step outside 0 ... 11 (only a damaged file
-// gives one) sends the code of step 0, the lowest sensitivity.
-uint8_t StepCodeFor(int32_t step);
-// DPI number shown for a wire step code; unknown codes show 200.
-int32_t DpiShownForStepCode(uint8_t code);
 
 // ---- Colours ---------------------------------------------------------------
 

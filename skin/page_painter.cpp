@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "device/wire_codes.h"
 #include "skin/fonts.h"
 #include "skin/picture_names.h"
 
@@ -311,7 +312,7 @@ void PagePainter::PaintColorTexts(const PaintState& state, const settings::Mouse
       if (!IsLevel(active)) continue;
       const uint8_t step = s.levels[static_cast<size_t>(active)].step;
       DrawCentred(frame_, font, kTextWhite, r,
-                  std::to_string(settings::DpiShownForStepCode(settings::StepCodeFor(step))));
+                  std::to_string(device::DpiShownForStepCode(device::StepCodeFor(step))));
       continue;
     }
     DrawCentred(frame_, font, j >= 21 && j <= 30 ? kTextWhite : kTextGrey, r,

@@ -7,5 +7,9 @@ cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOR
 cmake --build "$root/build-bench" -j "$(nproc)"
 for bin in "$root"/build-bench/bench/*_bench; do
   echo "== $(basename "$bin")"
-  "$bin" "$@"
+  if [ -z "${DISPLAY:-}" ]; then
+    "$root/tools/xvfb.sh" "$bin" "$@"
+  else
+    "$bin" "$@"
+  fi
 done

@@ -28,14 +28,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 161 220); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+orv_start_xvfb /dev/null
+pids+=("$ORV_XVFB_PID")
 "$desktop" >"$work/desktop.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do grep -q ready "$work/desktop.log" 2>/dev/null && break; sleep 0.05; done

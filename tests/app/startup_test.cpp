@@ -183,7 +183,7 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
 
 TEST_F(StartupTest, PlaybackThreadsRunFromStartUpAndStop) {
   PlugMouse();
-  s.clock = std::make_unique<macros::SteadyPlaybackClock>();
+  s.clock = std::make_unique<drive::SteadyPlaybackClock>();
   s.launcher = std::make_unique<RecordingLauncher>();
   ASSERT_EQ(Start(), app::StartupResult::Running);
   ASSERT_NE(s.playback, nullptr);

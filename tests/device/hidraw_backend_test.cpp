@@ -6,6 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <string>
+
 #include <thread>
 
 namespace orv::device {
@@ -96,14 +100,42 @@ TEST(HidrawReader, AVanishedDeviceFailsTheRead) {
   EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
 }
 
-TEST(HidrawReader, AnEndedStreamFailsTheReadInsteadOfGivingAnEmptyReport) {
+// After a hang-up the reader says so once and then waits for Cancel(): a
+// reading loop must not wake again and again on a node that is gone.
+TEST(HidrawReader, AHangUpIsToldOnceAndLaterReadsWaitForCancel) {
+  auto pipe = std::make_unique<Pipe>();
+  std::vector<std::string> gone;
+  HidrawReader reader(pipe->read, true, "/dev/hidraw7", [&](const std::string& path) { gone.push_back(path); });
+  pipe.reset();
+  uint8_t buffer[8];
+  EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
+  EXPECT_EQ(gone, std::vector<std::string>{"/dev/hidraw7"});
+
+  std::atomic<bool> returned{false};
+  std::thread second([&] {
+    EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1);
+    returned = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(returned.load()) << "a read after the hang-up returned before Cancel()";
+  reader.Cancel();
+  second.join();
+  EXPECT_TRUE(returned.load());
+  EXPECT_EQ(gone.size(), 1u);
+}
+
+// A node that turns readable but gives nothing has reached its end: that is a
+// hang-up as well, never an empty report (or, without report ids, a lone id byte).
+TEST(HidrawReader, AnEndedStreamIsAHangUpNotAnEmptyReport) {
   for (bool numbered : {true, false}) {
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
-    HidrawReader reader(fds[0], numbered);
+    std::vector<std::string> gone;
+    HidrawReader reader(fds[0], numbered, "/dev/hidraw7", [&](const std::string& path) { gone.push_back(path); });
     ::close(fds[1]);  // readable, and read() gives 0 bytes
     uint8_t buffer[8] = {0x06};
     EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1) << numbered;
+    EXPECT_EQ(gone, std::vector<std::string>{"/dev/hidraw7"}) << numbered;
   }
 }
 

@@ -33,16 +33,14 @@ std::vector<size_t> WrittenBytes(uint8_t command) {
 }
 
 TEST(ReportChannelConcurrency, SettingsAndPlaybackInterleaveWholeReportsOnly) {
-  settings::MouseSettings s;
-  const uint8_t steps[] = {0, 3, 6, 7, 10, 11};
-  for (int n = 0; n < 6; ++n) {
-    s.levels[n].step = steps[n];
-    s.levels[n].enabled = n % 2 == 0;
-    s.levels[n].r = n;
-    s.levels[n].g = 15 - n;
-    s.levels[n].b = 2 * n;
-  }
-  s.DPI_LEVEL = 4;
+  // Six levels with distinct step codes and colours, levels 0, 2, 4 enabled, level 4 active.
+  const uint8_t stepCodes[] = {1, 4, 7, 9, 14, 15};
+  constexpr uint8_t kActive = 4, kEnabled = 0x15;
+  auto sendLevel = [&](ReportChannel& ch, int n) {
+    const auto k = static_cast<uint8_t>(n);
+    ch.SendDpiLevel(n, kActive, stepCodes[n], kEnabled);
+    ch.SendLevelColour(n, k, static_cast<uint8_t>(15 - k), static_cast<uint8_t>(2 * k));
+  };
 
   auto hid = std::make_shared<test::RecordingHid>();
   ReportChannel channel;
@@ -61,10 +59,7 @@ TEST(ReportChannelConcurrency, SettingsAndPlaybackInterleaveWholeReportsOnly) {
   });
   std::thread window([&] {
     for (int i = 0; i < kRounds; ++i) {
-      for (int n = 0; n < 6; ++n) {
-        channel.SendDpiLevel(s, n);
-        channel.SendLevelColour(s, n);
-      }
+      for (int n = 0; n < 6; ++n) sendLevel(channel, n);
       channel.SendLighting(0x55, 0, 3);
       channel.SendFireTime(104);
     }
@@ -78,9 +73,9 @@ TEST(ReportChannelConcurrency, SettingsAndPlaybackInterleaveWholeReportsOnly) {
   auto refHid = std::make_shared<test::RecordingHid>();
   reference.SetWriteCollection(HandleState::Open, refHid, 8);
   for (int n = 0; n < 6; ++n) {
-    reference.SendDpiLevel(s, n);
+    reference.SendDpiLevel(n, kActive, stepCodes[n], kEnabled);
     dpiReports.insert(FormatReport(refHid->Last(), 5));
-    reference.SendLevelColour(s, n);
+    reference.SendLevelColour(n, static_cast<uint8_t>(n), static_cast<uint8_t>(15 - n), static_cast<uint8_t>(2 * n));
     colourReports.insert(FormatReport(refHid->Last(), 4));
   }
   const std::set<std::string> keyStates = {"04 00 00 00 00 00", "04 05 00 00 00 00", "05 00 00 00 00 00",

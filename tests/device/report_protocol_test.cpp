@@ -1,3 +1,4 @@
+#include "device/wire_codes.h"
 #include "device/report_protocol.h"
 
 #include <gtest/gtest.h>
@@ -49,21 +50,18 @@ class ProbeSleeper final : public Sleeper {
   std::vector<Wait> waits;
 };
 
-// The settings of the factory profile: steps 2, 4, 5, 7, 9, 11, all levels on,
-// level 1 active, the factory indicator colours.
-settings::MouseSettings FactoryLevels() {
-  settings::MouseSettings s;
-  const uint8_t steps[] = {2, 4, 5, 7, 9, 11};
-  const int32_t rgb[6][3] = {{0, 0, 15}, {15, 15, 0}, {0, 15, 0}, {15, 0, 15}, {0, 15, 15}, {0, 0, 0}};
-  for (int n = 0; n < 6; ++n) {
-    s.levels[n].step = steps[n];
-    s.levels[n].enabled = 1;
-    s.levels[n].r = rgb[n][0];
-    s.levels[n].g = rgb[n][1];
-    s.levels[n].b = rgb[n][2];
-  }
-  s.DPI_LEVEL = 1;
-  return s;
+// The wire values of the factory levels: step codes of steps 2, 4, 5, 7, 9, 11,
+// their colours, all six enabled, level 1 active.
+struct WireLevel {
+  uint8_t stepCode, r, g, b;
+};
+constexpr WireLevel kFactoryLevels[6] = {{3, 0, 0, 15}, {5, 15, 15, 0}, {6, 0, 15, 0},
+                                         {9, 15, 0, 15}, {13, 0, 15, 15}, {15, 0, 0, 0}};
+constexpr uint8_t kFactoryActive = 1, kAllEnabled = 0x3F;
+
+void SendLevel(ReportChannel& channel, int n, const WireLevel& l, uint8_t active, uint8_t enabled) {
+  channel.SendDpiLevel(n, active, l.stepCode, enabled);
+  channel.SendLevelColour(n, l.r, l.g, l.b);
 }
 
 TEST_F(ReportChannelTest, KeyStateReportsFollowTheHeldKeys) {
@@ -161,11 +159,11 @@ TEST_F(ReportChannelTest, ReleaseAllInputsWaitsOutsideTheLockThenSendsButtonsThe
 
 TEST_F(ReportChannelTest, FireTimeIsSentInEightMillisecondUnitsBigEndian) {
   struct Case {
-    int32_t fireTime;
+    uint16_t fireTime;
     const char* report;
   } cases[] = {
       {50, "07 12 00 06 00 00 00 00"},  {300, "07 12 00 25 00 00 00 00"}, {7, "07 12 00 00 00 00 00 00"},
-      {0, "07 12 00 00 00 00 00 00"},   {2048, "07 12 01 00 00 00 00 00"}, {-7, "07 12 00 00 00 00 00 00"},
+      {0, "07 12 00 00 00 00 00 00"},   {2048, "07 12 01 00 00 00 00 00"}, {0xFFFF, "07 12 1F FF 00 00 00 00"},
   };
   ProbeSleeper sleeper(channel);
   for (const Case& c : cases) {
@@ -199,55 +197,30 @@ TEST_F(ReportChannelTest, LightingReportKeepsTheMaskToSevenColours) {
 }
 
 TEST_F(ReportChannelTest, DpiLevelReport) {
-  settings::MouseSettings s;
-  for (int n = 0; n <= 4; ++n) s.levels[n].enabled = 1;
-  s.levels[3].step = 7;
-  s.DPI_LEVEL = 1;
-  channel.SendDpiLevel(s, 3);
+  // Active level 1, levels 0 ... 4 enabled, level 3 at step code 9.
+  channel.SendDpiLevel(3, 1, 9, 0x1F);
   EXPECT_EQ(Last(), "07 09 41 9B 1F 00 00 00");
-
-  // Any non-zero enabled flag sets only its own bit.
-  s.levels[5].enabled = 2;
-  channel.SendDpiLevel(s, 0);
+  channel.SendDpiLevel(0, 1, 1, 0x3F);
   EXPECT_EQ(Last(), "07 09 41 18 3F 00 00 00");
-
-  // A step outside the table is sent as the lowest step.
-  s.levels[2].step = 12;
-  channel.SendDpiLevel(s, 2);
-  EXPECT_EQ(Last(), "07 09 41 1A 3F 00 00 00");
-  s.levels[2].step = 255;
-  channel.SendDpiLevel(s, 2);
-  EXPECT_EQ(Last(), "07 09 41 1A 3F 00 00 00");
-
   // The highest step code with the highest level fills the whole byte.
-  s.levels[5].step = 11;
-  channel.SendDpiLevel(s, 5);
+  channel.SendDpiLevel(5, 1, 15, 0x3F);
   EXPECT_EQ(Last(), "07 09 41 FD 3F 00 00 00");
 }
 
 TEST_F(ReportChannelTest, LevelColourReportKeepsTheEnableMaskInByteFour) {
-  settings::MouseSettings s;
-  for (int n = 0; n <= 4; ++n) s.levels[n].enabled = 1;
-  s.levels[2].r = 15;
-  s.levels[2].g = 0;
-  s.levels[2].b = 15;
-  channel.SendDpiLevel(s, 2);
-  channel.SendLevelColour(s, 2);
+  channel.SendDpiLevel(2, 0, 1, 0x1F);
+  channel.SendLevelColour(2, 15, 0, 15);
   EXPECT_EQ(Last(), "07 14 40 FF 1F 00 00 00");
 
-  // Out-of-range channels wrap modulo 256 instead of overflowing.
-  s.levels[1].r = 0x7FFFFFFF;
-  s.levels[1].g = -1;
-  s.levels[1].b = 0;
-  channel.SendLevelColour(s, 1);
+  // Channel bytes beyond four bits wrap modulo 256 instead of spilling.
+  channel.SendLevelColour(1, 0xFF, 0xFF, 0);
   EXPECT_EQ(Last(), "07 14 1F F0 1F 00 00 00");
 }
 
 TEST_F(ReportChannelTest, LevelIndexesOutsideTheSixLevelsSendNothing) {
-  settings::MouseSettings s = FactoryLevels();
   for (int level : {-1, 6, 255, 0x7FFFFFFF}) {
-    channel.SendDpiLevel(s, level);
-    channel.SendLevelColour(s, level);
+    channel.SendDpiLevel(level, 1, 9, 0x3F);
+    channel.SendLevelColour(level, 1, 2, 3);
   }
   EXPECT_EQ(hid->Count(), 0u);
   EXPECT_EQ(channel.FailedSends(), 0u);
@@ -255,15 +228,11 @@ TEST_F(ReportChannelTest, LevelIndexesOutsideTheSixLevelsSendNothing) {
 }
 
 TEST_F(ReportChannelTest, FactoryProfileGivesTheKnownReportSequence) {
-  const settings::MouseSettings s = FactoryLevels();
   const uint8_t functions[] = {0x01, 0x02, 0x03, 0x05, 0x04, 0x0B, 0x0C};
-  for (int b = 0; b < 7; ++b) channel.SendButtonFunction(settings::kButtonWireCodes[b], functions[b]);
+  for (int b = 0; b < 7; ++b) channel.SendButtonFunction(device::kButtonWireCodes[b], functions[b]);
   channel.SendWheelStatus(0);
   channel.SendLighting(0x7F, 1, 2);
-  for (int n = 0; n < 6; ++n) {
-    channel.SendDpiLevel(s, n);
-    channel.SendLevelColour(s, n);
-  }
+  for (int n = 0; n < 6; ++n) SendLevel(channel, n, kFactoryLevels[n], kFactoryActive, kAllEnabled);
   channel.SendFireTime(50);
 
   EXPECT_EQ(Sent(), (std::vector<std::string>{
@@ -279,9 +248,9 @@ TEST_F(ReportChannelTest, FactoryProfileGivesTheKnownReportSequence) {
   EXPECT_EQ(channel.SentReports(), 22u);
 }
 
-TEST_F(ReportChannelTest, WheelStatusSendsItsLowByte) {
+TEST_F(ReportChannelTest, WheelStatusClearsByteThree) {
   channel.SendButtonFunction(0x02, 0x03);
-  channel.SendWheelStatus(0x101);
+  channel.SendWheelStatus(1);
   EXPECT_EQ(Last(), "07 11 01 00 00 00 00 00");
 }
 
@@ -314,7 +283,7 @@ TEST_F(ReportChannelTest, HostExitDependsOnTheWriteState) {
     ReportChannel fresh;
     auto rec = std::make_shared<RecordingHid>();
     fresh.SetWriteCollection(HandleState::Open, rec, 8);
-    fresh.SendDpiLevel(FactoryLevels(), 0);
+    fresh.SendDpiLevel(0, kFactoryActive, kFactoryLevels[0].stepCode, kAllEnabled);
     rec->Clear();
     fresh.SetWriteCollection(c.state, rec, 8);
 

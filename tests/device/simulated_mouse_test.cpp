@@ -1,5 +1,6 @@
 // The simulated mouse's folder contract, and the command-line tool's decoding
 // of what it logs.
+#include "device/report_text.h"
 #include "device/simulated_mouse.h"
 
 #include <gtest/gtest.h>
@@ -158,7 +159,7 @@ TEST(SimulatedMouseTool, DescribesEveryCommand) {
       {{0x05, 0x09, 0, 0, 0, 0, 0, 0}, "report id 0x05"},
       {{0x07, 0x09}, "short report of 2 bytes"},
   };
-  for (const Case& c : cases) EXPECT_EQ(sim::DescribeFeatureReport(c.report), c.text);
+  for (const Case& c : cases) EXPECT_EQ(device::DescribeFeatureReport(c.report), c.text);
 
   EXPECT_EQ(sim::DescribeFeatureLog("07 20 00 00 00 00 00 00\n\nxyz\n"),
             (std::vector<std::string>{"CMD_HOST_EXIT", "unreadable line: xyz"}));

@@ -27,14 +27,9 @@ cleanup() {
 trap cleanup EXIT
 
 # ---- A private display with a window manager and a tray ----
-display=""
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+orv_start_xvfb "$work/xvfb.log" || exit 1
+pids+=("$ORV_XVFB_PID")
 "$desktop_tool" >"$work/desktop.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do grep -q ready "$work/desktop.log" 2>/dev/null && break; sleep 0.05; done

@@ -50,14 +50,9 @@ wait_for() { # wait_for <seconds> <command...>: true once the command succeeds
 }
 
 # ---- A private display ----
-display=""
-for n in $(seq 161 230); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+orv_start_xvfb "$work/xvfb.log" || exit 1
+pids+=("$ORV_XVFB_PID")
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DBUS_SESSION_BUS_ADDRESS ORV_SIMULATED_MOUSE

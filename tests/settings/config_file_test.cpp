@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "device/wire_codes.h"
+
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -75,7 +77,7 @@ struct ConfigFixture : ::testing::Test {
   std::unique_ptr<macros::MacroTables> macros = std::make_unique<macros::MacroTables>();
   ProfileState profile;
   RecordingSink sink;
-  ConfigContext ctx{&settings, macros.get(), &profile, 0, &sink};
+  ConfigContext ctx{settings, *macros, &profile, 0, &sink};
 };
 
 TEST_F(ConfigFixture, SaveThenLoadKeepsEveryFieldAndKeyOrder) {
@@ -97,7 +99,7 @@ TEST_F(ConfigFixture, SaveThenLoadKeepsEveryFieldAndKeyOrder) {
   EXPECT_EQ(KeysOf(test::ReadText(file), "Config3"), order);
 
   MouseSettings loaded;
-  ConfigContext in{&loaded, macros.get(), nullptr, 0, &sink};
+  ConfigContext in{loaded, *macros, nullptr, 0, &sink};
   LoadConfig(in, file, 3, false);
   EXPECT_EQ(Describe(loaded), Describe(Distinct()));
   EXPECT_TRUE(sink.shown.empty());
@@ -114,7 +116,7 @@ TEST_F(ConfigFixture, ValuesAreCutStoredAsReadAndLookupsStayBounded) {
   EXPECT_EQ(settings.levels[2].enabled, 1);
   EXPECT_EQ(settings.levels[1].r, 999);
   EXPECT_EQ(settings.levels[1].displayColour, DisplayColourFor(15, 0, 0));
-  EXPECT_EQ(StepCodeFor(settings.levels[1].step), kDpiStepCodes[0]);
+  EXPECT_EQ(device::StepCodeFor(settings.levels[1].step), device::kDpiStepCodes[0]);
   EXPECT_EQ(settings.colourCycleFlags, (std::array<bool, 7>{true, false, true, false, false, false, false}));
   EXPECT_EQ(settings.LED_TYPE, 44);
   EXPECT_EQ(settings.FIRE_TIME, 42);
@@ -234,7 +236,7 @@ std::filesystem::path ShippedConfig() {
 TEST(ShippedConfig, ProfileOneIsTheFactoryProfile) {
   MouseSettings loaded;
   auto tables = std::make_unique<macros::MacroTables>();
-  ConfigContext ctx{&loaded, tables.get(), nullptr, 0, nullptr};
+  ConfigContext ctx{loaded, *tables, nullptr, 0, nullptr};
   const auto path = ShippedConfig();
   ProfileState start;
   ReadCurrentProfile(path, start);
@@ -256,7 +258,7 @@ TEST(ShippedConfig, EveryProfileKeepsTheRulesAndFactoryCopiesMatch) {
            {2, true, 0}, {3, true, 0}, {4, true, 0}, {5, true, 0}, {5, true, 1}}) {
     SCOPED_TRACE(ProfileSectionName(n, factory, language));
     MouseSettings s;
-    ConfigContext ctx{&s, tables.get(), nullptr, language, nullptr};
+    ConfigContext ctx{s, *tables, nullptr, language, nullptr};
     LoadConfig(ctx, path, n, factory);
     const std::string before = Describe(s);
     EXPECT_FALSE(RepairInvariants(s));

@@ -12,13 +12,15 @@
 
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
-#include "settings/apply.h"
+#include "drive/apply.h"
 #include "settings/config_file.h"
 
 namespace {
 
 using namespace orv;
 using namespace orv::settings;
+using namespace orv::drive;
+using namespace orv::device;
 
 class CapturingWriter final : public device::HidWriter {
  public:
@@ -77,7 +79,7 @@ int main(int argc, char** argv) {
   ReadCurrentProfile(workConfig, profile);
   if (argc == 3) profile.curProfile = ReadDecimal(std::string_view(argv[2]));
   const int32_t language = ReadLanguage(workConfig);
-  ConfigContext config{&settings, &tables, &profile, language, &messages};
+  ConfigContext config{settings, tables, &profile, language, &messages};
   LoadConfig(config, workConfig, profile.curProfile, false);
   const std::filesystem::path macroFile = work / (language ? "Macro_EN.dat" : "Macro_CN.dat");
   macros::LoadMacros(macroFile, "Macros", tables, macros::MacroTarget::User, &messages);
@@ -97,16 +99,10 @@ int main(int argc, char** argv) {
   auto writer = std::make_shared<CapturingWriter>();
   channel.SetWriteCollection(device::HandleState::Open, writer, 8);
   RecordingHostSettings host;
-  ApplyContext ctx;
-  ctx.settings = &settings;
-  ctx.macros = &tables;
-  ctx.profile = &profile;
-  ctx.language = language;
-  ctx.messages = &messages;
+  ApplyContext ctx(config, channel);
   ctx.exeDir = work;
   ctx.configPath = workConfig;
   ctx.macroFilePath = macroFile;
-  ctx.channel = &channel;
   ctx.host = &host;
   const ApplyOutcome outcome = ApplySettings(ctx);
   if (outcome.repaired) std::cout << "  (the profile broke the model's rules and was repaired before sending)\n";

@@ -10,9 +10,6 @@
 
 namespace orv::sim {
 
-// One feature report as a readable line, e.g.
-// "CMD_DPI_LEVEL level 3 step 7 (2000 DPI) active 1 enabled 0-4".
-std::string DescribeFeatureReport(const std::vector<uint8_t>& report);
 // Every non-empty line of a feature.log, described; a line that is no report
 // shows as "unreadable line: ..." so nothing is skipped silently.
 std::vector<std::string> DescribeFeatureLog(std::string_view text);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "device/wire_codes.h"
 #include "settings/mouse_settings.h"
 #include "skin/fonts.h"
 #include "skin/layout.h"
@@ -197,7 +198,7 @@ PictureSurface ComposeColor(const Skin& s, const SampleState& st) {
   CopyFrom(n, s.Load(previews[st.previewIndex]), hit(32));
   SharedBar(n, o, d, s, st, 11);
   SharedTexts(n, s);
-  const int dpi = settings::DpiShownForStepCode(settings::StepCodeFor(st.steps[static_cast<size_t>(st.dpiLevel)]));
+  const int dpi = device::DpiShownForStepCode(device::StepCodeFor(st.steps[static_cast<size_t>(st.dpiLevel)]));
   for (int j = 0; j <= 31; ++j) {
     if (j == 18) {
       skin::DrawTextCentred(n, s.PageFont(), kWhite, hit(18), std::to_string(dpi));

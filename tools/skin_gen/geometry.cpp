@@ -2,6 +2,7 @@
 
 #include <QRegion>
 
+#include "device/wire_codes.h"
 #include "settings/mouse_settings.h"
 
 namespace orv::skin_gen {
@@ -272,6 +273,6 @@ QColor CycleColour(int k) {
   return colours[((k % 7) + 7) % 7];
 }
 
-int StepDpi(int step) { return settings::DpiShownForStepCode(settings::StepCodeFor(step)); }
+int StepDpi(int step) { return device::DpiShownForStepCode(device::StepCodeFor(step)); }
 
 }  // namespace orv::skin_gen

@@ -1,4 +1,4 @@
-#include "settings/apply.h"
+#include "drive/apply.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,10 @@
 #include "support/recording_hid.h"
 #include "support/temp_dir.h"
 
-namespace orv::settings {
+namespace orv::drive {
 namespace {
+
+using namespace orv::settings;
 
 using test::FormatReport;
 using test::RecordingHid;
@@ -42,19 +44,15 @@ struct Rig {
   std::shared_ptr<RecordingHid> hid = std::make_shared<RecordingHid>();
   RecordingHostSettings host;
   FakeWindow window;
-  ApplyContext ctx;
+  ApplyContext ctx{ConfigContext{settings, tables, &profile, 0, nullptr}, channel};
 
   explicit Rig(int32_t language = 1, device::HandleState state = device::HandleState::Open) {
     channel.SetWriteCollection(state, hid, 8);
     profile.curProfile = 1;
-    ctx.settings = &settings;
-    ctx.macros = &tables;
-    ctx.profile = &profile;
-    ctx.language = language;
+    ctx.config.language = language;
     ctx.exeDir = dir.path();
     ctx.configPath = dir / "skins/config/config.ini";
     ctx.macroFilePath = dir / (language ? "Macro_EN.dat" : "Macro_CN.dat");
-    ctx.channel = &channel;
     ctx.host = &host;
     ctx.window = &window;
   }
@@ -90,6 +88,38 @@ TEST(Apply, FactoryProfileSendsTheGoldenSequence) {
   EXPECT_EQ(rig.Wire(), kFactoryApply);
   EXPECT_EQ(rig.host.Lines(), (std::vector<std::string>{"mouse-speed 8", "wheel-lines 3"}));
   EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"repaint"}));
+}
+
+// Values the editors never give reach the mouse only within the model's
+// ranges; the profile keeps what it holds until the user saves it.
+TEST(Apply, DamagedValuesAreSentWithinTheModelsRanges) {
+  struct Case {
+    const char* what;
+    std::function<void(MouseSettings&)> damage;
+    size_t reportIndex;
+    std::string want;
+  } cases[] = {
+      {"fire time -100", [](MouseSettings& s) { s.FIRE_TIME = -100; }, 21, "07 12 00 00 00 00 00 00"},
+      {"fire time 100000", [](MouseSettings& s) { s.FIRE_TIME = 100000; }, 21, "07 12 00 25 00 00 00 00"},
+      {"wheel status -1", [](MouseSettings& s) { s.WHEEL_STATUS = -1; }, 7, "07 11 00 00 00 00 00 00"},
+      {"wheel status 7", [](MouseSettings& s) { s.WHEEL_STATUS = 7; }, 7, "07 11 01 00 00 00 00 00"},
+      {"step beyond the table", [](MouseSettings& s) { s.levels[2].step = 200; }, 13, "07 09 41 1A 3F 00 00 00"},
+      {"enabled flag 2 sets its own bit", [](MouseSettings& s) { s.levels[5].enabled = 2; }, 19,
+       "07 09 41 FD 3F 00 00 00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    rig.LoadFactory();
+    c.damage(rig.settings);
+    const int32_t fire = rig.settings.FIRE_TIME, wheel = rig.settings.WHEEL_STATUS;
+    ApplySettings(rig.ctx);
+    const auto wire = rig.Wire();
+    ASSERT_EQ(wire.size(), kFactoryApply.size());
+    EXPECT_EQ(wire[c.reportIndex], c.want);
+    EXPECT_EQ(rig.settings.FIRE_TIME, fire);
+    EXPECT_EQ(rig.settings.WHEEL_STATUS, wheel);
+  }
 }
 
 TEST(Apply, PointerSpeedTable) {
@@ -213,7 +243,7 @@ TEST(Apply, ColourCycleMaskIsRebuiltFromTheFlags) {
 TEST(Apply, RepairsAProfileThatWouldLeaveTheMouseUnusable) {
   Rig rig;
   test::WriteText(rig.ctx.configPath, "[Init]\nCurConfig=1\n");
-  ConfigContext config{&rig.settings, &rig.tables, &rig.profile, 1, nullptr};
+  ConfigContext config{rig.settings, rig.tables, &rig.profile, 1, nullptr};
   LoadConfig(config, rig.ctx.configPath, 1, false);
   ASSERT_EQ(int32_t(rig.settings.K[0]), 0);
   const ApplyOutcome outcome = ApplySettings(rig.ctx);
@@ -332,4 +362,4 @@ TEST(Apply, MacroReportsAndApplyInterleaveWholeReportsOnly) {
 }
 
 }  // namespace
-}  // namespace orv::settings
+}  // namespace orv::drive

@@ -19,7 +19,8 @@
 #include "platform/launch.h"
 #include "settings/mouse_settings.h"
 
-namespace orv::macros {
+
+namespace orv::drive {
 
 // Passes a MODE_HELD macro plays at most.
 inline constexpr uint32_t kHeldPasses = 10000;
@@ -91,7 +92,7 @@ struct ProfileLocation {
 
 struct PlaybackDeps {
   settings::MouseSettings* settings = nullptr;
-  MacroTables* macros = nullptr;
+  macros::MacroTables* macros = nullptr;
   device::ReportChannel* channel = nullptr;
   device::InputReportSource* input = nullptr;
   // Where the active level is saved (called on the executor thread).
@@ -142,4 +143,4 @@ class PlaybackEngine {
   std::thread executor_;
 };
 
-}  // namespace orv::macros
+}  // namespace orv::drive

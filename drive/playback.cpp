@@ -1,4 +1,4 @@
-#include "macros/playback.h"
+#include "drive/playback.h"
 
 #include <sched.h>
 #include <sys/prctl.h>
@@ -11,9 +11,13 @@
 #include <chrono>
 
 #include "device/input_report.h"
+#include "device/report_text.h"
+#include "device/wire_codes.h"
+#include "platform/log.h"
 #include "settings/config_file.h"
 
-namespace orv::macros {
+namespace orv::drive {
+using namespace orv::macros;
 namespace {
 
 using Nanos = PlaybackClock::Nanos;
@@ -131,7 +135,8 @@ void PlaybackEngine::Start() {
 }
 
 void PlaybackEngine::Stop() {
-  quit_.store(true, std::memory_order_release);
+  // Once stopped, later calls (the exit sequence, then the state's end) do nothing.
+  if (quit_.exchange(true, std::memory_order_acq_rel) && !listener_.joinable() && !executor_.joinable()) return;
   deps_.input->Interrupt();
   deps_.clock->Interrupt();
   {
@@ -148,7 +153,11 @@ void PlaybackEngine::ListenerLoop() {
   while (!Stopping()) {
     const int n = deps_.input->ReadReport(buffer.data(), buffer.size());
     if (Stopping()) return;
-    if (n > 0) HandleReport(buffer.data(), std::min(static_cast<size_t>(n), buffer.size()));
+    if (n > 0) {
+      const size_t length = std::min(static_cast<size_t>(n), buffer.size());
+      if (log::DebugEnabled()) log::Debug(log::kPlayback, "received " + device::DescribeInputReport(buffer.data(), length));
+      HandleReport(buffer.data(), length);
+    }
     deps_.clock->SleepMs(kListenerPauseMs);
   }
 }
@@ -166,8 +175,8 @@ void PlaybackEngine::ExecutorLoop() {
 }
 
 uint8_t PlaybackEngine::MacroModeOfWireCode(uint8_t wireCode) const {
-  if (wireCode >= settings::kWireCodeCount) return 0;
-  const uint8_t button = settings::buttonIndexByWireCode[wireCode];
+  if (wireCode >= device::kWireCodeCount) return 0;
+  const uint8_t button = device::buttonIndexByWireCode[wireCode];
   if (button >= settings::kButtonCount) return 0;  // wire code 7 and 9 ... 15 name no button
   const int32_t code = deps_.settings->K[button].load();
   if (code < kFirstUserMacro || code > kLastUserMacro) return 0;
@@ -209,7 +218,7 @@ bool PlaybackEngine::RunPendingTrigger() {
   const uint8_t event = handOff_.triggerEvent.load(std::memory_order_relaxed);
   const uint8_t data = handOff_.triggerData.load(std::memory_order_relaxed);
   for (int button = 0; button < settings::kButtonCount; ++button) {
-    if (kButtonEventBase + settings::kButtonWireCodes[static_cast<size_t>(button)] == event) {
+    if (kButtonEventBase + device::kButtonWireCodes[static_cast<size_t>(button)] == event) {
       CarryOut(button, data);
       break;
     }
@@ -248,7 +257,7 @@ void PlaybackEngine::CarryOut(int button, uint8_t data) {
   } else if (code >= kFirstConstMacro && code <= kLastConstMacro) {
     PlayMacro(false, code - kFirstConstMacro, 1);
   } else if (code >= kFirstConsumerKey && code <= kLastConsumerKey) {
-    deps_.channel->SendConsumerKey(settings::ConsumerUsageFor(code));
+    deps_.channel->SendConsumerKey(device::ConsumerUsageFor(code));
   } else if (code == kCalculator || code == kTerminal) {
     if (deps_.launcher) deps_.launcher->Launch(code == kCalculator ? Program::Calculator : Program::Terminal);
   }
@@ -280,4 +289,4 @@ void PlaybackEngine::PlayMacro(bool user, int slot, uint32_t passes) {
   }
 }
 
-}  // namespace orv::macros
+}  // namespace orv::drive

@@ -1,7 +1,7 @@
 // The listener's and the executor's rules, run on the test thread with a
 // clock that only pretends to wait: every report is stamped with the time it
 // went out, so the schedule can be checked to the millisecond.
-#include "macros/playback.h"
+#include "drive/playback.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,10 @@
 #include "support/recording_hid.h"
 #include "support/temp_dir.h"
 
-namespace orv::macros {
+namespace orv::drive {
 namespace {
+
+using namespace orv::macros;
 
 using Nanos = PlaybackClock::Nanos;
 constexpr Nanos kMs = 1'000'000;
@@ -384,4 +386,4 @@ TEST_F(PlaybackTest, AnEditDuringPlaybackShowsInTheEventsAfterIt) {
 }
 
 }  // namespace
-}  // namespace orv::macros
+}  // namespace orv::drive

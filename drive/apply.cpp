@@ -1,12 +1,16 @@
-#include "settings/apply.h"
+#include "drive/apply.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
+#include "device/wire_codes.h"
 #include "macros/macro_files.h"
+#include "platform/log.h"
 #include "platform/private_profile.h"
 
-namespace orv::settings {
+namespace orv::drive {
+using namespace orv::settings;
 namespace {
 
 // The files one Apply or Reset touches, each written once at the end.
@@ -27,41 +31,54 @@ class FileBatches {
   std::map<std::string, std::unique_ptr<IniEdit>> edits_;
 };
 
-ConfigContext ConfigFor(const ApplyContext& ctx) {
-  ConfigContext c;
-  c.settings = ctx.settings;
-  c.macros = ctx.macros;
-  c.profile = ctx.profile;
-  c.language = ctx.language;
-  c.messages = ctx.messages;
-  return c;
+int32_t CurrentProfile(const ApplyContext& ctx) { return ctx.config.profile ? ctx.config.profile->curProfile : 0; }
+
+// The wire values of one DPI level: the active level, the level's step code
+// and the mask of enabled levels.
+uint8_t EnabledLevelMask(const MouseSettings& s) {
+  uint8_t mask = 0;
+  for (int k = 0; k < kLevelCount; ++k) {
+    if (s.levels[static_cast<size_t>(k)].enabled != 0) mask = static_cast<uint8_t>(mask | (1u << k));
+  }
+  return mask;
 }
 
-int32_t CurrentProfile(const ApplyContext& ctx) { return ctx.profile ? ctx.profile->curProfile : 0; }
-
 void SendProfile(const ApplyContext& ctx) {
-  MouseSettings& s = *ctx.settings;
-  device::ReportChannel& channel = *ctx.channel;
+  MouseSettings& s = ctx.config.settings;
+  device::ReportChannel& channel = ctx.channel;
   // Button functions are skipped only on a collection whose open failed; the
   // DPI-function flags are kept even when nothing is sent.
   const bool skipButtons = channel.WriteState() == device::HandleState::Invalid;
   for (int b = 0; b < kButtonCount; ++b) {
     const int32_t code = s.K[b];
     s.dpiFunctionButton[b] = IsDpiFunction(code);
-    if (!skipButtons) channel.SendButtonFunction(kButtonWireCodes[b], DeviceFunctionCode(code));
+    if (!skipButtons) channel.SendButtonFunction(device::kButtonWireCodes[b], device::DeviceFunctionCode(code));
   }
-  channel.SendWheelStatus(s.WHEEL_STATUS);
+  // A damaged file may hold values the editors never give; the mouse only ever
+  // gets values within the model's ranges (the file keeps what it holds until
+  // the user saves).
+  channel.SendWheelStatus(static_cast<uint8_t>(std::clamp<int32_t>(s.WHEEL_STATUS, 0, 1)));
   channel.SendLighting(s.CYC_7COL_EN, s.LED_TYPE, s.LED_CYC_TIME);
+  const uint8_t enabled = EnabledLevelMask(s);
+  const auto active = static_cast<uint8_t>(s.DPI_LEVEL.load());
   for (int n = 0; n < kLevelCount; ++n) {
-    channel.SendDpiLevel(s, n);
-    channel.SendLevelColour(s, n);
+    const DpiLevel& level = s.levels[static_cast<size_t>(n)];
+    channel.SendDpiLevel(n, active, device::StepCodeFor(level.step), enabled);
+    channel.SendLevelColour(n, static_cast<uint8_t>(level.r), static_cast<uint8_t>(level.g),
+                            static_cast<uint8_t>(level.b));
   }
-  channel.SendFireTime(s.FIRE_TIME);
+  channel.SendFireTime(static_cast<uint16_t>(std::clamp<int32_t>(s.FIRE_TIME, 0, kFireTimeMax)));
 }
 
 void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
-  MouseSettings& s = *ctx.settings;
-  outcome.repaired = RepairInvariants(s) || outcome.repaired;
+  MouseSettings& s = ctx.config.settings;
+  if (RepairInvariants(s)) {
+    outcome.repaired = true;
+    log::Warning(log::kApply,
+                 "profile " + std::to_string(CurrentProfile(ctx)) +
+                     " broke the settings' rules (no left click, no usable DPI level or no cycle colour) and was "
+                     "repaired before it was sent");
+  }
   // The colour-cycle mask is rebuilt from the Color page's flags before the
   // snapshot is saved, so Config6 holds the mask the mouse is sent (a hide
   // that reverts to Config6 must not bring back colours from before the Apply).
@@ -70,11 +87,11 @@ void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
     if (s.colourCycleFlags[k]) mask = static_cast<uint8_t>(mask | (1u << k));
   }
   s.CYC_7COL_EN = mask;
-  ConfigContext config = ConfigFor(ctx);
+  ConfigContext& config = ctx.config;
   const int32_t profile = CurrentProfile(ctx);
 
   if (ctx.window && ctx.window->MacroPageOpen()) ctx.window->TakeRepeatCount();
-  macros::SaveMacros(files.For(ctx.macroFilePath), "Macros", *ctx.macros);
+  macros::SaveMacros(files.For(ctx.macroFilePath), "Macros", ctx.config.macros);
   IniEdit& configFile = files.For(ctx.configPath);
   configFile.SetInt("Init", "CurConfig", profile);
   SaveConfig(config, configFile, 6, true);
@@ -109,10 +126,10 @@ ApplyOutcome ApplySettings(ApplyContext& ctx) {
 ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
   ApplyOutcome outcome;
   FileBatches files;
-  ConfigContext config = ConfigFor(ctx);
+  ConfigContext& config = ctx.config;
   IniEdit& configFile = files.For(ctx.configPath);
 
-  ResetToFactory(*ctx.settings);
+  ResetToFactory(ctx.config.settings);
   SaveConfig(config, configFile, 1, false);
   for (int32_t n = 5; n >= 2; --n) {
     LoadConfig(config, configFile, n, true);
@@ -123,12 +140,12 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
     ctx.window->RefillMacroLists();
     ctx.window->Repaint();
   }
-  const char* macroFile = ctx.language ? "Macro_EN.dat" : "Macro_CN.dat";
-  macros::SaveMacros(files.For(ctx.exeDir / macroFile), "Macros", *ctx.macros);
+  const char* macroFile = ctx.config.language ? "Macro_EN.dat" : "Macro_CN.dat";
+  macros::SaveMacros(files.For(ctx.exeDir / macroFile), "Macros", ctx.config.macros);
 
   ApplyWith(ctx, files, outcome);
   files.CommitAll(outcome.writeErrors);
   return outcome;
 }
 
-}  // namespace orv::settings
+}  // namespace orv::drive

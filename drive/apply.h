@@ -15,7 +15,7 @@
 #include "settings/host_settings.h"
 #include "settings/mouse_settings.h"
 
-namespace orv::settings {
+namespace orv::drive {
 
 // What Apply and Reset need of the main window.
 class WindowPort {
@@ -28,18 +28,19 @@ class WindowPort {
   virtual void Repaint() = 0;
 };
 
+// What Apply and Reset work on: the profile context (settings, macros, profile
+// bookkeeping, language) and the channel to the mouse always; the desktop
+// settings and the window when there are any.
 struct ApplyContext {
-  MouseSettings* settings = nullptr;
-  macros::MacroTables* macros = nullptr;
-  ProfileState* profile = nullptr;
-  int32_t language = 0;
-  MessageSink* messages = nullptr;
+  ApplyContext(settings::ConfigContext config, device::ReportChannel& channel) : config(config), channel(channel) {}
+
+  settings::ConfigContext config;
   std::filesystem::path exeDir;         // folder of the language macro files
   std::filesystem::path configPath;     // skins/config/config.ini
   std::filesystem::path macroFilePath;  // the user macro file of the interface language
-  device::ReportChannel* channel = nullptr;
-  HostSettings* host = nullptr;
-  WindowPort* window = nullptr;
+  device::ReportChannel& channel;
+  settings::HostSettings* host = nullptr;  // optional
+  WindowPort* window = nullptr;            // optional
 };
 
 struct ApplyOutcome {
@@ -56,4 +57,4 @@ int32_t PointerSpeedFor(uint8_t dpiSpeed);
 ApplyOutcome ApplySettings(ApplyContext& ctx);
 ApplyOutcome ResetAllProfiles(ApplyContext& ctx);
 
-}  // namespace orv::settings
+}  // namespace orv::drive

@@ -1,0 +1,19 @@
+#pragma once
+// Reports as readable text: what a feature report tells the mouse and what an
+// input report says, e.g. "CMD_DPI_LEVEL level 3 step 7 (2000 DPI) active 1
+// enabled 0-4". Used by the debug log and by the simulated mouse's tools.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orv::device {
+
+std::string DescribeFeatureReport(const std::vector<uint8_t>& report);
+// An input report of the read collection: a button press or release with its
+// wire code and data byte, or the raw bytes of anything else.
+std::string DescribeInputReport(const uint8_t* data, size_t length);
+// Bytes as space-separated upper-case hex pairs.
+std::string HexBytes(const uint8_t* data, size_t length);
+
+}  // namespace orv::device
