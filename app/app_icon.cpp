@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "platform/program_folders.h"
+
 namespace orv::app {
 namespace {
 
@@ -30,6 +32,11 @@ QPixmap DrawIcon(int size) {
 }  // namespace
 
 QIcon AppIcon() {
+  // Installed, the icon theme holds the program's icon (drawn with the
+  // emblem of the window's title); the same icon then shows in the menu, the
+  // window and the tray.
+  QIcon themed = QIcon::fromTheme(QString::fromLatin1(kInstalledName));
+  if (!themed.isNull() && !themed.availableSizes().isEmpty()) return themed;
   QIcon icon;
   for (int size : {16, 22, 24, 32, 48, 64, 128}) icon.addPixmap(DrawIcon(size));
   return icon;

@@ -6,8 +6,14 @@ AppState::AppState() = default;
 
 AppState::~AppState() { StopWorkers(*this); }
 
-std::filesystem::path MacroFilePathFor(const std::filesystem::path& exeDir, int32_t language) {
-  return exeDir.string() + (language != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat");
+std::filesystem::path MacroFilePathFor(const std::filesystem::path& folder, int32_t language) {
+  return folder.string() + (language != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat");
+}
+
+std::filesystem::path MacroFolder(const AppState& state) { return state.macroFilePath.parent_path(); }
+
+ProgramFolders FoldersOf(const AppState& state) {
+  return state.folders.data.empty() ? PortableFolders(state.exeDir) : state.folders;
 }
 
 void PublishSharedSettings(AppState& state) {
@@ -28,7 +34,7 @@ settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages
 
 drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages) {
   drive::ApplyContext c(MakeConfigContext(state, messages), state.channel);
-  c.exeDir = state.exeDir;
+  c.exeDir = MacroFolder(state);
   c.configPath = state.configPath;
   c.macroFilePath = state.macroFilePath;
   c.host = state.host.get();

@@ -18,6 +18,7 @@
 #include "drive/playback.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
+#include "platform/program_folders.h"
 #include "platform/shared_value.h"
 #include "drive/apply.h"
 #include "settings/config_file.h"
@@ -73,9 +74,12 @@ struct AppState {
 
   // ---- Paths (no trailing separator) ----
   std::filesystem::path exeDir;
-  std::filesystem::path skinDir;        // exeDir/skins
-  std::filesystem::path configPath;     // skinDir/config/config.ini
-  std::filesystem::path macroFilePath;  // exeDir/Macro_EN.dat or Macro_CN.dat
+  // Where the shipped data is read and the program's files are written,
+  // decided once at start-up; left empty by the caller, they are exeDir's.
+  ProgramFolders folders;
+  std::filesystem::path skinDir;        // folders.data/skins
+  std::filesystem::path configPath;     // folders.configPath
+  std::filesystem::path macroFilePath;  // folders.user/Macro_EN.dat or Macro_CN.dat
   settings::ProfileState profile;       // curConfigText, configSection, curProfile
   int32_t language = 0;                 // non-zero English, zero Turkish
   int32_t hideAtStart = 0;
@@ -128,8 +132,13 @@ struct AppState {
   std::unique_ptr<drive::PlaybackEngine> playback;  // declared last: stopped first
 };
 
-// exeDir + "/Macro_EN.dat" for a non-zero language, else exeDir + "/Macro_CN.dat".
-std::filesystem::path MacroFilePathFor(const std::filesystem::path& exeDir, int32_t language);
+// folder + "/Macro_EN.dat" for a non-zero language, else folder + "/Macro_CN.dat".
+std::filesystem::path MacroFilePathFor(const std::filesystem::path& folder, int32_t language);
+// The folder of the user macro files: the one macroFilePath lies in.
+std::filesystem::path MacroFolder(const AppState& state);
+// state.folders, or the portable folders of state.exeDir while they are not
+// decided.
+ProgramFolders FoldersOf(const AppState& state);
 
 // Copies the values other threads read (the lighting settings for the colour
 // preview, the current profile for the executor) into their shared fields.

@@ -347,7 +347,7 @@ FileDialogSpec MacroFileDialog(const AppState& s, bool save) {
   spec.filterName = "All Files(*.dat)";
   spec.pattern = "*.dat";
   spec.defaultExtension = save ? "dat" : "";
-  spec.initialFolder = s.exeDir;
+  spec.initialFolder = FoldersOf(s).dialogs;
   spec.confirmOverwrite = save;
   return spec;
 }
@@ -358,7 +358,7 @@ FileDialogSpec SettingsFileDialog(const AppState& s, bool save) {
   spec.filterName = "All Files(*.ini)";
   spec.pattern = "*.ini";
   spec.defaultExtension = save ? "ini" : "";
-  spec.initialFolder = s.exeDir;
+  spec.initialFolder = FoldersOf(s).dialogs;
   spec.confirmOverwrite = save;
   return spec;
 }

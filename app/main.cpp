@@ -1,11 +1,15 @@
 // ORV_ZIduzu: the settings program of the KTR-580 GAMING MOUSE.
-//   ORV_ZIduzu [-HIDE] [--verbose]
+//   ORV_ZIduzu [-HIDE] [--when-present] [--verbose]
+// Run from its portable folder it keeps everything there; installed, it reads
+// its data from <prefix>/share/orv-ziduzu and writes the user's files to
+// $XDG_CONFIG_HOME/orv-ziduzu (see platform/program_folders.h).
 // --verbose (or ORV_LOG=debug) traces every feature report sent and every
 // input report received on standard error.
 // With ORV_SIMULATED_MOUSE=<folder> the simulated mouse of that folder stands
 // in for the real one, and the desktop settings are written to its host.log
 // instead of being changed.
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +30,7 @@
 #include "device/simulated_mouse.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
+#include "platform/program_folders.h"
 #include "settings/host_settings.h"
 
 namespace {
@@ -58,14 +63,21 @@ int main(int argc, char** argv) {
   // The start-minimised rule reads the whole command line; our own switches
   // are taken out of it first so they never hide a -HIDE before them.
   std::vector<char*> args(argv, argv + argc);
-  std::erase_if(args, [&](char* a) { return a != argv[0] && a != nullptr && std::string_view(a) == "--verbose"; });
+  std::erase_if(args, [&](char* a) {
+    if (a == argv[0] || a == nullptr) return false;
+    const std::string_view arg(a);
+    return arg == "--verbose" || arg == "--when-present";
+  });
   const std::string commandLine = app::JoinCommandLine(static_cast<int>(args.size()), args.data());
   const std::string executable = ExecutablePath(argc > 0 ? argv[0] : nullptr);
 
+  const bool whenPresent = app::WhenPresentSwitchGiven(argc, argv);
+
   // A second start shows the first copy's window and ends, showing nothing.
+  // An automatic start (the mouse plugged in again) leaves that window as it is.
   app::SingleInstance instance;
   if (!instance.TryBecomeFirst()) {
-    instance.AskFirstToShow();
+    if (!whenPresent) instance.AskFirstToShow();
     return 0;
   }
   const int exitSignalFd = app::InstallExitSignals();
@@ -78,8 +90,15 @@ int main(int argc, char** argv) {
 
   auto state = std::make_unique<app::AppState>();
   state->exeDir = app::ExeDirFromExecutable(executable);
+  state->folders = DecideProgramFolders(state->exeDir, CurrentFolderEnvironment());
+  // The program still runs without its own copies: reading gives defaults
+  // and the first save reports what cannot be written.
+  for (const std::string& problem : PrepareUserFolder(state->folders)) {
+    std::fprintf(stderr, "%s: %s\n", app::kAppName, problem.c_str());
+  }
   ConnectSurroundings(*state);
 
+  int status = 0;
   {
     app::MainWindow window(*state);
     // With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which
@@ -97,7 +116,8 @@ int main(int argc, char** argv) {
       });
     };
     RealSleeper sleeper;
-    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper});
+    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});
+    if (result == app::StartupResult::Failed) status = 1;
     if (result == app::StartupResult::Running && !window.Destroyed()) {
       window.ConnectEvents(exitSignalFd);
       window.show();
@@ -107,5 +127,5 @@ int main(int argc, char** argv) {
     window.StopAnimation();
     app::StopWorkers(*state);
   }
-  return 0;
+  return status;
 }

@@ -43,8 +43,9 @@ Point PointOf(const QMouseEvent* event) {
 MainWindow::MainWindow(AppState& state)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
-      painter_(state.exeDir.string() + "/skins"),
-      animation_(state, [this] { PostRepaint(); }) {
+      painter_(FoldersOf(state).data.string() + "/skins"),
+      animation_(state, [this] { PostRepaint(); }),
+      resume_([this] { return ApplyReachedMouse(state_, *this); }, *this) {
   // Every pixel is painted from the composed page: no background erase.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -66,6 +67,14 @@ MainWindow::MainWindow(AppState& state)
   connect(minimiseAction_, &QAction::triggered, this, [this] { Minimise(); });
   connect(hideAction_, &QAction::triggered, this, [this] { HideToTray(state_, *this); });
   connect(aboutAction_, &QAction::triggered, this, [this] { ShowAbout(); });
+
+  callTimer_ = new QTimer(this);
+  callTimer_->setSingleShot(true);
+  connect(callTimer_, &QTimer::timeout, this, [this] {
+    std::function<void()> call = std::move(call_);
+    call_ = nullptr;
+    if (call && !destroyed_) call();
+  });
 }
 
 MainWindow::~MainWindow() { StopAnimation(); }
@@ -95,8 +104,25 @@ void MainWindow::ConnectEvents(int exitSignalFd) {
   }
 }
 
-void MainWindow::OnPrepareForSleep(bool) {
-  if (!destroyed_) OnPowerEvent(state_, *this);
+void MainWindow::OnPrepareForSleep(bool sleeping) {
+  if (destroyed_) return;
+  // Before sleeping the mouse is still there; after waking it may not be
+  // yet, so that Apply is tried again until it gets through.
+  if (sleeping) {
+    OnPowerEvent(state_, *this);
+  } else {
+    resume_.OnResume();
+  }
+}
+
+void MainWindow::CallAfter(uint32_t ms, std::function<void()> fn) {
+  call_ = std::move(fn);
+  callTimer_->start(static_cast<int>(ms));
+}
+
+void MainWindow::CancelCall() {
+  callTimer_->stop();
+  call_ = nullptr;
 }
 
 // ---- Events ----
@@ -214,9 +240,13 @@ void MainWindow::SetTitle(const std::string& title) {
 
 void MainWindow::SetIcon() { setWindowIcon(AppIcon()); }
 
-bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) {
+bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
+                                  std::string& problem) {
   const skin::MaskShape shape = skin::RegionFromMask(maskFile);
-  if (!shape.loaded) return false;
+  if (!shape.loaded) {
+    problem = shape.problem;
+    return false;
+  }
   width = shape.width;
   height = shape.height;
   setFixedSize(width, height);
@@ -259,6 +289,7 @@ void MainWindow::DestroyWindow() {
   if (destroyed_) return;
   destroyed_ = true;
   StopAnimation();
+  resume_.Stop();
   if (tray_) tray_->hide();
   hide();
   // Ends the event loop (and any dialog's loop) once the current event returns.
@@ -275,7 +306,10 @@ void MainWindow::TrayAdd() {
     tray_->setToolTip(Q(kWindowTitle));
     tray_->setContextMenu(trayMenu_);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-      if (reason == QSystemTrayIcon::DoubleClick && !destroyed_) ShowFromTray(state_, *this);
+      // Trays speaking the StatusNotifierItem protocol send no double click,
+      // only the single click (Trigger): both show the window.
+      const bool show = reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger;
+      if (show && !destroyed_) ShowFromTray(state_, *this);
     });
   }
   tray_->show();

@@ -12,6 +12,7 @@
 #include "app/app_port.h"
 #include "app/app_state.h"
 #include "app/colour_animation.h"
+#include "app/resume_reapply.h"
 #include "skin/page_painter.h"
 
 class QAction;
@@ -20,10 +21,11 @@ class QListWidget;
 class QMenu;
 class QSocketNotifier;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace orv::app {
 
-class MainWindow final : public QWidget, public AppPort {
+class MainWindow final : public QWidget, public AppPort, public TimerPort {
   Q_OBJECT
 
  public:
@@ -51,7 +53,8 @@ class MainWindow final : public QWidget, public AppPort {
   void PostRepaint() override;
   void SetTitle(const std::string& title) override;
   void SetIcon() override;
-  bool ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) override;
+  bool ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
+                        std::string& problem) override;
   Point WindowOrigin() override;
   void StartSystemMove() override;
   void Minimise() override;
@@ -77,6 +80,10 @@ class MainWindow final : public QWidget, public AppPort {
   void DeleteMacro() override;
   void ToggleRecording() override;
   void ToggleMacroMode(uint8_t modeBit) override;
+
+  // ---- TimerPort (the retries after a resume) ----
+  void CallAfter(uint32_t ms, std::function<void()> fn) override;
+  void CancelCall() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -115,6 +122,10 @@ class MainWindow final : public QWidget, public AppPort {
   QPointer<QLineEdit> nameEdit_;
   QPointer<QListWidget> macroList_;
   QPointer<QListWidget> eventList_;
+
+  QTimer* callTimer_ = nullptr;
+  std::function<void()> call_;
+  ResumeReapply resume_;
 
   QSocketNotifier* deviceNotifier_ = nullptr;
   QSocketNotifier* exitNotifier_ = nullptr;

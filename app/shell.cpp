@@ -16,7 +16,7 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
     HostExit(s, port);
     return false;
   }
-  s.macroFilePath = MacroFilePathFor(s.exeDir, language);
+  s.macroFilePath = MacroFilePathFor(MacroFolder(s), language);
   // Macro edits not saved yet are dropped: the other language has its own file.
   macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
   if (s.page == kPageAdvanced) {
@@ -75,6 +75,12 @@ bool OnDeviceEvents(AppState& s, AppPort& port, const std::vector<device::Device
 
 void OnPowerEvent(AppState& s, AppPort& port) { ApplyCurrentProfile(s, port, false); }
 
+bool ApplyReachedMouse(AppState& s, AppPort& port) {
+  const uint64_t failedBefore = s.channel.FailedSends();
+  ApplyCurrentProfile(s, port, false);
+  return s.channel.WriteState() == device::HandleState::Open && s.channel.FailedSends() == failedBefore;
+}
+
 // ---- Start-minimised switch ----
 
 std::string JoinCommandLine(int argc, const char* const* argv) {
@@ -96,6 +102,13 @@ bool ConsumeHideAtStart(AppState& s) {
   if (s.hideAtStart != 1) return false;
   s.hideAtStart = 0;
   return true;
+}
+
+bool WhenPresentSwitchGiven(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == kWhenPresentSwitch) return true;
+  }
+  return false;
 }
 
 std::filesystem::path ExeDirFromExecutable(const std::string& executablePath) {

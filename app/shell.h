@@ -46,6 +46,9 @@ void HostExit(AppState& state, AppPort& port);
 bool OnDeviceEvents(AppState& state, AppPort& port, const std::vector<device::DeviceEvent>& events);
 // The system is about to sleep or has woken: the settings are sent again.
 void OnPowerEvent(AppState& state, AppPort& port);
+// The same Apply, telling whether it reached the mouse: its write collection
+// is open and took every report (what the retries after a resume wait for).
+bool ApplyReachedMouse(AppState& state, AppPort& port);
 
 // ---- Start-minimised switch ----
 // The whole command line, program path included, arguments joined by single
@@ -56,6 +59,15 @@ std::string JoinCommandLine(int argc, const char* const* argv);
 bool HideSwitchPresent(std::string_view commandLine);
 // True once when the start-minimised switch asks to minimise at the first paint.
 bool ConsumeHideAtStart(AppState& state);
+
+// ---- Automatic start ----
+// Given by the programs that start this one on their own (the login's
+// autostart entry and the service started when the mouse is plugged in):
+// without the mouse the program ends silently; with it, it starts minimised.
+// A second copy started this way leaves the first one's window alone.
+inline constexpr const char* kWhenPresentSwitch = "--when-present";
+// One of the arguments after the program's path is exactly kWhenPresentSwitch.
+bool WhenPresentSwitchGiven(int argc, const char* const* argv);
 
 // ---- Paths ----
 // The folder of the executable: the path cut before its last '/', or empty

@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "device/device_link.h"
 #include "macros/macro_files.h"
+#include "platform/log.h"
 #include "settings/config_file.h"
 #include "skin/layout.h"
 #include "skin/picture_names.h"
@@ -45,8 +46,9 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   // The About entry lives in the window's own menu; here only the icon.
   port.SetIcon();
   // Paths (the wire-code table is built at compile time).
-  s.skinDir = s.exeDir.string() + "/skins";
-  s.configPath = s.skinDir.string() + "/config/config.ini";
+  s.folders = FoldersOf(s);
+  s.skinDir = s.folders.data.string() + "/skins";
+  s.configPath = s.folders.configPath;
   // Current profile, language, and that profile's settings.
   settings::ReadCurrentProfile(s.configPath, s.profile);
   s.language = settings::ReadLanguage(s.configPath);
@@ -63,30 +65,34 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
       !skin::LoadColorLayout(s.layout, s.skinDir, s.language, port) ||
       !skin::LoadAdvancedLayout(s.layout, s.skinDir, s.language, port)) {
     HostExit(s, port);
-    return StartupResult::Ended;
+    return StartupResult::Failed;
   }
   // (The macro-page controls exist only while their page is shown.) The
   // warning dialog's layout.
   if (!skin::LoadWarningLayout(s.layout, s.skinDir, s.language, port)) {
     HostExit(s, port);
-    return StartupResult::Ended;
+    return StartupResult::Failed;
   }
   // The window's shape and size. Without its mask the window would
   // have no size at all, so a missing mask is reported like a missing layout.
   int32_t width = 0;
   int32_t height = 0;
-  if (!port.ApplyWindowShape(s.skinDir.string() + "/" + skin::pictures::kMainMask, width, height)) {
-    port.ShowMessage(kMissingFileMessage);
+  const std::filesystem::path mask = s.skinDir / skin::pictures::kMainMask;
+  std::string problem;
+  if (!port.ApplyWindowShape(mask, width, height, problem)) {
+    const std::string text = MissingFileMessage(mask, problem);
+    log::Error(log::kApp, text);
+    port.ShowMessage(text);
     HostExit(s, port);
-    return StartupResult::Ended;
+    return StartupResult::Failed;
   }
   s.windowWidth = width;
   s.windowHeight = height;
   // The user macros of the language and the built-in macros; they
   // replace the macros the profile load brought.
-  s.macroFilePath = MacroFilePathFor(s.exeDir, s.language);
+  s.macroFilePath = MacroFilePathFor(s.folders.user, s.language);
   macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
-  macros::LoadMacros(s.exeDir.string() + "/constMacro.dat", "Macros", s.macros, macros::MacroTarget::Const, &port);
+  macros::LoadMacros(s.folders.data.string() + "/constMacro.dat", "Macros", s.macros, macros::MacroTarget::Const, &port);
   // No popup is open; the editor's line is the selected macro's last event.
   s.buttonMenuOpen = false;
   s.selectedEventLine = InitialEventLine(s.macros);
@@ -98,7 +104,8 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   if (s.backend) s.backend->Events();
   switch (device::ConnectAtStartup(*s.link)) {
     case device::StartupOutcome::Absent:
-      port.ShowMessage(device::PlugInPrompt(s.language));
+      // An automatic start without the mouse is no news to anyone.
+      if (!options.whenPresent) port.ShowMessage(device::PlugInPrompt(s.language));
       HostExit(s, port);
       return StartupResult::Ended;
     case device::StartupOutcome::NotAccessible:
@@ -113,7 +120,7 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   ApplyCurrentProfile(s, port, false);
   // The tray icon, and the start-minimised switch.
   port.TrayAdd();
-  s.hideAtStart = HideSwitchPresent(options.commandLine) ? 1 : 0;
+  s.hideAtStart = (options.whenPresent || HideSwitchPresent(options.commandLine)) ? 1 : 0;
   return StartupResult::Running;
 }
 

@@ -13,11 +13,13 @@ namespace orv::app {
 struct StartupOptions {
   std::string commandLine;     // JoinCommandLine of the process's arguments
   Sleeper* sleeper = nullptr;  // the 5 ms wait before the first Apply
+  bool whenPresent = false;    // kWhenPresentSwitch: no prompt without the mouse, start minimised
 };
 
 enum class StartupResult : uint8_t {
   Running,  // the window is ready to be shown
   Ended,    // the window was destroyed during initialisation; the program ends
+  Failed,   // as Ended, because the skin is unusable: the program ends with a failure status
 };
 
 // Runs the initialisation in its fixed order. state.exeDir, state.backend,

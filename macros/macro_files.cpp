@@ -7,6 +7,7 @@
 
 #include "macros/key_names.h"
 #include "platform/decimal.h"
+#include "platform/log.h"
 #include "platform/text_codec.h"
 
 namespace orv::macros {
@@ -128,7 +129,11 @@ void DecodeMacroEntry(std::string_view entry, MacroRecord& record) {
 int LoadMacros(IniEdit& file, std::string_view section, MacroTables& tables, MacroTarget target,
                MessageSink* messages) {
   // A missing file is reported and then read like an empty one.
-  if (!file.FileExists() && messages) messages->ShowMessage(kMissingFileMessage);
+  if (!file.FileExists() && messages) {
+    const std::string text = MissingFileMessage(file.path(), FileProblem(file.path()));
+    log::Error(log::kFiles, text);
+    messages->ShowMessage(text);
+  }
   return LoadBlock([&](std::string_view key, size_t capacity) { return file.Get(section, key, capacity); }, tables,
                    target);
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/decimal.h"
+#include "platform/log.h"
 #include "platform/private_profile.h"
 
 namespace orv::skin {
@@ -90,7 +91,9 @@ std::optional<ItemList> ReadItemList(const std::filesystem::path& file, std::str
                                      MessageSink& messages) {
   const auto doc = LoadIniDocument(file);
   if (!doc) {
-    messages.ShowMessage(kMissingFileMessage);
+    const std::string text = MissingFileMessage(file, FileProblem(file));
+    log::Error(log::kApp, text);
+    messages.ShowMessage(text);
     return std::nullopt;
   }
   const std::string* raw = doc->Find(section, std::to_string(entry));

@@ -1,5 +1,7 @@
 #include "skin/region.h"
 
+#include "platform/message_port.h"
+
 #include <QFile>
 #include <QImageReader>
 #include <QWidget>
@@ -70,11 +72,22 @@ QRegion RegionFromMaskImage(const QImage& mask) {
 }
 
 MaskShape RegionFromMask(const std::filesystem::path& maskFile) {
+  MaskShape failed;
+  failed.problem = FileProblem(maskFile);
+  if (!failed.problem.empty()) return failed;
   QImageReader reader(QFile::decodeName(QByteArray(maskFile.c_str())));
   reader.setAutoTransform(false);
+  const QSize size = reader.size();
+  if (size.isValid() && (size.width() > kMaxMaskSide || size.height() > kMaxMaskSide)) {
+    failed.problem = "too large (" + std::to_string(size.width()) + " x " + std::to_string(size.height()) + ")";
+    return failed;
+  }
   const QImage mask = reader.read();
-  if (mask.isNull()) return MaskShape{};
-  return MaskShape{RegionFromMaskImage(mask), mask.width(), mask.height(), true};
+  if (mask.isNull()) {
+    failed.problem = "not a picture (" + reader.errorString().toStdString() + ")";
+    return failed;
+  }
+  return MaskShape{RegionFromMaskImage(mask), mask.width(), mask.height(), true, {}};
 }
 
 QRegion RowRegion(int width, int rowHeight, int rowCount) {

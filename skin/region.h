@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QRegion>
 #include <filesystem>
+#include <string>
 
 class QWidget;
 
@@ -25,7 +26,10 @@ struct MaskShape {
   int width = 0;   // the mask picture's size, which is also the window's
   int height = 0;
   bool loaded = false;  // false: the mask file is missing or cannot be decoded
+  std::string problem;  // why it was not loaded
 };
+// Masks (and so windows) larger than this on either side are refused.
+inline constexpr int kMaxMaskSide = 8192;
 // Decodes the mask file (fresh, not from the picture cache: masks are read once
 // per window) and builds its region.
 MaskShape RegionFromMask(const std::filesystem::path& maskFile);

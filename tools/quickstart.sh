@@ -14,6 +14,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libudev-dev libglib2.0-dev libxi-dev libx11-dev
   xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
+  dpkg-dev lintian desktop-file-utils systemd groff-base
 )
 
 install_missing() {

@@ -14,6 +14,7 @@
 #include "macros/macro_files.h"
 #include "platform/private_profile.h"
 #include "skin/layout.h"
+#include "support/missing_file.h"
 #include "support/interrupt_clock.h"
 #include "support/queue_input.h"
 
@@ -124,7 +125,7 @@ TEST_F(ShellTest, LanguageSwitchWithAMissingLayoutEndsTheProgram) {
   UseShippedSkin();
   std::filesystem::remove(s.skinDir / "INI_CN" / "skin_advance.ini");
   EXPECT_FALSE(app::SwitchLanguage(s, port, 0));
-  EXPECT_EQ(port.messages, std::vector<std::string>{kMissingFileMessage});
+  ExpectOneMissingFileMessage(port.messages, "skin_advance.ini");
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"ShowMessage", "TrayRemove", "DestroyWindow"}));
   EXPECT_EQ(hid->Reports(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
 }

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "app/fake_port.h"
+#include "app/shell.h"
 #include "app/startup.h"
 #include "device/fake_hid_backend.h"
 #include "platform/message_port.h"
 #include "platform/private_profile.h"
 #include "settings/host_settings.h"
+#include "support/missing_file.h"
 #include "support/temp_dir.h"
 
 namespace orv::test {
@@ -154,8 +156,8 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
 TEST_F(StartupTest, MissingLayoutShowsItsMessageAndEndsBeforeTheShape) {
   PlugMouse();
   std::filesystem::remove(dir.path() / "skins" / "INI_EN" / "skin_color_en.ini");
-  ASSERT_EQ(Start(), app::StartupResult::Ended);
-  EXPECT_EQ(port.messages, std::vector<std::string>{kMissingFileMessage});
+  ASSERT_EQ(Start(), app::StartupResult::Failed);
+  ExpectOneMissingFileMessage(port.messages, "skin_color_en.ini");
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"SetIcon", "SetTitle KTR-580 GAMING MOUSE", "ShowMessage",
                                                       "TrayRemove", "DestroyWindow"}));
   EXPECT_EQ(Sent(), 0u);
@@ -164,7 +166,7 @@ TEST_F(StartupTest, MissingLayoutShowsItsMessageAndEndsBeforeTheShape) {
 TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
   PlugMouse();
   std::filesystem::remove(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini");
-  ASSERT_EQ(Start(), app::StartupResult::Ended);
+  ASSERT_EQ(Start(), app::StartupResult::Failed);
   EXPECT_FALSE(port.Has("ApplyWindowShape"));
 
   app::AppState state;
@@ -175,8 +177,8 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
   WriteText(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini", "[BUTTONPOS]\n");
   FakePort p;
   p.maskLoads = false;
-  ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &sleeper}), app::StartupResult::Ended);
-  EXPECT_EQ(p.messages, std::vector<std::string>{kMissingFileMessage});
+  ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &sleeper}), app::StartupResult::Failed);
+  ExpectOneMissingFileMessage(p.messages, "main_mask.jpg", "not a picture");
   EXPECT_TRUE(p.destroyed);
   EXPECT_FALSE(p.Has("TrayAdd"));
 }
@@ -191,6 +193,63 @@ TEST_F(StartupTest, PlaybackThreadsRunFromStartUpAndStop) {
   EXPECT_EQ(s.profileMirror.Get().profile, 1);
   EXPECT_EQ(s.profileMirror.Get().configPath, ConfigPath());
   app::StopWorkers(s);
+}
+
+TEST_F(StartupTest, AnAutomaticStartWithoutTheMouseEndsSilently) {
+  const std::string before = ReadText(ConfigPath());
+  ASSERT_EQ(app::InitialiseMainWindow(s, port, {"orv-ziduzu --when-present", &sleeper, true}),
+            app::StartupResult::Ended);
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_TRUE(port.destroyed);
+  EXPECT_FALSE(port.Has("TrayAdd"));
+  EXPECT_TRUE(backend->writers.empty());
+  EXPECT_TRUE(host->Lines().empty());
+  EXPECT_EQ(ReadText(ConfigPath()), before);
+}
+
+TEST_F(StartupTest, AnAutomaticStartWithTheMouseAppliesAndStartsMinimised) {
+  PlugMouse();
+  ASSERT_EQ(app::InitialiseMainWindow(s, port, {"orv-ziduzu --when-present", &sleeper, true}),
+            app::StartupResult::Running);
+  EXPECT_EQ(Sent(), 22u);
+  EXPECT_EQ(s.hideAtStart, 1);
+  EXPECT_TRUE(port.Has("TrayAdd"));
+}
+
+TEST_F(StartupTest, TheSwitchIsAWholeArgument) {
+  struct Case {
+    std::vector<const char*> argv;
+    bool given;
+  } cases[] = {
+      {{"orv-ziduzu", "--when-present"}, true},
+      {{"orv-ziduzu", "-HIDE", "--when-present"}, true},
+      {{"orv-ziduzu"}, false},
+      {{"--when-present"}, false},  // the program's own path
+      {{"orv-ziduzu", "--when-present=1"}, false},
+      {{"orv-ziduzu", "--when"}, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(app::WhenPresentSwitchGiven(static_cast<int>(c.argv.size()), c.argv.data()), c.given) << c.argv.back();
+  }
+}
+
+// Installed: the data is read from one folder, the user's files are written
+// in another, and the data folder is left as it was.
+TEST_F(StartupTest, InstalledFoldersReadTheDataAndWriteTheUsersFiles) {
+  PlugMouse();
+  TempDir user;
+  s.folders = {dir.path(), user.path(), user.path() / "config.ini", user.path()};
+  ASSERT_TRUE(PrepareUserFolder(s.folders).empty());
+  WriteProfileString(user.path() / "config.ini", "Init", "CurConfig", "2");
+  const std::string shipped = ReadText(ConfigPath());
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  EXPECT_EQ(s.skinDir, dir.path() / "skins");
+  EXPECT_EQ(s.configPath, user.path() / "config.ini");
+  EXPECT_EQ(s.macroFilePath, user.path() / "Macro_EN.dat");
+  EXPECT_EQ(s.profile.curProfile, 2) << "the profile comes from the user's file";
+  EXPECT_EQ(Sent(), 22u);
+  EXPECT_EQ(ReadText(ConfigPath()), shipped) << "the shipped file is only read";
+  EXPECT_EQ(app::MakeApplyContext(s, nullptr, nullptr).exeDir, user.path()) << "macros are saved to the user";
 }
 
 }  // namespace

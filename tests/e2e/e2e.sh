@@ -181,6 +181,33 @@ kill -TERM "$app_pid"
 finish "$app_pid"
 check "a minimised copy ends on SIGTERM with status 0" test "$status" = 0
 
+# ---- An automatic start without the mouse: silent, status 0 ----
+cp "$config" "$work/config-before"
+before=$(reports)
+rm -f "$paint"
+ORV_SIMULATED_MOUSE=$work/no-mouse ORV_FIRST_PAINT_FILE="$paint" "$app/ORV_ZIduzu" --when-present >>"$work/app.log" 2>&1 &
+app_pid=$!
+finish "$app_pid"
+check "--when-present without the mouse ends with status 0" test "$status" = 0
+check "--when-present without the mouse shows no window" test ! -s "$paint"
+check "--when-present without the mouse shows no prompt" test -z "$(xdotool search --name '^ORV_ZIduzu$' 2>/dev/null)"
+check "--when-present without the mouse sends nothing" test "$(reports)" = "$before"
+check "--when-present without the mouse saves nothing" cmp -s "$config" "$work/config-before"
+
+# ---- The mouse plugged in: the service's command line applies the profile, minimised ----
+before=$(reports)
+start_app --when-present
+check "--when-present with the mouse sends the 22 reports" wait_for 10 has_reports $((before + 22))
+check "--when-present starts minimised" wait_for 5 iconic
+ORV_SIMULATED_MOUSE=$sim "$app/ORV_ZIduzu" --when-present >>"$work/app.log" 2>&1 &
+second=$!
+finish "$second"
+check "a second automatic start ends with status 0" test "$status" = 0
+sleep 0.5  # room for a show request, which must not come
+check "and leaves the first window minimised" iconic
+kill -TERM "$app_pid"
+finish "$app_pid"
+
 # ---- No mouse at all: the prompt, OK, and nothing sent or changed ----
 cp "$config" "$work/config-before"
 before=$(reports)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "macros/key_names.h"
+#include "support/missing_file.h"
 #include "support/temp_dir.h"
 
 namespace orv::macros {
@@ -284,7 +285,7 @@ TEST(MacroFiles, MissingFileIsReportedOnceAndLoadsNothing) {
 
   RecordingSink sink;
   EXPECT_EQ(LoadMacros(dir / "none.dat", "Macros", *tables, MacroTarget::User, &sink), 0);
-  EXPECT_EQ(sink.messages, std::vector<std::string>{kMissingFileMessage});
+  test::ExpectOneMissingFileMessage(sink.messages, "none.dat");
   EXPECT_EQ(tables->userMacroCount, 0);
   EXPECT_EQ(tables->selectedMacro, 0);
   EXPECT_EQ(tables->userMacros[0], user);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "macros/macro_files.h"
+#include "support/missing_file.h"
 #include "support/temp_dir.h"
 
 namespace orv::settings {
@@ -140,7 +141,7 @@ TEST_F(ConfigFixture, MissingSectionOrFileLoadsZeros) {
   EXPECT_TRUE(sink.shown.empty());
 
   LoadConfig(ctx, dir / "absent.ini", 1, false);
-  EXPECT_EQ(sink.shown, std::vector<std::string>{kMissingFileMessage});
+  test::ExpectOneMissingFileMessage(sink.shown, "absent.ini");
   LoadConfig(ctx, dir / "absent.ini", 2, true);  // factory loads read no macros
   EXPECT_EQ(sink.shown.size(), 1u);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/text_codec.h"
 #include "skin/layout.h"
+#include "support/missing_file.h"
 #include "support/temp_dir.h"
 
 namespace orv::skin {
@@ -81,7 +82,7 @@ TEST_F(ReadItemListTest, AbsentKeyOrSectionIsEmptyWithoutMessage) {
 
 TEST_F(ReadItemListTest, MissingFileShowsTheMessageAndGivesNothing) {
   EXPECT_FALSE(ReadItemList(dir_ / "absent.ini", "BUTTONPOS", 0, sink_));
-  EXPECT_EQ(sink_.messages, std::vector<std::string>{kMissingFileMessage});
+  test::ExpectOneMissingFileMessage(sink_.messages, "absent.ini");
 }
 
 TEST_F(ReadItemListTest, TooManyCommasShowsOneMessageAndStillLoads) {

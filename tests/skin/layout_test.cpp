@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "skin/layout.h"
+#include "support/missing_file.h"
 #include "support/temp_dir.h"
 
 namespace orv::skin {
@@ -85,7 +86,7 @@ TEST_F(LayoutLoadTest, AdvancedLayoutGivesControlRectanglesInEdgeForm) {
 TEST_F(LayoutLoadTest, MissingFileStopsWithOneMessageAndKeepsTheTables) {
   layout_.colorTexts[0] = "before";
   EXPECT_FALSE(LoadColorLayout(layout_, dir_.path(), 1, sink_));
-  EXPECT_EQ(sink_.messages, std::vector<std::string>{kMissingFileMessage});
+  test::ExpectOneMissingFileMessage(sink_.messages, "skin_color_en.ini");
   EXPECT_EQ(layout_.colorTexts[0], "before");
 }
 

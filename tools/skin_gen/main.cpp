@@ -3,12 +3,14 @@
 //
 //   orv_skin_gen build <texts.tsv> <skins folder>
 //   orv_skin_gen sheet <skins folder> <sheet.png> [en|tr]
+//   orv_skin_gen icons <folder> <name>   (<folder>/<N>x<N>/apps/<name>.png)
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "tools/skin_gen/contact_sheet.h"
+#include "tools/skin_gen/icons.h"
 #include "tools/skin_gen/pages.h"
 #include "tools/skin_gen/texts.h"
 #include "tools/skin_gen/writer.h"
@@ -25,7 +27,8 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 int Usage() {
   std::fprintf(stderr,
                "usage: orv_skin_gen build <texts.tsv> <skins folder>\n"
-               "       orv_skin_gen sheet <skins folder> <sheet.png> [en|tr]\n");
+               "       orv_skin_gen sheet <skins folder> <sheet.png> [en|tr]\n"
+               "       orv_skin_gen icons <folder> <name>\n");
   return 2;
 }
 
@@ -59,6 +62,10 @@ int main(int argc, char** argv) {
     const std::string lang = argc == 5 ? argv[4] : "en";
     if (lang != "en" && lang != "tr") return Usage();
     if (!orv::skin_gen::WriteContactSheet(argv[2], lang == "en", argv[3], error)) return Fail(error);
+    return 0;
+  }
+  if (mode == "icons" && argc == 4) {
+    if (!orv::skin_gen::WriteIcons(argv[2], argv[3], error)) return Fail(error);
     return 0;
   }
   return Usage();

@@ -1,0 +1,96 @@
+#include "platform/program_folders.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+#include "platform/atomic_file.h"
+
+namespace orv {
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kUserMacroFiles[] = {"Macro_EN.dat", "Macro_CN.dat"};
+
+std::string Getenv(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+bool IsDirectory(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_directory(p, ec);
+}
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(p, ec);
+}
+
+// Copies `from` to `to` unless `to` exists or there is nothing to copy.
+void CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<std::string>& problems) {
+  if (Exists(to) || !Exists(from)) return;
+  const std::optional<std::string> bytes = ReadWholeFile(from);
+  if (!bytes) {
+    problems.push_back(from.string() + ": cannot be read");
+    return;
+  }
+  if (std::string error = WriteFileAtomically(to, *bytes); !error.empty()) problems.push_back(std::move(error));
+}
+
+}  // namespace
+
+FolderEnvironment CurrentFolderEnvironment() {
+  FolderEnvironment env;
+  env.xdgConfigHome = Getenv("XDG_CONFIG_HOME");
+  env.home = Getenv("HOME");
+  if (env.home.empty()) {
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) env.home = entry->pw_dir;
+  }
+  return env;
+}
+
+fs::path PortableConfigPath(const fs::path& folder) { return folder.string() + "/skins/config/config.ini"; }
+
+ProgramFolders PortableFolders(const fs::path& exeDir) {
+  return {exeDir, exeDir, PortableConfigPath(exeDir), exeDir};
+}
+
+ProgramFolders DecideProgramFolders(const fs::path& exeDir, const FolderEnvironment& env) {
+  const bool holdsData = IsDirectory(exeDir / "skins");
+  if (holdsData && ::access(exeDir.c_str(), W_OK) == 0) return PortableFolders(exeDir);
+
+  ProgramFolders f;
+  f.data = holdsData ? exeDir : (exeDir / ".." / "share" / kInstalledName).lexically_normal();
+  // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say.
+  const fs::path configHome = !env.xdgConfigHome.empty() && env.xdgConfigHome.front() == '/'
+                                  ? fs::path(env.xdgConfigHome)
+                                  : fs::path(env.home) / ".config";
+  f.user = configHome / kInstalledName;
+  f.configPath = f.user / "config.ini";
+  f.dialogs = env.home.empty() ? f.user : fs::path(env.home);
+  // data may end in a separator after lexically_normal; the paths of the
+  // program are built without one.
+  if (!f.data.has_filename()) f.data = f.data.parent_path();
+  return f;
+}
+
+std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders) {
+  std::vector<std::string> problems;
+  if (!IsDirectory(folders.user)) {
+    std::error_code ec;
+    fs::create_directories(folders.user, ec);
+    if (ec) {
+      problems.push_back(folders.user.string() + ": " + ec.message());
+      return problems;
+    }
+  }
+  CopyIfMissing(PortableConfigPath(folders.data), folders.configPath, problems);
+  for (const char* name : kUserMacroFiles) CopyIfMissing(folders.data / name, folders.user / name, problems);
+  return problems;
+}
+
+}  // namespace orv

@@ -1,0 +1,54 @@
+#pragma once
+// Where the program reads its shipped data and where it writes its own files,
+// decided once at start-up from the executable's folder (`exeDir`).
+//
+// A portable folder is one whose `exeDir` holds skins/ and may be written:
+// everything is read and written there, as the build lays it out
+// (skins/config/config.ini, Macro_EN.dat, Macro_CN.dat, constMacro.dat).
+//
+// Otherwise the program is installed: the read-only data lies in
+// <prefix>/share/orv-ziduzu beside <prefix>/bin (or in `exeDir` itself when it
+// holds skins/ but may not be written), and the files the program writes lie
+// flat in the user's folder $XDG_CONFIG_HOME/orv-ziduzu (~/.config/orv-ziduzu):
+// config.ini, Macro_EN.dat, Macro_CN.dat. File dialogs open in the user's home.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// Name of the installed program, of its data folder below share/ and of the
+// user's folder.
+inline constexpr const char* kInstalledName = "orv-ziduzu";
+
+struct ProgramFolders {
+  std::filesystem::path data;        // skins/ and constMacro.dat, only read
+  std::filesystem::path user;        // the user macro files, written
+  std::filesystem::path configPath;  // the configuration file, written
+  std::filesystem::path dialogs;     // where import and export dialogs open
+
+  bool operator==(const ProgramFolders&) const = default;
+};
+
+// What the decision reads of the environment; tests pass their own.
+struct FolderEnvironment {
+  std::string xdgConfigHome;  // $XDG_CONFIG_HOME; ignored unless absolute
+  std::string home;           // $HOME, else the user's entry in the password database
+};
+FolderEnvironment CurrentFolderEnvironment();
+
+// The folders of a portable folder: all of them `exeDir`.
+ProgramFolders PortableFolders(const std::filesystem::path& exeDir);
+// The configuration file's path below a folder that holds skins/.
+std::filesystem::path PortableConfigPath(const std::filesystem::path& folder);
+
+// Decides between the portable folder and the installed layout (above).
+ProgramFolders DecideProgramFolders(const std::filesystem::path& exeDir, const FolderEnvironment& env);
+
+// Creates the user's folder when it is missing and gives it a copy of each
+// shipped file it lacks: the configuration file and the two user macro files.
+// An existing file is never replaced, so where the data folder is the user's
+// folder nothing happens. Returns what could not be done, one line each.
+std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders);
+
+}  // namespace orv
