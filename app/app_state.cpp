@@ -1,5 +1,7 @@
 #include "app/app_state.h"
 
+#include "platform/file_names.h"
+
 namespace orv::app {
 
 AppState::AppState() = default;
@@ -7,7 +9,8 @@ AppState::AppState() = default;
 AppState::~AppState() { StopWorkers(*this); }
 
 std::filesystem::path MacroFilePathFor(const std::filesystem::path& folder, int32_t language) {
-  return folder.string() + (language != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat");
+  // Plain concatenation: an empty folder gives a path that starts with "/".
+  return folder.string() + "/" + names::UserMacroFileFor(language);
 }
 
 std::filesystem::path MacroFolder(const AppState& state) { return state.macroFilePath.parent_path(); }

@@ -5,6 +5,7 @@
 // the device link. The window thread owns it; the playback threads and the
 // colour-preview worker touch only the fields marked as shared, which are
 // atomic (Shared<T>) or guarded by their own lock.
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -25,6 +26,7 @@
 #include "settings/host_settings.h"
 #include "settings/mouse_settings.h"
 #include "skin/layout.h"
+#include "skin/owner_drawn_menu.h"
 
 namespace orv::app {
 
@@ -83,6 +85,9 @@ struct AppState {
   settings::ProfileState profile;       // curConfigText, configSection, curProfile
   int32_t language = 0;                 // non-zero English, zero Turkish
   int32_t hideAtStart = 0;
+  // The exit sequence has run (the mouse was told, or it is gone): nothing
+  // more may be sent to it at the process's end.
+  std::atomic<bool> ended{false};
 
   // ---- Page and pointer ----
   Shared<uint8_t> page{kPageMain};  // read by the colour-preview worker
@@ -99,6 +104,14 @@ struct AppState {
   bool buttonMenuOpen = false;
   int32_t menuButton = 0;  // hit index 20 ... 26 of the button being edited
   Point menuAnchor;        // screen position of the popup's top-left corner
+  // Set by a choice in the second-level menu: the main window's next paint
+  // closes the first-level menu.
+  bool closeMenuOnPaint = false;
+  int32_t subMenuLastCode = 0;  // code of the latest second-level choice
+
+  // ---- Owner-drawn menus of the language ----
+  skin::COrvMenu contextMenu;  // the event list's context menu
+  skin::COrvMenu trayMenu;
 
   // ---- Colour preview of the Color page ----
   Shared<bool> colorAnimRunning{false};

@@ -8,6 +8,7 @@
 #include "platform/log.h"
 #include "settings/config_file.h"
 #include "settings/mouse_settings.h"
+#include "skin/function_menu.h"
 
 namespace orv::app {
 namespace {
@@ -319,6 +320,41 @@ void OpenButtonFunctionPopup(AppState& s, int hit, AppPort& port) {
   }
   port.OpenButtonMenu(hit - 20, s.menuAnchor);
   s.buttonMenuOpen = true;
+}
+
+bool ChooseMenuRow(AppState& s, int row, AppPort& port) {
+  if (row < 1 || row > skin::kMenuDirectRows) return false;
+  settings::SetButtonFunction(s.settings, s.menuButton - 20, row);
+  s.buttonMenuOpen = false;
+  port.Invalidate(RepaintArea::Whole);  // the button's label shows the new function
+  return true;
+}
+
+bool ChooseSubMenuRow(AppState& s, int menuRow, int subRow, AppPort& port) {
+  if (subRow == kNone || subRow < 1) return false;
+  const int32_t code = skin::SubMenuCode(menuRow, subRow, s.subMenuLastCode);
+  s.subMenuLastCode = code;
+  settings::SetButtonFunction(s.settings, s.menuButton - 20, code);
+  s.closeMenuOnPaint = true;
+  s.buttonMenuOpen = false;
+  port.Invalidate(RepaintArea::Whole);
+  return true;
+}
+
+bool ConsumeCloseMenuOnPaint(AppState& s) {
+  if (!s.closeMenuOnPaint) return false;
+  s.closeMenuOnPaint = false;
+  return true;
+}
+
+void NoteButtonMenuClosed(AppState& s) {
+  s.buttonMenuOpen = false;
+  s.closeMenuOnPaint = false;
+}
+
+void OnContextCommand(AppState&, int, AppPort&) {
+  // The macro editor fills this in: it inserts, changes or deletes events of
+  // the selected macro by the command identifier.
 }
 
 void PickLevelColour(AppState& s, int level, AppPort& port) {

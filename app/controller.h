@@ -31,6 +31,26 @@ void EnterMainPage(AppState& state, AppPort& port);
 
 // Opens the function popup for hit index 20 ... 26 (mouse button index - 20).
 void OpenButtonFunctionPopup(AppState& state, int hit, AppPort& port);
+// A release in the first-level function menu over row `row` (1 ... 12 or
+// kNone). Rows 1 ... 6 give the edited button that function (keeping some
+// button on the left click) and close the menu: returns true then. Group rows,
+// rows 11 and 12 and no row keep it open.
+bool ChooseMenuRow(AppState& state, int row, AppPort& port);
+// A release in the second-level menu opened by first-level row `menuRow`, over
+// its row `subRow` (kNone: over no row, which keeps it open). Gives the button
+// the group's code and asks the main window's next paint to close the
+// first-level menu; returns true then.
+bool ChooseSubMenuRow(AppState& state, int menuRow, int subRow, AppPort& port);
+// True once after a second-level choice: the paint closes the first-level menu.
+bool ConsumeCloseMenuOnPaint(AppState& state);
+// The function menu closed by other means (hide, language switch, unplug).
+void NoteButtonMenuClosed(AppState& state);
+
+// A command chosen in the event list's context menu (insert a button event
+// before or after the selected one, change a delay, delete an event; either
+// language's identifiers). The macro editor carries them out.
+void OnContextCommand(AppState& state, int commandId, AppPort& port);
+
 // Lets the user choose level n's colour; the window repaints either way.
 void PickLevelColour(AppState& state, int level, AppPort& port);
 

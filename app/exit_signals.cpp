@@ -3,9 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <initializer_list>
+
+#include "app/app_state.h"
 
 namespace orv::app {
 namespace {
@@ -19,7 +23,23 @@ void OnExitSignal(int) {
   errno = saved;
 }
 
+std::atomic<AppState*> armedState{nullptr};
+
+void HostExitAtProcessEnd() {
+  AppState* state = armedState.exchange(nullptr);
+  if (state == nullptr || state->ended.exchange(true)) return;
+  StopWorkers(*state);
+  state->channel.SendHostExit();
+}
+
 }  // namespace
+
+void ArmHostExitAtProcessEnd(AppState& state) {
+  static const bool registered = std::atexit(HostExitAtProcessEnd) == 0;
+  if (registered) armedState = &state;
+}
+
+void DisarmHostExitAtProcessEnd() { armedState = nullptr; }
 
 int InstallExitSignals() {
   if (pipeFds[0] >= 0) return pipeFds[0];

@@ -10,4 +10,13 @@ int InstallExitSignals();
 // Takes the waiting bytes out of the pipe.
 void DrainExitSignals();
 
+struct AppState;
+// The window toolkit ends the process through the C library's exit() when its
+// connection to the display breaks (an X server that ends at logout without a
+// signal first). Armed, a handler run by exit() stops the playback threads and
+// sends the host-exit report unless the exit sequence has already run. Disarm
+// before the state goes away.
+void ArmHostExitAtProcessEnd(AppState& state);
+void DisarmHostExitAtProcessEnd();
+
 }  // namespace orv::app

@@ -30,6 +30,7 @@
 #include "device/simulated_mouse.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
+#include "platform/log.h"
 #include "platform/program_folders.h"
 #include "settings/host_settings.h"
 
@@ -84,7 +85,9 @@ int main(int argc, char** argv) {
   app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
 
   QApplication application(argc, argv);
-  QApplication::setApplicationName(app::kAppName);
+  // Message boxes carry the executable's name ("ORV_ZIduzu" in the portable
+  // folder, "orv-ziduzu" installed).
+  QApplication::setApplicationName(QString::fromStdString(app::AppNameOf(executable)));
   // Hiding the window to the tray must not end the program.
   QApplication::setQuitOnLastWindowClosed(false);
 
@@ -94,11 +97,12 @@ int main(int argc, char** argv) {
   // The program still runs without its own copies: reading gives defaults
   // and the first save reports what cannot be written.
   for (const std::string& problem : PrepareUserFolder(state->folders)) {
-    std::fprintf(stderr, "%s: %s\n", app::kAppName, problem.c_str());
+    log::Warning(log::kFiles, problem);
   }
   ConnectSurroundings(*state);
 
   int status = 0;
+  app::ArmHostExitAtProcessEnd(*state);
   {
     app::MainWindow window(*state);
     // With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which
@@ -115,17 +119,23 @@ int main(int argc, char** argv) {
         if (!window.Destroyed()) app::ShowFromTray(*state, window);
       });
     };
+    window.ConnectExitSignal(exitSignalFd);
     RealSleeper sleeper;
     const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});
     if (result == app::StartupResult::Failed) status = 1;
     if (result == app::StartupResult::Running && !window.Destroyed()) {
-      window.ConnectEvents(exitSignalFd);
-      window.show();
-      QApplication::exec();
+      if (window.ExitRequested()) {
+        app::HostExit(*state, window);
+      } else {
+        window.ConnectEvents();
+        window.show();
+        QApplication::exec();
+      }
     }
     // The threads post to the window: they end before it does.
     window.StopAnimation();
     app::StopWorkers(*state);
   }
+  app::DisarmHostExitAtProcessEnd();
   return status;
 }

@@ -24,6 +24,7 @@
 #include "app/exit_signals.h"
 #include "app/shell.h"
 #include "macros/macro_model.h"
+#include "platform/file_names.h"
 #include "skin/region.h"
 
 namespace orv::app {
@@ -43,7 +44,7 @@ Point PointOf(const QMouseEvent* event) {
 MainWindow::MainWindow(AppState& state)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
-      painter_(FoldersOf(state).data.string() + "/skins"),
+      painter_(FoldersOf(state).data.string() + "/" + names::kSkinFolder),
       animation_(state, [this] { PostRepaint(); }),
       resume_([this] { return ApplyReachedMouse(state_, *this); }, *this) {
   // Every pixel is painted from the composed page: no background erase.
@@ -51,11 +52,9 @@ MainWindow::MainWindow(AppState& state)
   setAttribute(Qt::WA_NoSystemBackground);
   setMouseTracking(true);
 
+  // The tray and context menus are filled per language (LoadMenus).
   trayMenu_ = new QMenu(this);
-  showAction_ = trayMenu_->addAction(QString());
-  exitAction_ = trayMenu_->addAction(QString());
-  connect(showAction_, &QAction::triggered, this, [this] { ShowFromTray(state_, *this); });
-  connect(exitAction_, &QAction::triggered, this, [this] { HostExit(state_, *this); });
+  trayMenu_->setStyle(&menuStyle_);
 
   // A frameless window has no window menu of its own; this one opens with a
   // right click on the title or on the window's empty areas.
@@ -77,22 +76,41 @@ MainWindow::MainWindow(AppState& state)
   });
 }
 
-MainWindow::~MainWindow() { StopAnimation(); }
+MainWindow::~MainWindow() {
+  StopAnimation();
+  // The menus use menuStyle_, which goes before the children do.
+  ClosePopups();
+  delete contextMenu_;
+  delete trayMenu_;
+}
 
 void MainWindow::StopAnimation() { animation_.Stop(); }
 
-void MainWindow::ConnectEvents(int exitSignalFd) {
+void MainWindow::ConnectExitSignal(int exitSignalFd) {
+  if (exitSignalFd < 0 || exitNotifier_ != nullptr) return;
+  exitNotifier_ = new QSocketNotifier(exitSignalFd, QSocketNotifier::Read, this);
+  connect(exitNotifier_, &QSocketNotifier::activated, this, [this] {
+    DrainExitSignals();
+    exitRequested_ = true;
+    // A modal box (a start-up message, a file or colour dialog) must not keep
+    // the program alive: close them all, innermost first.
+    for (int guard = 0; guard < 16; ++guard) {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr) break;
+      modal->close();
+    }
+    // During the start-up the sequence is still on the stack; main ends the
+    // program once it returns.
+    if (eventsConnected_ && !destroyed_) HostExit(state_, *this);
+  });
+}
+
+void MainWindow::ConnectEvents() {
+  eventsConnected_ = true;
   if (device::DeviceEventSource* events = state_.backend ? state_.backend->Events() : nullptr) {
     deviceNotifier_ = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
     connect(deviceNotifier_, &QSocketNotifier::activated, this, [this, events] {
       if (!destroyed_) OnDeviceEvents(state_, *this, events->DrainEvents());
-    });
-  }
-  if (exitSignalFd >= 0) {
-    exitNotifier_ = new QSocketNotifier(exitSignalFd, QSocketNotifier::Read, this);
-    connect(exitNotifier_, &QSocketNotifier::activated, this, [this] {
-      DrainExitSignals();
-      if (!destroyed_) HostExit(state_, *this);
     });
   }
   // Sleep and resume: the mouse may have lost its settings. Without a system
@@ -128,6 +146,9 @@ void MainWindow::CancelCall() {
 // ---- Events ----
 
 void MainWindow::paintEvent(QPaintEvent*) {
+  // A choice in the second-level function menu closes the first-level menu
+  // at this paint.
+  if (ConsumeCloseMenuOnPaint(state_)) CloseButtonMenu();
   // The start-minimised switch acts at the window's first paint, once it is
   // on the screen.
   if (ConsumeHideAtStart(state_)) QTimer::singleShot(0, this, [this] { Minimise(); });
@@ -203,7 +224,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::ShowWindowMenu(const QPoint& globalPos) { windowMenu_->popup(globalPos); }
 
 void MainWindow::ShowAbout() {
-  QMessageBox box(QMessageBox::NoIcon, Q(kAppName), Q(AboutText()), QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), Q(AboutText()), QMessageBox::Ok, this);
   box.setIconPixmap(AppIcon().pixmap(48, 48));
   box.exec();
 }
@@ -211,7 +232,7 @@ void MainWindow::ShowAbout() {
 // ---- AppPort: messages and painting ----
 
 void MainWindow::ShowMessage(const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, Q(kAppName), Q(text), QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), Q(text), QMessageBox::Ok, this);
   box.exec();
 }
 
@@ -274,9 +295,15 @@ void MainWindow::StartSystemMove() {
   dragOffset_ = QCursor::pos() - pos();
 }
 
-void MainWindow::Minimise() { showMinimized(); }
+void MainWindow::Minimise() {
+  ClosePopups();
+  showMinimized();
+}
 
-void MainWindow::Hide() { hide(); }
+void MainWindow::Hide() {
+  ClosePopups();
+  hide();
+}
 
 void MainWindow::ShowAndRestore() {
   show();
@@ -290,6 +317,7 @@ void MainWindow::DestroyWindow() {
   destroyed_ = true;
   StopAnimation();
   resume_.Stop();
+  ClosePopups();
   if (tray_) tray_->hide();
   hide();
   // Ends the event loop (and any dialog's loop) once the current event returns.
@@ -319,10 +347,16 @@ void MainWindow::TrayRemove() {
   if (tray_) tray_->hide();
 }
 
+// Both menus are rebuilt from the language's owner-drawn menus: nothing of
+// the previous language's items remains.
 void MainWindow::LoadMenus(int32_t language) {
-  const TrayMenuTexts texts = TrayMenuFor(language);
-  showAction_->setText(Q(texts.show));
-  exitAction_->setText(Q(texts.exit));
+  LoadMenusForLanguage(state_, language);
+  trayMenu_->clear();
+  FillMenu(*trayMenu_, state_.trayMenu.Shown());
+  delete contextMenu_;
+  contextMenu_ = new QMenu(this);
+  contextMenu_->setStyle(&menuStyle_);
+  FillMenu(*contextMenu_, state_.contextMenu.Shown());
   minimiseAction_->setText(language != 0 ? "Minimise" : "Simge durumuna küçült");
   hideAction_->setText(language != 0 ? "Close" : "Kapat");
   aboutAction_->setText(Q(AboutMenuText(language)));
@@ -369,6 +403,9 @@ void MainWindow::CreateMacroControls() {
   eventList_ = new QListWidget(this);
   eventList_->setGeometry(ToQRect(l.eventListRect));
   eventList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  eventList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(eventList_, &QListWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupContextMenu(eventList_->viewport()->mapToGlobal(at)); });
   StyleControls();
   for (QWidget* w : {static_cast<QWidget*>(countEdit_), static_cast<QWidget*>(nameEdit_),
                      static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
@@ -419,14 +456,67 @@ void MainWindow::SetCountEditText(const std::string& text) {
 
 void MainWindow::StartColourAnimation() { animation_.Start(); }
 
-// ---- Hooks filled by later work ----
+void MainWindow::FillMenu(QMenu& menu, const std::vector<skin::MenuNode>& items) {
+  for (const skin::MenuNode& item : items) {
+    // An item beyond the object's entries is still shown, drawn the same way
+    // from its own text: no command is lost.
+    if (item.itemId == skin::kSeparatorId) {
+      menu.addSeparator();
+    } else if (item.itemId == skin::kSubmenuId) {
+      QMenu* sub = menu.addMenu(Q(item.text));
+      sub->setStyle(&menuStyle_);
+      FillMenu(*sub, item.children);
+    } else {
+      QAction* action = menu.addAction(Q(item.text));
+      const int id = item.itemId;
+      connect(action, &QAction::triggered, this, [this, id] { OnMenuCommand(id); });
+    }
+  }
+}
 
-// The warning dialog before the only left click is reassigned: until it
-// exists, the reassignment goes on.
-int MainWindow::ShowLeftClickWarning() { return 1; }
-// The button-function popup menus.
-void MainWindow::OpenButtonMenu(int, Point) {}
-void MainWindow::CloseButtonMenu() {}
+void MainWindow::OnMenuCommand(int commandId) {
+  if (destroyed_) return;
+  if (OnTrayCommand(state_, commandId, *this)) return;
+  OnContextCommand(state_, commandId, *this);
+}
+
+void MainWindow::PopupContextMenu(const QPoint& globalPos) {
+  if (contextMenu_ != nullptr && !contextMenu_->isEmpty()) contextMenu_->popup(globalPos);
+}
+
+// ---- AppPort: the button-function popups ----
+
+PopupEnvironment MainWindow::Popups() {
+  PopupEnvironment env;
+  env.state = &state_;
+  env.port = this;
+  env.skinDir = state_.exeDir / "skins";
+  env.font = painter_.TextFont(state_.language);
+  env.paintMainNow = [this] { repaint(); };
+  return env;
+}
+
+int MainWindow::ShowLeftClickWarning() { return ShowWarning(this, Popups()); }
+
+void MainWindow::OpenButtonMenu(int, Point anchor) {
+  CloseButtonMenu();
+  buttonMenu_ = new FunctionMenu(this, Popups());
+  buttonMenu_->Open(anchor);
+}
+
+void MainWindow::CloseButtonMenu() {
+  if (buttonMenu_) buttonMenu_->CloseAll();
+  buttonMenu_ = nullptr;
+}
+
+// Every way the window goes away (hidden, minimised, destroyed) takes the
+// function menus with it.
+void MainWindow::ClosePopups() {
+  CloseButtonMenu();
+  NoteButtonMenuClosed(state_);
+}
+
+// ---- Hooks filled by later work ----
 // The macro editor's operations and the recorder.
 void MainWindow::AddMacro() {}
 void MainWindow::DeleteMacro() {}

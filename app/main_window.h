@@ -13,6 +13,8 @@
 #include "app/app_state.h"
 #include "app/colour_animation.h"
 #include "app/resume_reapply.h"
+#include "app/popups.h"
+#include "skin/menu_style.h"
 #include "skin/page_painter.h"
 
 class QAction;
@@ -39,9 +41,14 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   // end-to-end tests wait for it).
   std::function<void()> onFirstPaint;
 
-  // Connects the mouse's arrival and removal notifications, the exit signals
-  // and the power events. Called once the window runs.
-  void ConnectEvents(int exitSignalFd);
+  // Connects the mouse's arrival and removal notifications and the power
+  // events. Called once the window runs.
+  void ConnectEvents();
+  // Watches the exit signals (SIGTERM, SIGINT, SIGHUP) from before the
+  // start-up runs: a signal closes any open modal box and ends the program,
+  // at once when the window runs, else as soon as the start-up returns.
+  void ConnectExitSignal(int exitSignalFd);
+  bool ExitRequested() const { return exitRequested_; }
   // The window was destroyed (HostExit or removal of the mouse).
   bool Destroyed() const { return destroyed_; }
   // Ends the colour preview worker (before the window goes away).
@@ -84,6 +91,9 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   // ---- TimerPort (the retries after a resume) ----
   void CallAfter(uint32_t ms, std::function<void()> fn) override;
   void CancelCall() override;
+  // The context menu of the event list, at a screen position (the macro
+  // editor decides when it shows); the chosen command goes to the controller.
+  void PopupContextMenu(const QPoint& globalPos);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -99,6 +109,12 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   void ShowWindowMenu(const QPoint& globalPos);
   void ShowAbout();
   void StyleControls();
+  PopupEnvironment Popups();
+  // Builds a menu of the window toolkit from the shown items of an owner-drawn menu;
+  // its commands go to OnMenuCommand.
+  void FillMenu(QMenu& menu, const std::vector<skin::MenuNode>& items);
+  void OnMenuCommand(int commandId);
+  void ClosePopups();
 
   AppState& state_;
   skin::PagePainter painter_;
@@ -110,9 +126,10 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   QPoint dragOffset_;
 
   QSystemTrayIcon* tray_ = nullptr;
-  QMenu* trayMenu_ = nullptr;
-  QAction* showAction_ = nullptr;
-  QAction* exitAction_ = nullptr;
+  skin::OwnerDrawnMenuStyle menuStyle_;
+  QMenu* trayMenu_ = nullptr;     // the shown part of state.trayMenu
+  QMenu* contextMenu_ = nullptr;  // the shown part of state.contextMenu
+  QPointer<FunctionMenu> buttonMenu_;
   QMenu* windowMenu_ = nullptr;
   QAction* minimiseAction_ = nullptr;
   QAction* hideAction_ = nullptr;
@@ -129,6 +146,8 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
 
   QSocketNotifier* deviceNotifier_ = nullptr;
   QSocketNotifier* exitNotifier_ = nullptr;
+  bool exitRequested_ = false;
+  bool eventsConnected_ = false;
 };
 
 }  // namespace orv::app

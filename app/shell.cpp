@@ -2,6 +2,7 @@
 
 #include "app/controller.h"
 #include "macros/macro_files.h"
+#include "platform/file_names.h"
 #include "platform/private_profile.h"
 #include "skin/layout.h"
 
@@ -18,7 +19,7 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   }
   s.macroFilePath = MacroFilePathFor(MacroFolder(s), language);
   // Macro edits not saved yet are dropped: the other language has its own file.
-  macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
+  macros::LoadMacros(s.macroFilePath, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
   if (s.page == kPageAdvanced) {
     port.RefillMacroLists();
     port.Invalidate(RepaintArea::Whole);
@@ -28,9 +29,23 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   return true;
 }
 
-TrayMenuTexts TrayMenuFor(int32_t language) {
-  if (language != 0) return {"Show Window", "Exit Driver"};
-  return {"Pencereyi Goster", "Sürücüden çık"};
+void LoadMenusForLanguage(AppState& s, int32_t language) {
+  skin::LoadOwnerDrawnMenu(s.contextMenu, skin::ContextMenuFor(language));
+  skin::LoadOwnerDrawnMenu(s.trayMenu, skin::TrayMenuFor(language));
+}
+
+bool OnTrayCommand(AppState& s, int commandId, AppPort& port) {
+  for (const skin::TrayCommands& c : {skin::kTrayCommandsEnglish, skin::kTrayCommandsTurkish}) {
+    if (commandId == c.showWindow) {
+      ShowFromTray(s, port);
+      return true;
+    }
+    if (commandId == c.exitDriver) {
+      HostExit(s, port);
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string AboutMenuText(int32_t) { return "&About ORV_ZIduzu..."; }
@@ -57,7 +72,7 @@ void HostExit(AppState& s, AppPort& port) {
   // A macro being played ends first, with its release reports, so that the
   // host-exit report is the last thing the mouse hears from the program.
   StopWorkers(s);
-  s.channel.SendHostExit();
+  if (!s.ended.exchange(true)) s.channel.SendHostExit();
   port.DestroyWindow();
 }
 
@@ -65,6 +80,7 @@ bool OnDeviceEvents(AppState& s, AppPort& port, const std::vector<device::Device
   if (!s.link) return false;
   for (const device::DeviceEvent& event : events) {
     if (device::HandleDeviceChange(*s.link, event) == device::DeviceChange::EndProgram) {
+      s.ended = true;  // the mouse is gone: nothing is sent to it any more
       port.TrayRemove();
       port.DestroyWindow();
       return true;
@@ -109,6 +125,11 @@ bool WhenPresentSwitchGiven(int argc, const char* const* argv) {
     if (std::string_view(argv[i]) == kWhenPresentSwitch) return true;
   }
   return false;
+}
+
+std::string AppNameOf(const std::string& executablePath) {
+  const std::string name = std::filesystem::path(executablePath).stem().string();
+  return name.empty() ? kAppName : name;
 }
 
 std::filesystem::path ExeDirFromExecutable(const std::string& executablePath) {

@@ -22,12 +22,13 @@ namespace orv::app {
 // message has been shown); returns false then.
 bool SwitchLanguage(AppState& state, AppPort& port, int32_t language);
 
-// The two items of the tray menu in a language.
-struct TrayMenuTexts {
-  std::string show;
-  std::string exit;
-};
-TrayMenuTexts TrayMenuFor(int32_t language);
+// Loads the event list's context menu and the tray menu of `language` into
+// state.contextMenu and state.trayMenu, replacing the previous ones whole.
+void LoadMenusForLanguage(AppState& state, int32_t language);
+// A command of the tray menu (either language): show the window or end the
+// program. Other identifiers do nothing; returns whether it was one of them.
+bool OnTrayCommand(AppState& state, int commandId, AppPort& port);
+
 // The item that opens the About box, and the About box's text.
 std::string AboutMenuText(int32_t language);
 std::string AboutText();
@@ -73,5 +74,8 @@ bool WhenPresentSwitchGiven(int argc, const char* const* argv);
 // The folder of the executable: the path cut before its last '/', or empty
 // when it has none.
 std::filesystem::path ExeDirFromExecutable(const std::string& executablePath);
+// The application name: the executable's file name without its extension
+// (the caption of every message box); kAppName when the path has no name.
+std::string AppNameOf(const std::string& executablePath);
 
 }  // namespace orv::app

@@ -4,7 +4,10 @@
 #include "app/shell.h"
 #include "device/device_link.h"
 #include "macros/macro_files.h"
+#include "platform/atomic_file.h"
+#include "platform/file_names.h"
 #include "platform/log.h"
+#include "settings/config_check.h"
 #include "settings/config_file.h"
 #include "skin/layout.h"
 #include "skin/picture_names.h"
@@ -47,8 +50,22 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   port.SetIcon();
   // Paths (the wire-code table is built at compile time).
   s.folders = FoldersOf(s);
-  s.skinDir = s.folders.data.string() + "/skins";
+  s.skinDir = s.folders.data.string() + "/" + names::kSkinFolder;
   s.configPath = s.folders.configPath;
+  // Temporary files of writes that a kill cut short, in the program's own folders.
+  for (const std::filesystem::path& folder : {s.configPath.parent_path(), MacroFolder(s)}) {
+    const StaleTemporaryCleanup cleanup = RemoveStaleTemporaryFiles(folder, std::filesystem::file_time_type::clock::now());
+    for (const std::filesystem::path& removed : cleanup.removed) {
+      log::Info(log::kFiles, "removed the stale temporary file " + removed.string());
+    }
+    if (!cleanup.error.empty()) log::Warning(log::kFiles, cleanup.error);
+  }
+  // A configuration file with nothing of ours in it (empty, foreign or garbled
+  // bytes) is kept aside and replaced by the shipped one, and the user is told.
+  if (const settings::ConfigCheck check = settings::CheckConfigUsable(s.configPath); !check.message.empty()) {
+    log::Warning(log::kFiles, check.message);
+    port.ShowMessage(check.message);
+  }
   // Current profile, language, and that profile's settings.
   settings::ReadCurrentProfile(s.configPath, s.profile);
   s.language = settings::ReadLanguage(s.configPath);
@@ -91,8 +108,9 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   // The user macros of the language and the built-in macros; they
   // replace the macros the profile load brought.
   s.macroFilePath = MacroFilePathFor(s.folders.user, s.language);
-  macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, &port);
-  macros::LoadMacros(s.folders.data.string() + "/constMacro.dat", "Macros", s.macros, macros::MacroTarget::Const, &port);
+  macros::LoadMacros(s.macroFilePath, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
+  macros::LoadMacros(s.folders.data / names::kConstMacroFile, names::kMacroSection, s.macros, macros::MacroTarget::Const,
+                     &port);
   // No popup is open; the editor's line is the selected macro's last event.
   s.buttonMenuOpen = false;
   s.selectedEventLine = InitialEventLine(s.macros);

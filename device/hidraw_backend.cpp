@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "platform/log.h"
+#include "platform/whole_number.h"
 
 namespace orv::device {
 namespace {
@@ -111,13 +112,18 @@ class UdevMonitor final : public DeviceEventSource {
 
 bool ParseHidId(const char* text, uint16_t& bus, uint16_t& vendor, uint16_t& product) {
   if (text == nullptr) return false;
-  unsigned b = 0, v = 0, p = 0;
-  int consumed = 0;
-  if (std::sscanf(text, "%x:%x:%x%n", &b, &v, &p, &consumed) != 3 || text[consumed] != '\0') return false;
-  if (b > 0xFFFF || v > 0xFFFF || p > 0xFFFF) return false;
-  bus = static_cast<uint16_t>(b);
-  vendor = static_cast<uint16_t>(v);
-  product = static_cast<uint16_t>(p);
+  // "BBBB:VVVVVVVV:PPPPPPPP", three hexadecimal fields that each fit 16 bits.
+  const std::string_view id(text);
+  const size_t first = id.find(':');
+  const size_t second = first == std::string_view::npos ? first : id.find(':', first + 1);
+  if (second == std::string_view::npos) return false;
+  const auto b = ParseDigits<uint32_t>(id.substr(0, first), 16);
+  const auto v = ParseDigits<uint32_t>(id.substr(first + 1, second - first - 1), 16);
+  const auto p = ParseDigits<uint32_t>(id.substr(second + 1), 16);
+  if (!b || !v || !p || *b > 0xFFFF || *v > 0xFFFF || *p > 0xFFFF) return false;
+  bus = static_cast<uint16_t>(*b);
+  vendor = static_cast<uint16_t>(*v);
+  product = static_cast<uint16_t>(*p);
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "device/device_link.h"
+#include "platform/whole_number.h"
 
 namespace orv::device {
 namespace {
@@ -21,13 +22,6 @@ constexpr size_t kMaxQueuedReports = 64;
 constexpr size_t kMaxLineLength = 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 void SignalEventFd(int fd) {
   const uint64_t one = 1;
@@ -167,19 +161,15 @@ SimulatedLine ParseSimulatedLine(std::string_view line) {
       ++i;
       continue;
     }
-    const int high = HexDigit(text[i]);
-    if (high < 0) return out;
-    int value = high;
-    ++i;
-    if (i < text.size() && !IsBlank(text[i])) {
-      const int low = HexDigit(text[i]);
-      if (low < 0) return out;
-      value = value * 16 + low;
-      ++i;
-      if (i < text.size() && !IsBlank(text[i])) return out;  // three digits or more
-    }
+    size_t tokenEnd = i;
+    while (tokenEnd < text.size() && !IsBlank(text[tokenEnd])) ++tokenEnd;
+    const std::string_view token = text.substr(i, tokenEnd - i);
+    i = tokenEnd;
+    // One byte: one or two hexadecimal digits.
+    const auto value = token.size() <= 2 ? ParseDigits<uint8_t>(token, 16) : std::nullopt;
+    if (!value) return out;
     if (bytes.size() == kSimulatedReportLength) return out;  // longer than a report
-    bytes.push_back(static_cast<uint8_t>(value));
+    bytes.push_back(*value);
   }
   bytes.resize(kSimulatedReportLength, 0);
   out.kind = SimulatedLine::Kind::Report;

@@ -6,6 +6,7 @@
 
 #include "device/wire_codes.h"
 #include "macros/macro_files.h"
+#include "platform/file_names.h"
 #include "platform/log.h"
 #include "platform/private_profile.h"
 
@@ -91,10 +92,10 @@ void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
   const int32_t profile = CurrentProfile(ctx);
 
   if (ctx.window && ctx.window->MacroPageOpen()) ctx.window->TakeRepeatCount();
-  macros::SaveMacros(files.For(ctx.macroFilePath), "Macros", ctx.config.macros);
+  macros::SaveMacros(files.For(ctx.macroFilePath), names::kMacroSection, ctx.config.macros);
   IniEdit& configFile = files.For(ctx.configPath);
   configFile.SetInt("Init", "CurConfig", profile);
-  SaveConfig(config, configFile, 6, true);
+  SaveConfig(config, configFile, kAppliedProfile, true);
 
   SendProfile(ctx);
   if (ctx.window) ctx.window->Repaint();
@@ -130,8 +131,8 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
   IniEdit& configFile = files.For(ctx.configPath);
 
   ResetToFactory(ctx.config.settings);
-  SaveConfig(config, configFile, 1, false);
-  for (int32_t n = 5; n >= 2; --n) {
+  SaveConfig(config, configFile, kFirstUserProfile, false);
+  for (int32_t n = kLastUserProfile; n >= kFirstFactoryProfile; --n) {
     LoadConfig(config, configFile, n, true);
     SaveConfig(config, configFile, n, false);
   }
@@ -140,8 +141,8 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
     ctx.window->RefillMacroLists();
     ctx.window->Repaint();
   }
-  const char* macroFile = ctx.config.language ? "Macro_EN.dat" : "Macro_CN.dat";
-  macros::SaveMacros(files.For(ctx.exeDir / macroFile), "Macros", ctx.config.macros);
+  const char* macroFile = names::UserMacroFileFor(ctx.config.language);
+  macros::SaveMacros(files.For(ctx.exeDir / macroFile), names::kMacroSection, ctx.config.macros);
 
   ApplyWith(ctx, files, outcome);
   files.CommitAll(outcome.writeErrors);

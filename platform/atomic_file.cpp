@@ -5,9 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace orv {
 namespace {
@@ -31,9 +30,47 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// As many levels of links as the kernel follows.
+constexpr int kMaxLinkLevels = 40;
+
+// Follows `path` through symbolic links to the name of what it finally points
+// to (which need not exist). Returns "" or what failed.
+std::string ResolveLinks(const std::filesystem::path& path, std::filesystem::path& out) {
+  std::filesystem::path current = path;
+  for (int level = 0; level <= kMaxLinkLevels; ++level) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0) {
+      if (errno == ENOENT) {
+        out = current;
+        return {};
+      }
+      return Failure("cannot examine", current, errno);
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      out = current;
+      return {};
+    }
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::read_symlink(current, ec);
+    if (ec) return "cannot read link " + current.string() + ": " + ec.message();
+    current = target.is_absolute() ? target : (current.parent_path() / target).lexically_normal();
+  }
+  return Failure("cannot follow", path, ELOOP);
+}
+
+bool IsTemporaryNameChar(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Length of the random part mkstemp puts in place of "XXXXXX".
+constexpr size_t kTemporarySuffixLength = 6;
+constexpr auto kStaleTemporaryAge = std::chrono::minutes(1);
+
 }  // namespace
 
-std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+std::string WriteFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
+  std::filesystem::path path;
+  if (std::string error = ResolveLinks(requested, path); !error.empty()) return error;
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
   std::error_code ec;
@@ -41,10 +78,13 @@ std::string WriteFileAtomically(const std::filesystem::path& path, std::string_v
   if (ec) return "cannot create folder " + dir.string() + ": " + ec.message();
 
   mode_t mode = 0644;
+  bool existed = false;
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return "cannot replace " + path.string() + ": it is not a regular file";
     if (::access(path.c_str(), W_OK) != 0) return Failure("cannot write", path, errno);
     mode = st.st_mode & 07777;
+    existed = true;
   }
 
   std::string tmpName = ".";
@@ -58,6 +98,12 @@ std::string WriteFileAtomically(const std::filesystem::path& path, std::string_v
     return message;
   };
   if (!WriteAll(fd, bytes)) return discard(Failure("cannot write", path, errno));
+  // Owner first: a change of owner clears set-id bits that fchmod then restores.
+  // Only root may give a file away; anyone else keeps writing files as their own.
+  if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::geteuid() == 0 &&
+      ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+    return discard(Failure("cannot keep the owner of", path, errno));
+  }
   if (::fchmod(fd, mode) != 0) return discard(Failure("cannot set permissions of", path, errno));
   if (::fsync(fd) != 0) return discard(Failure("cannot flush", path, errno));
   if (::close(fd) != 0) {
@@ -80,11 +126,70 @@ std::string WriteFileAtomically(const std::filesystem::path& path, std::string_v
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+  // Non-blocking open: opening a FIFO for reading would otherwise wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string data;
+  data.reserve(static_cast<size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
   return data;
+}
+
+bool IsAtomicWriteTemporaryName(std::string_view name) {
+  // "." + name + "." + six characters; the name itself is not empty.
+  if (name.size() < 1 + 1 + 1 + kTemporarySuffixLength || name.front() != '.') return false;
+  const size_t dot = name.size() - kTemporarySuffixLength - 1;
+  if (name[dot] != '.') return false;
+  for (size_t i = dot + 1; i < name.size(); ++i) {
+    if (!IsTemporaryNameChar(name[i])) return false;
+  }
+  return true;
+}
+
+StaleTemporaryCleanup RemoveStaleTemporaryFiles(const std::filesystem::path& folder,
+                                                std::filesystem::file_time_type now) {
+  StaleTemporaryCleanup result;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(folder, ec);
+  if (ec) {
+    if (ec != std::errc::no_such_file_or_directory) result.error = "cannot list " + folder.string() + ": " + ec.message();
+    return result;
+  }
+  for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    const std::filesystem::path& entry = it->path();
+    if (!IsAtomicWriteTemporaryName(entry.filename().string())) continue;
+    std::error_code entryError;
+    if (!it->is_regular_file(entryError) || it->is_symlink(entryError)) continue;
+    const auto modified = it->last_write_time(entryError);
+    if (entryError || now - modified <= kStaleTemporaryAge) continue;
+    if (std::filesystem::remove(entry, entryError)) {
+      result.removed.push_back(entry);
+    } else if (entryError) {
+      if (!result.error.empty()) result.error += "; ";
+      result.error += "cannot remove " + entry.string() + ": " + entryError.message();
+    }
+  }
+  if (ec) {
+    if (!result.error.empty()) result.error += "; ";
+    result.error += "cannot list " + folder.string() + ": " + ec.message();
+  }
+  return result;
 }
 
 }  // namespace orv

@@ -7,13 +7,14 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
+#include "platform/file_names.h"
 
 namespace orv {
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kUserMacroFiles[] = {"Macro_EN.dat", "Macro_CN.dat"};
+const char* const kUserMacroFiles[] = {names::kEnglishMacroFile, names::kTurkishMacroFile};
 
 std::string Getenv(const char* name) {
   const char* value = std::getenv(name);
@@ -53,14 +54,16 @@ FolderEnvironment CurrentFolderEnvironment() {
   return env;
 }
 
-fs::path PortableConfigPath(const fs::path& folder) { return folder.string() + "/skins/config/config.ini"; }
+fs::path PortableConfigPath(const fs::path& folder) {
+  return folder / names::kSkinFolder / names::kConfigFolder / names::kConfigFile;
+}
 
 ProgramFolders PortableFolders(const fs::path& exeDir) {
   return {exeDir, exeDir, PortableConfigPath(exeDir), exeDir};
 }
 
 ProgramFolders DecideProgramFolders(const fs::path& exeDir, const FolderEnvironment& env) {
-  const bool holdsData = IsDirectory(exeDir / "skins");
+  const bool holdsData = IsDirectory(exeDir / names::kSkinFolder);
   if (holdsData && ::access(exeDir.c_str(), W_OK) == 0) return PortableFolders(exeDir);
 
   ProgramFolders f;
@@ -70,7 +73,7 @@ ProgramFolders DecideProgramFolders(const fs::path& exeDir, const FolderEnvironm
                                   ? fs::path(env.xdgConfigHome)
                                   : fs::path(env.home) / ".config";
   f.user = configHome / kInstalledName;
-  f.configPath = f.user / "config.ini";
+  f.configPath = f.user / names::kConfigFile;
   f.dialogs = env.home.empty() ? f.user : fs::path(env.home);
   // data may end in a separator after lexically_normal; the paths of the
   // program are built without one.

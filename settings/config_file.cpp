@@ -115,19 +115,21 @@ std::string SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t d
 }
 
 void ReadCurrentProfile(const std::filesystem::path& configPath, ProfileState& out) {
-  out.curConfigText = GetProfileString(configPath, "Init", "CurConfig", kKeyCapacity);
-  out.configSection = "Config" + out.curConfigText;
-  out.curProfile = ReadDecimal(out.curConfigText);
+  int32_t n = ReadDecimal(GetProfileString(configPath, "Init", "CurConfig", kKeyCapacity));
+  if (n < kFirstUserProfile || n > kLastUserProfile) n = kFirstUserProfile;
+  out.curProfile = n;
+  out.curConfigText = std::to_string(n);
+  out.configSection = ProfileSectionName(n, false, 0);
 }
 
 uint8_t ReadLanguage(const std::filesystem::path& configPath) {
   return LowByte(ReadDecimal(GetProfileString(configPath, "Init", "VER_SEL", kKeyCapacity)));
 }
 
-void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) { LoadConfig(ctx, file, 7, false); }
+void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) { LoadConfig(ctx, file, kExchangeProfile, false); }
 
 std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
-  return SaveConfig(ctx, file, 7, true);
+  return SaveConfig(ctx, file, kExchangeProfile, true);
 }
 
 }  // namespace orv::settings

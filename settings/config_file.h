@@ -12,6 +12,7 @@
 #include "macros/macro_model.h"
 #include "platform/message_port.h"
 #include "platform/private_profile.h"
+#include "settings/profile_slots.h"
 #include "settings/mouse_settings.h"
 
 namespace orv::settings {
@@ -55,8 +56,11 @@ std::string SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, in
 // it touches nothing but the file. Returns "" or what failed.
 std::string SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel);
 
-// The start-up profile: CurConfig of Init as text, its section and its number
-// (a missing key gives "", "Config" and 0).
+// The start-up profile: CurConfig of Init as text, its section and its number.
+// The stored text is read as a decimal number; anything that is not one of the
+// user profiles (a missing or empty key, 0, 6, -1, "0x2", garbage) gives
+// profile 1, so no stray section such as [Config0] is ever read or written.
+// The file keeps what it holds until the next Apply writes a valid number.
 void ReadCurrentProfile(const std::filesystem::path& configPath, ProfileState& out);
 // Interface language from VER_SEL of Init: the low 8 bits of the stored number;
 // a missing key gives 0 (Turkish).

@@ -15,9 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/log.h"
 #include "platform/decimal.h"
-#include "platform/private_profile.h"
+#include "platform/atomic_file.h"
 #include "settings/host_settings.h"
+#include "settings/kde_config.h"
 
 namespace orv::settings {
 namespace {
@@ -92,6 +94,9 @@ struct XPointers {
   }
 };
 
+// What KDE uses when kdeglobals does not say.
+constexpr int32_t kKdeDefaultWheelLines = 3;
+
 bool KdeRunning() {
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
   return (desktop && std::strstr(desktop, "KDE")) || std::getenv("KDE_FULL_SESSION");
@@ -134,14 +139,19 @@ class DesktopHostSettings final : public HostSettings {
 
   bool GetWheelLines(int32_t& lines) override {
     if (!KdeRunning()) return false;
-    const std::string text = GetProfileString(KdeGlobalsPath(), "KDE", "WheelScrollLines", 5);
-    lines = text.empty() ? 3 : ReadDecimal(text);
+    const auto text = GetKdeConfigValue(ReadWholeFile(KdeGlobalsPath()).value_or(""), "KDE", "WheelScrollLines");
+    lines = !text || text->empty() ? kKdeDefaultWheelLines : ReadDecimal(*text);
     return true;
   }
 
   void SetWheelLines(int32_t lines) override {
     if (!KdeRunning()) return;
-    if (!WriteProfileString(KdeGlobalsPath(), "KDE", "WheelScrollLines", std::to_string(lines)).empty()) return;
+    // A refusal (an immutable key or group) or a failed write leaves KDE as it was.
+    if (const std::string error = WriteKdeConfigValue(KdeGlobalsPath(), "KDE", "WheelScrollLines", std::to_string(lines));
+        !error.empty()) {
+      log::Warning(log::kApply, "KDE's wheel scroll lines left as they were: " + error);
+      return;
+    }
     // Tell running KDE programs that mouse settings changed (SettingsChanged, SETTINGS_MOUSE).
     if (GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
       g_dbus_connection_emit_signal(bus, nullptr, "/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange",

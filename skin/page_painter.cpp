@@ -11,6 +11,7 @@
 
 #include "device/wire_codes.h"
 #include "skin/fonts.h"
+#include "skin/hit_indexes.h"
 #include "skin/picture_names.h"
 
 namespace orv::skin {
@@ -18,15 +19,17 @@ namespace {
 
 namespace pic = pictures;
 
-constexpr int kSharedBarEntries = 20;   // Main layout entries 0 ... 19, on every page
-constexpr int kSharedTextEntries = 19;  // their texts drawn on the Advanced and Color pages: 0 ... 18
-constexpr int kMainTextEntries = 59;    // Main page texts 0 ... 58
-constexpr int kColorPageTexts = 32;     // Color layout texts 0 ... 31
-constexpr int kFirstButtonLabel = 20;   // Main entries 20 ... 26 name the functions of buttons 0 ... 6
-constexpr int kHighlightOffset = 118;   // button label 20 + k lights highlight 138 + k
+namespace M = hits::main;
+namespace C = hits::color;
+namespace A = hits::advanced;
+
+constexpr int kSharedBarEntries = M::kLastShared + 1;  // Main layout entries 0 ... 19, on every page
+constexpr int kSharedTextEntries = M::kEnglish + 1;    // their texts drawn on the Advanced and Color pages
+constexpr int kMainTextEntries = M::kLastLevelLabel + 1;
+constexpr int kColorPageTexts = C::kCycleNote + 1;
+constexpr int kHighlightOffset = M::kFirstButtonHighlight - M::kFirstButton;  // label 20 + k lights 138 + k
 constexpr int32_t kLastFunctionCode = 52;
 constexpr int32_t kFirstUserMacroCode = 41;
-constexpr int kFireBar = 30;
 constexpr int kLabelIndent = 5;  // button labels are left-aligned this far inside their rectangle
 
 struct PageFiles {
@@ -38,9 +41,9 @@ struct PageFiles {
 
 PageFiles FilesOf(uint8_t page) {
   switch (page) {
-    case kPageAdvanced: return {pic::kAdvancedNormal, pic::kAdvancedOver, pic::kAdvancedDown, 10};
-    case kPageColor: return {pic::kColorNormal, pic::kColorOver, pic::kColorDown, 11};
-    default: return {pic::kMainNormal, pic::kMainOver, pic::kMainDown, 9};
+    case kPageAdvanced: return {pic::kAdvancedNormal, pic::kAdvancedOver, pic::kAdvancedDown, M::kAdvancedTab};
+    case kPageColor: return {pic::kColorNormal, pic::kColorOver, pic::kColorDown, M::kColorTab};
+    default: return {pic::kMainNormal, pic::kMainOver, pic::kMainDown, M::kMainTab};
   }
 }
 
@@ -126,7 +129,7 @@ const QImage& PagePainter::Compose(const PaintState& state, SkinLayout& layout) 
   if (hover != kNoIndex) {
     if (!state.pressed) {
       CopyEntry(frame_, over, hits, hover);
-    } else if (!(state.page == kPageAdvanced && hover == kFireBar)) {
+    } else if (!(state.page == kPageAdvanced && hover == A::kFireBar)) {
       CopyEntry(frame_, down, hits, hover);
     }
   }
@@ -157,71 +160,71 @@ void PagePainter::PaintMainStates(const PaintState& state, const settings::Mouse
   const std::span<const LayoutRect> hits = layout.mainHits;
   // One read: the executor thread stores the level the mouse reports.
   const int32_t active = s.DPI_LEVEL;
-  if (IsLevel(active)) CopyEntry(frame_, down, hits, 60 + active);
+  if (IsLevel(active)) CopyEntry(frame_, down, hits, M::kFirstActiveLevel + active);
 
   // The hovered mouse button's highlight; drawn again after each level so it
   // stays above every fill.
   const bool onButton =
-      state.hoverMain >= kFirstButtonLabel && state.hoverMain < kFirstButtonLabel + settings::kButtonCount;
+      state.hoverMain >= M::kFirstButton && state.hoverMain <= M::kLastButton;
   const int64_t highlight = int64_t{state.hoverMain} + kHighlightOffset;
   if (onButton) CopyEntry(frame_, over, hits, highlight);
 
   for (int n = 0; n < settings::kLevelCount; ++n) {
     const settings::DpiLevel& level = s.levels[static_cast<size_t>(n)];
-    const LayoutRect& swatch = hits[static_cast<size_t>(41 + n)];
+    const LayoutRect& swatch = hits[static_cast<size_t>(M::kFirstLevelColour + n)];
     FillArea(frame_, swatch.x, swatch.y, swatch.width, swatch.height, level.displayColour);
     // The cells from step 0 to the selected step form a bar in the level's
     // colour, each inset by a pixel at the left, top and right. A selected
     // cell beyond the level's twelve (a damaged profile) stops at its last.
-    const int first = 66 + settings::kStepCount * n;
+    const int first = M::kFirstStep + settings::kStepCount * n;
     const int last = std::min<int32_t>(level.selectedStepHit, first + settings::kStepCount - 1);
     for (int k = first; k <= last; ++k) {
       const LayoutRect& cell = hits[static_cast<size_t>(k)];
       FillArea(frame_, Saturate(int64_t{cell.x} + 1), Saturate(int64_t{cell.y} + 1), Saturate(int64_t{cell.width} - 2),
                Saturate(int64_t{cell.height} - 1), level.displayColour);
     }
-    if (level.enabled == 1) CopyEntry(frame_, down, hits, 47 + n);
+    if (level.enabled == 1) CopyEntry(frame_, down, hits, M::kFirstLevelEnable + n);
     if (onButton) CopyEntry(frame_, over, hits, highlight);
   }
-  CopyEntry(frame_, down, hits, s.WHEEL_STATUS == 0 ? 32 : 33);
+  CopyEntry(frame_, down, hits, s.WHEEL_STATUS == 0 ? M::kWheelStandard : M::kWheelAlternate);
 }
 
 void PagePainter::PaintAdvancedStates(const PaintState& state, const settings::MouseSettings& s,
                                       const SkinLayout& layout, const PictureSurface& down) {
   const std::span<const LayoutRect> hits = layout.advancedHits;
-  if (state.recording) CopyEntry(frame_, down, hits, 4);
+  if (state.recording) CopyEntry(frame_, down, hits, A::kRecord);
   // A value outside its selector would light an element of another one.
-  if (s.DPI_SPEED <= 9) CopyEntry(frame_, down, hits, 8 + s.DPI_SPEED);
-  if (s.WHEEL_SPEED <= 9) CopyEntry(frame_, down, hits, 18 + s.WHEEL_SPEED);
-  if (s.USB_SPEED <= 3) CopyEntry(frame_, down, hits, 34 + s.USB_SPEED);
+  if (s.DPI_SPEED <= 9) CopyEntry(frame_, down, hits, A::kFirstPointerSpeed + s.DPI_SPEED);
+  if (s.WHEEL_SPEED <= 9) CopyEntry(frame_, down, hits, A::kFirstWheelStep + s.WHEEL_SPEED);
+  if (s.USB_SPEED <= 3) CopyEntry(frame_, down, hits, A::kFirstPolling + s.USB_SPEED);
 
   // The fire-time bar is filled in proportion to 0 ... 300 ms; a time outside
   // that range fills none or all of it rather than running past its end.
-  const LayoutRect& bar = hits[kFireBar];
+  const LayoutRect& bar = hits[A::kFireBar];
   const int64_t fire = std::clamp<int64_t>(s.FIRE_TIME, 0, settings::kFireTimeMax);
   LayoutRect filled = bar;
   filled.width = Saturate(fire * bar.width / settings::kFireTimeMax);
   CopyArea(frame_, down, filled);
 
-  if (state.selectedMacroMode & macros::MODE_HELD) CopyEntry(frame_, down, hits, 7);
-  if (state.selectedMacroMode & macros::MODE_COUNTED) CopyEntry(frame_, down, hits, 6);
+  if (state.selectedMacroMode & macros::MODE_HELD) CopyEntry(frame_, down, hits, A::kHeldMode);
+  if (state.selectedMacroMode & macros::MODE_COUNTED) CopyEntry(frame_, down, hits, A::kCountedMode);
 }
 
 void PagePainter::PaintColorStates(const PaintState& state, const settings::MouseSettings& s, const SkinLayout& layout,
                                    const PictureSurface& over, const PictureSurface& down) {
   const std::span<const LayoutRect> hits = layout.colorHits;
-  if (s.LED_TYPE <= 3) CopyEntry(frame_, down, hits, 7 + s.LED_TYPE);
+  if (s.LED_TYPE <= 3) CopyEntry(frame_, down, hits, C::kFirstLightingMode + s.LED_TYPE);
   // The cycle time matters only in modes 0 and 1; steps 5 ... 0 sit at 11 ... 16.
-  if (s.LED_TYPE <= 1 && s.LED_CYC_TIME <= 5) CopyEntry(frame_, down, hits, 16 - s.LED_CYC_TIME);
+  if (s.LED_TYPE <= 1 && s.LED_CYC_TIME <= 5) CopyEntry(frame_, down, hits, C::kLastCycleTime - s.LED_CYC_TIME);
   for (int k = 0; k < settings::kCycleColourCount; ++k) {
-    if (s.colourCycleFlags[static_cast<size_t>(k)]) CopyEntry(frame_, down, hits, k);
+    if (s.colourCycleFlags[static_cast<size_t>(k)]) CopyEntry(frame_, down, hits, C::kFirstCycleColour + k);
   }
 
   // Preview panel: grey in the dark half of a blink, else the cycle colour
   // being shown. The hovered and pressed pictures double as colours 0 and 1.
   static constexpr const char* kPreviewPictures[] = {pic::kColorPink, pic::kColorGreen, pic::kColorRed, pic::kColorCyan,
                                                      pic::kColorWhite};
-  const LayoutRect& panel = hits[32];
+  const LayoutRect& panel = hits[C::kPreview];
   const uint8_t index = state.colorPreviewIndex;
   if (state.colorBlinkPhase != 0) {
     CopyArea(frame_, Picture(pic::kColorNormal), panel);
@@ -241,11 +244,11 @@ void PagePainter::PaintSharedBar(const PaintState& state, const SkinLayout& layo
     const LayoutRect& r = layout.mainHits[static_cast<size_t>(i)];
     // The first matching rule wins: current profile, then hover, then the
     // page's tab, then the language buttons.
-    if (i - 3 == int64_t{state.curProfile}) {
+    if (i >= M::kFirstProfile && i <= M::kLastProfile && i - M::kProfileOffset == int64_t{state.curProfile}) {
       CopyArea(frame_, down, r);
     } else if (i == state.hoverMain) {
       CopyArea(frame_, state.pressed ? down : over, r);
-    } else if (i == tab || (i == 17 && state.language == 0) || (i == 18 && state.language == 1)) {
+    } else if (i == tab || (i == M::kTurkish && state.language == 0) || (i == M::kEnglish && state.language == 1)) {
       CopyArea(frame_, down, r);
     }
   }
@@ -254,7 +257,7 @@ void PagePainter::PaintSharedBar(const PaintState& state, const SkinLayout& layo
 void PagePainter::PaintSharedTexts(const SkinLayout& layout, int32_t language) {
   const QFont& font = TextFont(language);
   for (int i = 0; i < kSharedTextEntries; ++i) {
-    DrawCentred(frame_, font, i == 1 ? kTextYellow : kTextGrey, layout.mainHits[static_cast<size_t>(i)],
+    DrawCentred(frame_, font, i == M::kTitle ? kTextYellow : kTextGrey, layout.mainHits[static_cast<size_t>(i)],
                 layout.mainTexts[static_cast<size_t>(i)]);
   }
 }
@@ -264,9 +267,9 @@ void PagePainter::PaintMainTexts(const PaintState& state, const settings::MouseS
   const QFont& levelFont = state.language != 0 ? fontSmall_ : fontTurkish_;
   for (int i = 0; i < kMainTextEntries; ++i) {
     const LayoutRect& r = layout.mainHits[static_cast<size_t>(i)];
-    if (i >= kFirstButtonLabel && i < kFirstButtonLabel + settings::kButtonCount) {
+    if (i >= M::kFirstButton && i <= M::kLastButton) {
       // Button labels: left-aligned, centred vertically.
-      const std::string label = FunctionLabel(s.K[static_cast<size_t>(i - kFirstButtonLabel)], layout, state.macros);
+      const std::string label = FunctionLabel(s.K[static_cast<size_t>(i - M::kFirstButton)], layout, state.macros);
       if (label.empty()) continue;
       const TextExtent size = TextSize(frame_, font, label);
       const TextOrigin at = CentreText(r, size.cx, size.cy);
@@ -275,27 +278,27 @@ void PagePainter::PaintMainTexts(const PaintState& state, const settings::MouseS
       continue;
     }
     const std::string& text = layout.mainTexts[static_cast<size_t>(i)];
-    if (i >= 53 && i <= 58) {
+    if (i >= M::kFirstLevelLabel && i <= M::kLastLevelLabel) {
       // Level labels: red while the level is on, dimmed while it is off.
-      const bool on = s.levels[static_cast<size_t>(i - 53)].enabled == 1;
+      const bool on = s.levels[static_cast<size_t>(i - M::kFirstLevelLabel)].enabled == 1;
       DrawCentred(frame_, levelFont, on ? kTextRed : kTextDimmed, r, text);
       continue;
     }
     ColourRef colour = kTextGrey;
-    if (i == 1) colour = kTextYellow;
-    if (i == 34 || i == 35) colour = kTextWhite;
+    if (i == M::kTitle) colour = kTextYellow;
+    if (i == M::kButtonsHeading || i == M::kDpiHeading) colour = kTextWhite;
     DrawCentred(frame_, font, colour, r, text);
   }
 }
 
 void PagePainter::PaintAdvancedTexts(const PaintState& state, const settings::MouseSettings& s, SkinLayout& layout) {
   const bool english = state.language != 0;
-  layout.advancedTexts[4] = state.recording ? (english ? "Stop" : "Durdur") : (english ? "Record" : "Kayıt");
-  layout.advancedTexts[33] = std::to_string(s.FIRE_TIME) + "ms";
+  layout.advancedTexts[A::kRecord] = state.recording ? (english ? "Stop" : "Durdur") : (english ? "Record" : "Kayıt");
+  layout.advancedTexts[A::kFireValue] = std::to_string(s.FIRE_TIME) + "ms";
   const QFont& font = TextFont(state.language);
   for (int j = 0; j < kAdvancedEntries; ++j) {
     ColourRef colour = kTextGrey;
-    if (j == 33 || j == 45 || j == 46) colour = kTextWhite;
+    if (j == A::kFireValue || j == A::kMacroHeading || j == A::kPerformanceHeading) colour = kTextWhite;
     if (j == state.hoverAdvanced) colour = kTextRed;
     DrawCentred(frame_, font, colour, layout.advancedHits[static_cast<size_t>(j)],
                 layout.advancedTexts[static_cast<size_t>(j)]);
@@ -306,7 +309,7 @@ void PagePainter::PaintColorTexts(const PaintState& state, const settings::Mouse
   const QFont& font = TextFont(state.language);
   for (int j = 0; j < kColorPageTexts; ++j) {
     const LayoutRect& r = layout.colorHits[static_cast<size_t>(j)];
-    if (j == 18) {
+    if (j == C::kDpiValue) {
       // The DPI of the active level, which follows a level change the mouse reports.
       const int32_t active = s.DPI_LEVEL;
       if (!IsLevel(active)) continue;
@@ -315,7 +318,7 @@ void PagePainter::PaintColorTexts(const PaintState& state, const settings::Mouse
                   std::to_string(device::DpiShownForStepCode(device::StepCodeFor(step))));
       continue;
     }
-    DrawCentred(frame_, font, j >= 21 && j <= 30 ? kTextWhite : kTextGrey, r,
+    DrawCentred(frame_, font, j >= C::kPreviewHeading && j <= C::kLastWhiteText ? kTextWhite : kTextGrey, r,
                 layout.colorTexts[static_cast<size_t>(j)]);
   }
 }

@@ -4,7 +4,11 @@
 # portable folder (nothing of the build is changed).
 #   tools/screenshots.sh [build folder] [output folder]
 # Defaults: build/ and <build folder>/screenshots/. Needs Xvfb and xdotool.
-# Writes main_en.png, advanced_en.png, color_en.png, main_tr.png, advanced_tr.png, color_tr.png.
+# Writes, for en and tr: main_*.png, advanced_*.png, color_*.png, and the popups
+# menu_*.png (function menu, row 3 hovered), submenu_*.png (second-level menu
+# of the media keys), warning_*.png (the last-left-click warning) and
+# context_*.png (the event list's context menu with two submenus open) and
+# tray_*.png (the tray menu, first item selected, over the test desktop's tray).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -47,6 +51,73 @@ centre() { # centre <layout file> <index>
   grep -m1 "^$2=" "$1" | cut -d= -f2 | awk -F, '{ printf "%d %d", $2 + $4 / 2, $3 + $5 / 2 }'
 }
 
+# geometry <window>: its x y width height on the screen.
+geometry() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+popup() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+wait_popup() { for _ in $(seq 100); do [ -n "$(popup "$1")" ] && return 0; sleep 0.05; done; return 1; }
+# grab_area <out> <x> <y> <width> <height>: a part of the screen.
+grab_area() { "$grab" 0 "$1" "$2" "$3" "$4" "$5"; }
+
+popups() { # popups <window> <suffix> <main layout>
+  local wid=$1 layout=$3 mx my mw mh menu
+  read -r mx my mw mh < <(geometry "$wid")
+  local row=26
+  # shellcheck disable=SC2046
+  xdotool mousemove --window "$wid" $(centre "$layout" 24) click 1
+  wait_popup MainMenuDlg
+  menu=$(popup MainMenuDlg)
+  xdotool mousemove --window "$menu" 95 $((2 * row + 13))
+  sleep 0.3
+  local x y w h
+  read -r x y w h < <(geometry "$menu")
+  grab_area "$out/menu_$2.png" $((x - 40)) $((y - 60)) $((w + 80)) $((h + 80))
+  xdotool mousemove --window "$menu" 95 $((7 * row + 13))
+  wait_popup SubMenuDlg
+  xdotool mousemove --window "$(popup SubMenuDlg)" 105 $((3 * row + 13))
+  sleep 0.3
+  grab_area "$out/submenu_$2.png" $((x - 40)) $((y - 3 * row)) $((w + 260)) $((h + 4 * row))
+  # A press elsewhere on the page closes the menus.
+  # shellcheck disable=SC2046
+  xdotool mousemove --window "$wid" $(centre "$layout" 9) click 1 sleep 0.2
+  # Button 0 holds the only left click of the first profile: the warning shows.
+  # shellcheck disable=SC2046
+  xdotool mousemove --window "$wid" $(centre "$layout" 20) click 1
+  wait_popup WarningDlg
+  xdotool mousemove --window "$(popup WarningDlg)" 120 120
+  sleep 0.3
+  read -r x y w h < <(geometry "$(popup WarningDlg)")
+  grab_area "$out/warning_$2.png" $((x - 40)) $((y - 60)) $((w + 80)) $((h + 80))
+  xdotool mousemove --window "$(popup WarningDlg)" 260 120 click 1 sleep 0.2
+  xdotool mousemove 1270 1010
+  sleep 0.2
+}
+
+context_menu() { # context_menu <window> <suffix>: on the Advanced page
+  local wid=$1 x y w h
+  read -r x y w h < <(geometry "$wid")
+  local px=$((x + 300)) py=$((y + 200))
+  xdotool mousemove "$px" "$py" click 3 sleep 0.4
+  xdotool mousemove $((px + 20)) $((py + 10)) sleep 0.6
+  xdotool mousemove $((px + 96 + 20)) $((py + 10)) sleep 0.6
+  xdotool mousemove $((px + 96 + 104 + 20)) $((py + 10)) sleep 0.4
+  grab_area "$out/context_$2.png" $((px - 30)) $((py - 30)) 420 160
+  xdotool key Escape sleep 0.1 key Escape sleep 0.1 key Escape sleep 0.1
+  xdotool mousemove 1270 1010 sleep 0.2
+}
+
+tray_menu() { # tray_menu <suffix>: the test desktop's tray is at the bottom-right
+  local w h
+  read -r w h < <(xdotool getdisplaygeometry)
+  xdotool mousemove $((w - 13)) $((h - 13)) click 3 sleep 0.5
+  xdotool mousemove $((w - 40)) $((h - 13 - 40 + 10)) sleep 0.3
+  grab_area "$out/tray_$1.png" $((w - 240)) $((h - 100)) 240 100
+  xdotool key Escape sleep 0.1 mousemove 1270 1010 sleep 0.1
+}
+
 shoot() { # shoot <VER_SEL> <suffix> <main layout>
   local layout=$work/app/skins/$3
   sed -i "s/^VER_SEL=.*/VER_SEL=$1/" "$config"
@@ -60,12 +131,15 @@ shoot() { # shoot <VER_SEL> <suffix> <main layout>
   xdotool mousemove 1270 1010
   sleep 0.3
   "$grab" "$wid" "$out/main_$2.png"
+  popups "$wid" "$2" "$layout"
+  tray_menu "$2"
   local page
   for page in advanced:10 color:11; do
     # shellcheck disable=SC2046
     xdotool mousemove --window "$wid" $(centre "$layout" "${page#*:}") click 1 sleep 0.1 mousemove 1270 1010
     sleep 0.4
     "$grab" "$wid" "$out/${page%:*}_$2.png"
+    [ "${page%:*}" = advanced ] && context_menu "$wid" "$2"
   done
   kill -TERM "$pid"
   wait "$pid" || true

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -272,6 +273,82 @@ TEST_F(ControllerTest, WindowMoveStartsOnlyWhereNoFamilyOfThePageHits) {
   port.Clear();
   MoveAndPress(AdvancedAt(29));  // an Advanced rectangle without action: no move
   EXPECT_FALSE(port.Has("StartSystemMove"));
+}
+
+// ---- Choices in the function menus ----
+
+TEST_F(ControllerTest, FirstLevelRowsChooseDirectlyOrKeepTheMenuOpen) {
+  struct Case {
+    int button;  // 0 ... 6
+    int row;
+    bool closes;
+    int32_t code;  // the button's function afterwards
+  } cases[] = {
+      {3, 1, true, 1}, {3, 6, true, 6},
+      {3, 7, false, 4}, {3, 10, false, 4},   // group rows open the second level only
+      {3, 11, false, 4}, {3, 12, false, 4},  // below the ten rows: nothing
+      {3, app::kNone, false, 4},
+  };
+  for (const Case& c : cases) {
+    s.settings.K[3] = 4;
+    s.menuButton = 20 + c.button;
+    s.buttonMenuOpen = true;
+    EXPECT_EQ(app::ChooseMenuRow(s, c.row, port), c.closes) << c.row;
+    EXPECT_EQ(s.settings.K[static_cast<size_t>(c.button)], c.code) << c.row;
+    EXPECT_EQ(s.buttonMenuOpen, !c.closes) << c.row;
+  }
+}
+
+TEST_F(ControllerTest, ChoicesKeepSomeButtonOnTheLeftClick) {
+  struct Case {
+    int button;
+    bool secondLevel;
+    int menuRow, subRow;
+    std::array<int32_t, 7> before, after;
+  } cases[] = {
+      // Button 0 alone has the left click: choosing row 2 gives it to button 1.
+      {0, false, 2, 0, {1, 2, 3, 5, 4, 15, 16}, {2, 1, 3, 5, 4, 15, 16}},
+      // Button 6 alone: its new function is replaced by the left click again.
+      {6, false, 3, 0, {2, 2, 3, 5, 4, 15, 1}, {2, 2, 3, 5, 4, 15, 1}},
+      {6, true, 8, 4, {2, 2, 3, 5, 4, 15, 1}, {2, 2, 3, 5, 4, 15, 1}},
+      // Button 2 alone, second level: button 3 takes the left click.
+      {2, true, 10, 2, {2, 2, 1, 5, 4, 15, 16}, {2, 2, 32, 1, 4, 15, 16}},
+      // Another button keeps it: nothing else changes.
+      {0, true, 7, 6, {1, 1, 3, 5, 4, 15, 16}, {16, 1, 3, 5, 4, 15, 16}},
+  };
+  for (const Case& c : cases) {
+    for (size_t b = 0; b < 7; ++b) s.settings.K[b] = c.before[b];
+    s.menuButton = 20 + c.button;
+    const bool closed = c.secondLevel ? app::ChooseSubMenuRow(s, c.menuRow, c.subRow, port)
+                                      : app::ChooseMenuRow(s, c.menuRow, port);
+    EXPECT_TRUE(closed);
+    for (size_t b = 0; b < 7; ++b) EXPECT_EQ(s.settings.K[b], c.after[b]) << "button " << c.button << " slot " << b;
+  }
+}
+
+TEST_F(ControllerTest, SecondLevelChoiceGivesTheGroupsCodeAndClosesAtTheNextPaint) {
+  struct Case {
+    int menuRow, subRow;
+    int32_t code;
+  } cases[] = {{7, 1, 11}, {7, 6, 16}, {8, 4, 24}, {8, 10, 30}, {10, 8, 38}, {9, 1, 41}, {9, 4, 44}};
+  for (const Case& c : cases) {
+    s.settings.K[0] = 1;
+    s.menuButton = 24;
+    s.buttonMenuOpen = true;
+    ASSERT_TRUE(app::ChooseSubMenuRow(s, c.menuRow, c.subRow, port));
+    EXPECT_EQ(s.settings.K[4], c.code) << c.menuRow << "/" << c.subRow;
+    EXPECT_FALSE(s.buttonMenuOpen);
+    EXPECT_TRUE(app::ConsumeCloseMenuOnPaint(s));
+    EXPECT_FALSE(app::ConsumeCloseMenuOnPaint(s));  // once only
+  }
+  // A release over no row (the last pixel line, or outside) changes nothing.
+  s.settings.K[4] = 4;
+  EXPECT_FALSE(app::ChooseSubMenuRow(s, 9, app::kNone, port));
+  EXPECT_EQ(s.settings.K[4], 4);
+  EXPECT_FALSE(app::ConsumeCloseMenuOnPaint(s));
+  // A first-level row that opens no group repeats the latest code.
+  EXPECT_TRUE(app::ChooseSubMenuRow(s, 3, 2, port));
+  EXPECT_EQ(s.settings.K[4], 44);
 }
 
 // ---- Button-function popup ----

@@ -62,11 +62,7 @@ TEST(ExeDir, CutBeforeTheLastSlash) {
   EXPECT_EQ(app::MacroFilePathFor("/opt/orv", 0), "/opt/orv/Macro_CN.dat");
 }
 
-TEST(TrayMenu, TwoItemsPerLanguage) {
-  EXPECT_EQ(app::TrayMenuFor(1).show, "Show Window");
-  EXPECT_EQ(app::TrayMenuFor(1).exit, "Exit Driver");
-  EXPECT_EQ(app::TrayMenuFor(0).show, "Pencereyi Goster");
-  EXPECT_EQ(app::TrayMenuFor(0).exit, "Sürücüden çık");
+TEST(TrayMenu, AboutItem) {
   EXPECT_EQ(app::AboutMenuText(1), "&About ORV_ZIduzu...");
 }
 
@@ -182,6 +178,40 @@ TEST_F(ShellTest, HostExitComesAfterAPlayingMacrosReleases) {
   EXPECT_EQ(FormatReport(reports.back()), "07 20 00 00 00 00 00 00");
   EXPECT_EQ(FormatReport(reports[reports.size() - 2]).substr(0, 5), "07 15");  // keys up, just before
   EXPECT_TRUE(port.destroyed);
+}
+
+TEST(AppName, IsTheExecutablesNameWithoutExtension) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/opt/orv/ORV_ZIduzu", "ORV_ZIduzu"}, {"/usr/bin/orv-ziduzu", "orv-ziduzu"},
+      {"C:/Tools/ORV_ZIduzu.exe", "ORV_ZIduzu"}, {"relative/name.bin", "name"}, {"", "ORV_ZIduzu"}, {"/", "ORV_ZIduzu"}};
+  for (auto [path, name] : cases) EXPECT_EQ(app::AppNameOf(path), name) << path;
+}
+
+TEST_F(ShellTest, TrayCommandsOfBothLanguagesShowOrEnd) {
+  struct Case {
+    int id;
+    bool handled;
+    const char* action;
+  } cases[] = {{32801, true, "ShowAndRestore"}, {32837, true, "ShowAndRestore"},
+               {32800, true, "DestroyWindow"}, {32838, true, "DestroyWindow"},
+               {32802, false, nullptr}, {0, false, nullptr}};
+  for (const Case& c : cases) {
+    port.Clear();
+    EXPECT_EQ(app::OnTrayCommand(s, c.id, port), c.handled) << c.id;
+    EXPECT_EQ(port.Has("DestroyWindow") || port.Has("ShowAndRestore"), c.handled) << c.id;
+    if (c.action != nullptr) {
+      EXPECT_TRUE(port.Has(c.action)) << c.id;
+    }
+  }
+}
+
+TEST_F(ShellTest, MenusFollowTheLanguage) {
+  app::LoadMenusForLanguage(s, 1);
+  EXPECT_EQ(s.trayMenu.entries[1].text, "Show Window");
+  EXPECT_EQ(s.contextMenu.entryCount, 23);
+  app::LoadMenusForLanguage(s, 0);
+  EXPECT_EQ(s.trayMenu.entries[2], (skin::MenuEntry{"Sürücüden çık", 32838}));
+  EXPECT_EQ(s.contextMenu.entries[3], (skin::MenuEntry{"Aşağı   ", 32817}));
 }
 
 TEST_F(ShellTest, ShowFromTrayShowsAndRestores) {

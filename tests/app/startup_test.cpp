@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -151,6 +152,50 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
     EXPECT_EQ(ReadText(ConfigPath()), before) << "nothing applied, nothing saved";
     EXPECT_EQ(state.hideAtStart, 0);
   }
+}
+
+// Arrivals and removals are watched before the mouse is looked for, so a
+// removal during the rest of the start-up waits for the window's loop.
+TEST_F(StartupTest, DeviceEventsAreWatchedBeforeTheMouseIsOpened) {
+  PlugMouse();
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  ASSERT_FALSE(backend->requests.empty());
+  EXPECT_EQ(backend->requests.front(), "events");
+  EXPECT_NE(std::find(backend->requests.begin(), backend->requests.end(), "list"), backend->requests.end());
+}
+
+// A configuration file with nothing of ours in it would give six dead buttons
+// and one 200-DPI level: it is kept aside, the shipped one takes its place,
+// the user is told, and the mouse gets the factory profile.
+TEST_F(StartupTest, ADamagedConfigurationIsKeptAsideAndReplaced) {
+  PlugMouse();
+  WriteText(ConfigPath(), std::string("\x01\x02garbage\xFF\n", 12));
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  ASSERT_EQ(port.messages.size(), 1u);
+  EXPECT_NE(port.messages[0].find("config.ini.damaged"), std::string::npos) << port.messages[0];
+  EXPECT_TRUE(std::filesystem::exists(ConfigPath().string() + ".damaged"));
+  EXPECT_EQ(s.profile.curProfile, 1);
+  EXPECT_EQ(int32_t(s.settings.K[0]), 1);  // the left click is back
+  EXPECT_EQ(Sent(), 22u);
+}
+
+// Temporary files left by a write that was killed before its rename are
+// removed at start-up once they are old; a fresh one may belong to a write in
+// progress and stays.
+TEST_F(StartupTest, StaleTemporaryFilesOfCutShortWritesAreRemoved) {
+  PlugMouse();
+  const auto configDir = ConfigPath().parent_path();
+  const auto stale = configDir / ".config.ini.Ab12Cd";
+  const auto fresh = configDir / ".config.ini.Zz98Yy";
+  const auto foreign = configDir / "notes.txt";
+  for (const auto& f : {stale, fresh, foreign}) WriteText(f, "x");
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5);
+  std::filesystem::last_write_time(stale, old);
+  std::filesystem::last_write_time(foreign, old);
+  ASSERT_EQ(Start(), app::StartupResult::Running);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(fresh));
+  EXPECT_TRUE(std::filesystem::exists(foreign));
 }
 
 TEST_F(StartupTest, MissingLayoutShowsItsMessageAndEndsBeforeTheShape) {

@@ -68,7 +68,13 @@ class FakeHidBackend final : public device::HidBackend {
   std::vector<std::shared_ptr<QueueReader>> readers;
   std::vector<std::shared_ptr<RecordingHid>> writers;
 
-  std::vector<device::HidInterfaceInfo> ListInterfaces() override { return listing; }
+  // What the program asked of the backend, in order: "list", "events" (and the opens).
+  std::vector<std::string> requests;
+
+  std::vector<device::HidInterfaceInfo> ListInterfaces() override {
+    requests.push_back("list");
+    return listing;
+  }
 
   std::shared_ptr<device::InputCollection> OpenRead(const std::string& path, device::OpenStatus& status) override {
     opens.push_back("read " + path);
@@ -86,7 +92,10 @@ class FakeHidBackend final : public device::HidBackend {
     return writers.back();
   }
 
-  device::DeviceEventSource* Events() override { return nullptr; }
+  device::DeviceEventSource* Events() override {
+    requests.push_back("events");
+    return nullptr;
+  }
 };
 
 inline device::HidInterfaceInfo Interface(std::string path, uint16_t vendor, uint16_t product, uint16_t page,

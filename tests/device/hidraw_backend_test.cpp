@@ -28,6 +28,12 @@ TEST(ParseHidId, ReadsBusVendorAndProduct) {
       {"0003:000018F8", false, 0, 0, 0},
       {"0003:000018F8:00001086x", false, 0, 0, 0},
       {"", false, 0, 0, 0},
+      {"0003::00001086", false, 0, 0, 0},
+      {"0003:000018F8:00001086:1", false, 0, 0, 0},
+      {"3:18f8:1086", true, 3, 0x18F8, 0x1086},
+      {"0003:+18F8:00001086", false, 0, 0, 0},
+      {"0003:0x18F8:00001086", false, 0, 0, 0},
+      {"0003:FFFFFFFFFFFFFFFFFFFF:00001086", false, 0, 0, 0},
   };
   for (const Case& c : cases) {
     uint16_t bus = 0, vendor = 0, product = 0;

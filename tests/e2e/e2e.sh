@@ -139,6 +139,63 @@ head -n 22 "$sim/feature.log" | cut -d' ' -f1-4 >"$work/first"
 check "profile 2 differs from profile 1" test "$(md5sum <"$work/first")" != "$(md5sum <"$work/sent")"
 check "profile 2 becomes the start-up profile" config_has 'CurConfig=2'
 
+# ---- Button functions through the two menus ----
+# A popup window of the program by its exact title (visible ones only).
+popup() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+popup_shows() { [ -n "$(popup "$1")" ]; }
+popup_gone() { [ -z "$(popup "$1")" ]; }
+menu_row=26  # row height of the shipped skin's function menus
+# row_y <row>: the centre line of a row of a function menu.
+row_y() { echo $(( ($1 - 1) * menu_row + menu_row / 2 )); }
+last_reports_have() { tail -n 22 "$sim/feature.log" | grep -q "^$1"; }
+
+click 23
+check "button 3's label opens the function menu" wait_for 5 popup_shows MainMenuDlg
+xdotool mousemove --window "$(popup MainMenuDlg)" 95 "$(row_y 2)" sleep 0.1 click 1
+check "a direct choice closes the menu" wait_for 5 popup_gone MainMenuDlg
+before=$(reports)
+click 3
+check "Apply after the choice sends a profile" wait_for 10 has_reports $((before + 22))
+check "button 3 now has function 2 (07 10 05 02)" last_reports_have "07 10 05 02"
+
+click 24
+check "button 4's label opens the function menu" wait_for 5 popup_shows MainMenuDlg
+xdotool mousemove --window "$(popup MainMenuDlg)" 95 "$(row_y 8)"
+check "hovering row 8 opens the second-level menu" wait_for 5 popup_shows SubMenuDlg
+xdotool mousemove --window "$(popup SubMenuDlg)" 105 "$(row_y 4)" sleep 0.1 click 1
+check "a second-level choice closes both menus" wait_for 5 popup_gone MainMenuDlg
+check "and the second-level menu" wait_for 5 popup_gone SubMenuDlg
+before=$(reports)
+click 3
+check "Apply after the second-level choice" wait_for 10 has_reports $((before + 22))
+check "button 4 is a host function now (07 10 04 00)" last_reports_have "07 10 04 00"
+before=$(reports)
+timeout 5 sh -c "echo '06 F4 01' > '$sim/input'"
+sleep 0.2
+timeout 5 sh -c "echo '06 F4 80' > '$sim/input'"
+volume_up() { tail -n +$((before + 1)) "$sim/feature.log" | grep -q '^07 17 00 E9'; }
+check "pressing button 4 sends Volume Increment (07 17 00 E9)" wait_for 5 volume_up
+
+# Button 0 now holds the only left click: the warning comes first.
+click 20
+check "the warning shows before the menu" wait_for 5 popup_shows WarningDlg
+check "no menu behind the warning" popup_gone MainMenuDlg
+# shellcheck disable=SC2046
+xdotool mousemove --window "$(popup WarningDlg)" 260 120 sleep 0.1 click 1
+check "Cancel closes the warning" wait_for 5 popup_gone WarningDlg
+sleep 0.3
+check "Cancel opens no menu" popup_gone MainMenuDlg
+before=$(reports)
+click 3
+wait_for 10 has_reports $((before + 22))
+check "Cancel leaves button 0 on the left click (07 10 01 01)" last_reports_have "07 10 01 01"
+click 20
+check "the warning shows again" wait_for 5 popup_shows WarningDlg
+xdotool mousemove --window "$(popup WarningDlg)" 120 120 sleep 0.1 click 1
+check "Continue opens the menu" wait_for 5 popup_shows MainMenuDlg
+click 9
+check "the next press on the Main page closes the menu" wait_for 5 popup_gone MainMenuDlg
+
 # ---- Language ----
 click 17
 check "Turkish is stored" wait_for 5 config_has 'VER_SEL=0'
@@ -156,6 +213,27 @@ start_app
 check "the next start is Turkish" grep -q 'language=0' "$paint"
 click 13
 check "the close button hides the window to the tray" wait_for 5 hidden
+# The test desktop shows tray icons 22 pixels square in a strip at the
+# bottom-right corner; a right click opens the tray menu there (20-pixel items).
+geometry=$(xdotool getdisplaygeometry)
+screen_w=${geometry% *}
+screen_h=${geometry#* }
+tray_menu_item() { # tray_menu_item <item>: right-click the icon, choose item 1 or 2
+  xdotool mousemove $((screen_w - 13)) $((screen_h - 13)) sleep 0.1 click 3 sleep 0.5
+  # The menu opens at the pointer, pushed up and left to stay on the screen.
+  local menu
+  local main
+  main=$(window)
+  menu=$(xdotool search --onlyvisible --class '^ORV_ZIduzu$' 2>/dev/null | while read -r w; do
+    [ "$w" = "$main" ] || xdotool getwindowgeometry "$w" | grep -q 'Geometry: 22x22' || echo "$w"
+  done | head -1)
+  [ -n "$menu" ] || return 1
+  xdotool mousemove --window "$menu" 30 $((($1 - 1) * 20 + 10)) sleep 0.2 click 1
+}
+check "the tray menu opens on the icon" tray_menu_item 1
+check "its first item (Pencereyi Goster) shows the window" wait_for 5 visible
+click 13
+wait_for 5 hidden
 ORV_SIMULATED_MOUSE=$sim "$app/ORV_ZIduzu" >>"$work/app.log" 2>&1 &
 second=$!
 finish "$second"
@@ -207,6 +285,14 @@ sleep 0.5  # room for a show request, which must not come
 check "and leaves the first window minimised" iconic
 kill -TERM "$app_pid"
 finish "$app_pid"
+
+# ---- The tray menu's second item ends the program ----
+start_app
+before=$(reports)
+check "the tray menu opens again" tray_menu_item 2
+finish "$app_pid"
+check "Sürücüden çık ends with status 0" test "$status" = 0
+check "and sends 07 20 00 00" test "$(tail -n1 "$sim/feature.log")" = "07 20 00 00 00 00 00 00"
 
 # ---- No mouse at all: the prompt, OK, and nothing sent or changed ----
 cp "$config" "$work/config-before"

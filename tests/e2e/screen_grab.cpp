@@ -1,21 +1,37 @@
 // orv_screen_grab: saves what an X window shows, as the screen has it.
-//   orv_screen_grab <window id> <out.png>
+//   orv_screen_grab <window id> <out.png> [x y width height]
+// With a rectangle only that part of the window is saved (window 0 is the
+// whole screen, so a rectangle of it can hold several windows).
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/whole_number.h"
+
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: orv_screen_grab <window id> <out.png>\n");
+  if (argc != 3 && argc != 7) {
+    std::fprintf(stderr, "usage: orv_screen_grab <window id> <out.png> [x y width height]\n");
     return 2;
   }
   QGuiApplication app(argc, argv);
-  const WId window = static_cast<WId>(std::strtoull(argv[1], nullptr, 0));
+  const auto id = orv::ParseWholeNumber(argv[1]);
+  if (!id) {
+    std::fprintf(stderr, "orv_screen_grab: not a window id: %s\n", argv[1]);
+    return 2;
+  }
+  const WId window = static_cast<WId>(*id);
   QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return 1;
-  const QPixmap shot = screen->grabWindow(window);
+  int x = 0, y = 0, w = -1, h = -1;
+  if (argc == 7) {
+    x = std::atoi(argv[3]);
+    y = std::atoi(argv[4]);
+    w = std::atoi(argv[5]);
+    h = std::atoi(argv[6]);
+  }
+  const QPixmap shot = screen->grabWindow(window, x, y, w, h);
   if (shot.isNull() || !shot.save(argv[2], "PNG")) {
     std::fprintf(stderr, "orv_screen_grab: nothing saved\n");
     return 1;

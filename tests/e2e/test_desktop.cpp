@@ -2,7 +2,8 @@
 // X server. It is the window manager (maps windows, minimises a window that
 // asks to be iconified, keeping WM_STATE as a real one does) and owns the
 // notification-area selection, so the program finds a tray to hide into.
-// Tray icons that dock are accepted and kept unmapped.
+// Tray icons that dock are shown in a strip at the screen's bottom-right
+// corner, 24 pixels apart, so a test can click them.
 //   orv_test_desktop                  runs until killed
 //   orv_test_desktop state <window>   prints the window's WM_STATE: Normal,
 //                                     Iconic, Withdrawn or none
@@ -14,7 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <iterator>
 #include <set>
+
+#include "platform/whole_number.h"
 
 namespace {
 
@@ -60,7 +64,13 @@ int main(int argc, char** argv) {
   }
   if (argc == 3 && std::string(argv[1]) == "state") {
     XSetErrorHandler(IgnoreErrors);
-    const int result = PrintState(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
+    const auto id = orv::ParseWholeNumber(argv[2]);
+    if (!id) {
+      std::fprintf(stderr, "orv_test_desktop: not a window id: %s\n", argv[2]);
+      XCloseDisplay(d);
+      return 2;
+    }
+    const int result = PrintState(d, static_cast<Window>(*id));
     XCloseDisplay(d);
     return result;
   }
@@ -97,6 +107,14 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   std::set<Window> trayIcons;
+  const int screenWidth = DisplayWidth(d, screen);
+  const int screenHeight = DisplayHeight(d, screen);
+  constexpr int kIconSize = 22;
+  auto showIcon = [&](Window icon) {
+    const int slot = static_cast<int>(std::distance(trayIcons.begin(), trayIcons.find(icon)));
+    XMoveResizeWindow(d, icon, screenWidth - 24 * (slot + 1), screenHeight - 24, kIconSize, kIconSize);
+    XMapRaised(d, icon);
+  };
   const int fd = ConnectionNumber(d);
   while (!stopRequested) {
     if (XPending(d) == 0) {
@@ -114,6 +132,8 @@ int main(int argc, char** argv) {
         if (trayIcons.count(e.xmaprequest.window) == 0) {
           XMapWindow(d, e.xmaprequest.window);
           SetWmState(d, e.xmaprequest.window, kNormalState, wmState);
+        } else {
+          showIcon(e.xmaprequest.window);
         }
         break;
       case ConfigureRequest: {
@@ -139,6 +159,7 @@ int main(int argc, char** argv) {
           SetWmState(d, e.xclient.window, kIconicState, wmState);
         } else if (e.xclient.message_type == trayOpcode && e.xclient.data.l[1] == kDockRequest) {
           trayIcons.insert(static_cast<Window>(e.xclient.data.l[2]));
+          showIcon(static_cast<Window>(e.xclient.data.l[2]));
         }
         break;
       default:

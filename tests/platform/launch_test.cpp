@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/whole_number.h"
 #include "support/temp_dir.h"
 
 namespace orv {
@@ -69,7 +70,7 @@ TEST(Launch, SpawnedProgramRunsOnItsOwnWithoutAShell) {
   std::string state;
   long ppid = 0, pgrp = 0, session = 0;
   fields >> state >> ppid >> pgrp >> session;
-  EXPECT_EQ(session, std::stol(stat));
+  EXPECT_EQ(session, ParseDigits<long>(stat.substr(0, stat.find(' '))));
   EXPECT_NE(session, static_cast<long>(::getsid(0)));
   EXPECT_FALSE(SpawnDetached(dir / "missing"));
 }

@@ -136,6 +136,30 @@ TEST(ProfileWrite, FailureIsReportedWhenTheFolderCannotBeMade) {
   EXPECT_NE(WriteProfileString(dir / "blocker" / "config.ini", "A", "k", "1"), "");
 }
 
+// A linked config file is edited in place of its target, and later reads see the edit.
+TEST(ProfileWrite, SymlinkedFileKeepsItsLink) {
+  TempDir dir;
+  WriteText(dir / "dotfiles" / "config.ini", "[Init]\nCurConfig=2\n");
+  std::filesystem::create_directories(dir / "config");
+  std::filesystem::create_symlink("../dotfiles/config.ini", dir / "config" / "config.ini");
+  const auto link = dir / "config" / "config.ini";
+  EXPECT_EQ(GetProfileString(link, "Init", "CurConfig", 5), "2");
+  ASSERT_EQ(WriteProfileString(link, "Init", "CurConfig", "3"), "");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadText(dir / "dotfiles" / "config.ini"), "[Init]\nCurConfig=3\n");
+  EXPECT_EQ(GetProfileString(link, "Init", "CurConfig", 5), "3");
+}
+
+// A FIFO in place of the file reads as missing at once and is not replaced.
+TEST(ProfileWrite, FifoReadsAsMissingAndIsRefused) {
+  TempDir dir;
+  const auto fifo = dir / "config.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  EXPECT_EQ(GetProfileString(fifo, "Init", "CurConfig", 5), "");
+  EXPECT_NE(WriteProfileString(fifo, "Init", "CurConfig", "1"), "");
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
 TEST(ProfileCache, SeesChangesMadeByOthers) {
   TempDir dir;
   const auto file = dir / "a.ini";

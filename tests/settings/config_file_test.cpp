@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "device/wire_codes.h"
-
 #include <memory>
 #include <sstream>
 #include <vector>
 
+#include "device/wire_codes.h"
 #include "macros/macro_files.h"
+#include "settings/config_check.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
 
@@ -170,11 +170,11 @@ TEST_F(ConfigFixture, FactorySectionsFollowTheLanguageAndKeepMacros) {
 }
 
 TEST_F(ConfigFixture, ProfileBookkeeping) {
-  test::WriteText(file, "[Init]\nCurConfig=40000\nVER_SEL=1\n");
+  test::WriteText(file, "[Init]\nCurConfig=4\nVER_SEL=1\n");
   ReadCurrentProfile(file, profile);
-  EXPECT_EQ(profile.curConfigText, "4000");
-  EXPECT_EQ(profile.configSection, "Config4000");
-  EXPECT_EQ(profile.curProfile, 4000);
+  EXPECT_EQ(profile.curConfigText, "4");
+  EXPECT_EQ(profile.configSection, "Config4");
+  EXPECT_EQ(profile.curProfile, 4);
 
   profile.curProfile = 3;
   LoadConfig(ctx, file, 5, true);
@@ -186,9 +186,29 @@ TEST_F(ConfigFixture, ProfileBookkeeping) {
   EXPECT_EQ(profile.curProfile, 3);
   EXPECT_EQ(GetProfileString(file, "Config2", "DPI_LEVEL", 5), "5");
 
-  ReadCurrentProfile(dir / "absent.ini", profile);
-  EXPECT_EQ(std::tie(profile.configSection, profile.curConfigText, profile.curProfile),
-            std::make_tuple("Config", "", 0));
+}
+
+// Only the five user profiles can be current; anything else in the file is
+// profile 1, and reading it leaves the file as it is.
+TEST_F(ConfigFixture, CurrentProfileOutsideTheUserProfilesIsProfileOne) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"1", 1},  {"5", 5},   {" 3 ", 3},  {"2x", 2},   {"0", 1},    {"6", 1},         {"7", 1},
+      {"-1", 1}, {"0x2", 1}, {"99999999999", 1}, {"", 1}, {"garbage", 1}, {"\xC3\xA7", 1}, {"-0", 1},
+  };
+  for (const auto& [text, want] : cases) {
+    const std::string stored = std::string("[Init]\nCurConfig=") + text + "\n";
+    test::WriteText(file, stored);
+    ProfileState read;
+    ReadCurrentProfile(file, read);
+    EXPECT_EQ(std::tie(read.curProfile, read.curConfigText, read.configSection),
+              std::make_tuple(want, std::to_string(want), "Config" + std::to_string(want)))
+        << '"' << text << '"';
+    EXPECT_EQ(test::ReadText(file), stored);
+  }
+  ProfileState absent;
+  ReadCurrentProfile(dir / "absent.ini", absent);
+  EXPECT_EQ(std::tie(absent.configSection, absent.curConfigText, absent.curProfile),
+            std::make_tuple("Config1", "1", 1));
 }
 
 TEST_F(ConfigFixture, LanguageIsTheLowByteOfVerSel) {
@@ -271,6 +291,25 @@ TEST(ShippedConfig, EveryProfileKeepsTheRulesAndFactoryCopiesMatch) {
   EXPECT_EQ(described[8], described[9]);  // CfgReset5 and CfgReset_EN5
   for (int a = 0; a < 5; ++a)
     for (int b = a + 1; b < 5; ++b) EXPECT_NE(described[a], described[b]) << a + 1 << " vs " << b + 1;
+}
+
+// A damaged file replaced at start-up gives the factory profile 1.
+TEST(ConfigCheck, RestoredFileLoadsAsTheFactoryProfile) {
+  test::TempDir dir;
+  const auto config = dir / "config.ini";
+  test::WriteText(config, std::string("\x01\xFE garbage \x00\x7F", 13));
+  ASSERT_EQ(CheckConfigUsable(config).outcome, ConfigCheck::Outcome::Restored);
+  ProfileState start;
+  ReadCurrentProfile(config, start);
+  EXPECT_EQ(start.curProfile, 1);
+  MouseSettings loaded;
+  auto tables = std::make_unique<macros::MacroTables>();
+  ConfigContext ctx{loaded, *tables, nullptr, 0, nullptr};
+  LoadConfig(ctx, config, start.curProfile, false);
+  MouseSettings factory;
+  factory.colourCycleFlags.fill(true);
+  ResetToFactory(factory);
+  EXPECT_EQ(Describe(loaded), Describe(factory));
 }
 
 }  // namespace

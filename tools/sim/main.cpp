@@ -15,6 +15,7 @@
 
 #include "device/simulated_mouse.h"
 #include "platform/atomic_file.h"
+#include "platform/whole_number.h"
 #include "tools/sim/sim_text.h"
 
 namespace {
@@ -70,13 +71,12 @@ int main(int argc, char** argv) {
     }
     uint8_t data = 1;
     if (argc == 5) {
-      char* end = nullptr;
-      const long level = std::strtol(argv[4], &end, 0);
-      if (*end != '\0' || level < 0 || level > 255 || level == 0x80) {
+      const auto level = orv::ParseWholeNumber(argv[4]);
+      if (!level || *level > 255 || *level == 0x80) {
         std::cerr << "orv_sim: byte 2 of a press is 0 ... 255 but not 0x80 (a release)\n";
         return 2;
       }
-      data = static_cast<uint8_t>(level);
+      data = static_cast<uint8_t>(*level);
     }
     if (command == "press") return Send(target, {orv::sim::PressLine(*wire, data)});
     if (command == "release") return Send(target, {orv::sim::ReleaseLine(*wire)});

@@ -13,6 +13,7 @@
 #include "device/report_protocol.h"
 #include "device/simulated_mouse.h"
 #include "macros/key_names.h"
+#include "platform/whole_number.h"
 #include "settings/mouse_settings.h"
 
 namespace orv::sim {
@@ -43,14 +44,10 @@ std::optional<uint8_t> WireCodeForName(std::string_view name) {
   if (name == "left") return device::kButtonWireCodes[0];
   if (name == "right") return device::kButtonWireCodes[1];
   if (name == "middle") return device::kButtonWireCodes[2];
+  // One or two decimal digits, else -1.
   auto number = [](std::string_view digits) -> int {
-    if (digits.empty() || digits.size() > 2) return -1;
-    int value = 0;
-    for (char c : digits) {
-      if (c < '0' || c > '9') return -1;
-      value = value * 10 + (c - '0');
-    }
-    return value;
+    const auto value = digits.size() <= 2 ? ParseDigits<int>(digits) : std::nullopt;
+    return value.value_or(-1);
   };
   if (name.starts_with("button")) {
     const int button = number(name.substr(6));

@@ -4,9 +4,15 @@
 
 #include "device/wire_codes.h"
 #include "settings/mouse_settings.h"
+#include "skin/hit_indexes.h"
 
 namespace orv::skin_gen {
 namespace {
+
+namespace hits = skin::hits;
+namespace HM = hits::main;
+namespace HA = hits::advanced;
+namespace HC = hits::color;
 
 class Builder {
  public:
@@ -23,26 +29,26 @@ class Builder {
 // actions along the bottom. Main layout entries 0 ... 19, on every page.
 void SharedBar(Builder& b) {
   const Family M = Family::Main;
-  b.Add(M, 1, "title", {58, 21, 150, 22}, Look::Title);
-  b.Add(M, 9, "tab_main", {224, 8, 112, 40}, Look::Tab);
-  b.Add(M, 10, "tab_advanced", {344, 8, 112, 40}, Look::Tab);
-  b.Add(M, 11, "tab_color", {464, 8, 112, 40}, Look::Tab);
-  b.Add(M, 17, "turkish", {616, 22, 38, 22}, Look::Chip);
-  b.Add(M, 18, "english", {658, 22, 38, 22}, Look::Chip);
-  b.Add(M, 12, "minimise", {708, 20, 30, 26}, Look::WindowMinimise);
-  b.Add(M, 13, "hide", {742, 20, 30, 26}, Look::WindowHide);
+  b.Add(M, HM::kTitle, "title", {58, 21, 150, 22}, Look::Title);
+  b.Add(M, HM::kMainTab, "tab_main", {224, 8, 112, 40}, Look::Tab);
+  b.Add(M, HM::kAdvancedTab, "tab_advanced", {344, 8, 112, 40}, Look::Tab);
+  b.Add(M, HM::kColorTab, "tab_color", {464, 8, 112, 40}, Look::Tab);
+  b.Add(M, HM::kTurkish, "turkish", {616, 22, 38, 22}, Look::Chip);
+  b.Add(M, HM::kEnglish, "english", {658, 22, 38, 22}, Look::Chip);
+  b.Add(M, HM::kMinimise, "minimise", {708, 20, 30, 26}, Look::WindowMinimise);
+  b.Add(M, HM::kHide, "hide", {742, 20, 30, 26}, Look::WindowHide);
 
   // Entry 19's text would show on the Main page only, so the profile buttons
   // carry an icon instead (drawn with the frame).
   for (int i = 0; i < 5; ++i) {
-    b.Add(M, 4 + i, ("profile" + std::to_string(i + 1)).c_str(), {100 + i * 34, 556, 30, 28}, Look::Chip);
+    b.Add(M, HM::kFirstProfile + i, ("profile" + std::to_string(i + 1)).c_str(), {100 + i * 34, 556, 30, 28}, Look::Chip);
   }
-  b.Add(M, 14, "import", {286, 556, 84, 28}, Look::Button);
-  b.Add(M, 15, "export", {376, 556, 84, 28}, Look::Button);
-  b.Add(M, 16, "factory", {466, 556, 84, 28}, Look::Button);
-  b.Add(M, 0, "save", {568, 556, 68, 28}, Look::Button);
-  b.Add(M, 2, "cancel", {640, 556, 68, 28}, Look::Button);
-  b.Add(M, 3, "apply", {712, 556, 68, 28}, Look::PrimaryButton);
+  b.Add(M, HM::kImportSettings, "import", {286, 556, 84, 28}, Look::Button);
+  b.Add(M, HM::kExportSettings, "export", {376, 556, 84, 28}, Look::Button);
+  b.Add(M, HM::kReset, "factory", {466, 556, 84, 28}, Look::Button);
+  b.Add(M, HM::kSave, "save", {568, 556, 68, 28}, Look::Button);
+  b.Add(M, HM::kCloseWithoutApplying, "cancel", {640, 556, 68, 28}, Look::Button);
+  b.Add(M, HM::kApply, "apply", {712, 556, 68, 28}, Look::PrimaryButton);
 }
 
 void MainPage(Builder& b, Geometry& g) {
@@ -50,8 +56,8 @@ void MainPage(Builder& b, Geometry& g) {
   g.buttonPanel = QRect(20, 66, 760, 250);
   g.dpiPanel = QRect(20, 324, 760, 218);
   g.mouseCentre = QPoint(400, 94);
-  b.Add(M, 34, "buttons_heading", {280, 67, 240, 22}, Look::Heading);
-  b.Add(M, 35, "dpi_heading", {280, 325, 240, 22}, Look::Heading);
+  b.Add(M, HM::kButtonsHeading, "buttons_heading", {280, 67, 240, 22}, Look::Heading);
+  b.Add(M, HM::kDpiHeading, "dpi_heading", {280, 325, 240, 22}, Look::Heading);
 
   // Button labels: the left column names the left button and the two side
   // buttons, the right column the right button, the wheel and the two buttons
@@ -65,7 +71,7 @@ void MainPage(Builder& b, Geometry& g) {
       {2, {560, 146, 170, 26}}, {5, {560, 188, 170, 26}}, {6, {560, 230, 170, 26}},
   };
   for (const LabelPlace& l : labels) {
-    b.Add(M, 20 + l.button, ("button" + std::to_string(l.button) + "_label").c_str(), l.rect, Look::FunctionLabel,
+    b.Add(M, HM::kFirstButton + l.button, ("button" + std::to_string(l.button) + "_label").c_str(), l.rect, Look::FunctionLabel,
           l.button);
   }
   // Highlights: the lit buttons of the drawing; they must not overlap.
@@ -79,7 +85,7 @@ void MainPage(Builder& b, Geometry& g) {
       {392, 171, 16, 18},  // rearmost top button
   };
   for (int k = 0; k < 7; ++k) {
-    b.Add(M, 138 + k, ("button" + std::to_string(k) + "_highlight").c_str(), parts[k], Look::MouseButton, k);
+    b.Add(M, HM::kFirstButtonHighlight + k, ("button" + std::to_string(k) + "_highlight").c_str(), parts[k], Look::MouseButton, k);
   }
   // Leader lines from each label to its button.
   g.leaders = {
@@ -93,24 +99,24 @@ void MainPage(Builder& b, Geometry& g) {
   };
 
   // Wheel status below the left column.
-  b.Add(M, 36, "wheel_heading", {70, 266, 170, 16}, Look::Text);
-  b.Add(M, 32, "wheel_status0", {70, 284, 84, 24}, Look::Chip);
-  b.Add(M, 33, "wheel_status1", {156, 284, 84, 24}, Look::Chip);
+  b.Add(M, HM::kWheelHeading, "wheel_heading", {70, 266, 170, 16}, Look::Text);
+  b.Add(M, HM::kWheelStandard, "wheel_status0", {70, 284, 84, 24}, Look::Chip);
+  b.Add(M, HM::kWheelAlternate, "wheel_status1", {156, 284, 84, 24}, Look::Chip);
 
   // DPI levels: selector, label, colour, on/off mark, then twelve step cells.
   g.dpiHeaderY = 352;
-  b.Add(M, 37, "level_column", {60, 350, 76, 16}, Look::Text);
-  b.Add(M, 38, "colour_column", {138, 350, 46, 16}, Look::Text);
-  b.Add(M, 39, "on_column", {186, 350, 44, 16}, Look::Text);
+  b.Add(M, HM::kLevelColumn, "level_column", {60, 350, 76, 16}, Look::Text);
+  b.Add(M, HM::kColourColumn, "colour_column", {138, 350, 46, 16}, Look::Text);
+  b.Add(M, HM::kOnColumn, "on_column", {186, 350, 44, 16}, Look::Text);
   for (int level = 0; level < 6; ++level) {
     const int y = 374 + level * 27;
     const std::string n = std::to_string(level);
-    b.Add(M, 60 + level, ("level" + n + "_select").c_str(), {34, y, 24, 24}, Look::Radio);
-    b.Add(M, 53 + level, ("level" + n + "_label").c_str(), {60, y, 80, 24}, Look::Text);
-    b.Add(M, 41 + level, ("level" + n + "_colour").c_str(), {146, y + 5, 30, 14}, Look::Swatch);
-    b.Add(M, 47 + level, ("level" + n + "_on").c_str(), {188, y + 3, 40, 18}, Look::Toggle);
+    b.Add(M, HM::kFirstActiveLevel + level, ("level" + n + "_select").c_str(), {34, y, 24, 24}, Look::Radio);
+    b.Add(M, HM::kFirstLevelLabel + level, ("level" + n + "_label").c_str(), {60, y, 80, 24}, Look::Text);
+    b.Add(M, HM::kFirstLevelColour + level, ("level" + n + "_colour").c_str(), {146, y + 5, 30, 14}, Look::Swatch);
+    b.Add(M, HM::kFirstLevelEnable + level, ("level" + n + "_on").c_str(), {188, y + 3, 40, 18}, Look::Toggle);
     for (int step = 0; step < 12; ++step) {
-      b.Add(M, 66 + 12 * level + step, ("level" + n + "_step" + std::to_string(step)).c_str(),
+      b.Add(M, HM::kFirstStep + 12 * level + step, ("level" + n + "_step" + std::to_string(step)).c_str(),
             {240 + step * 44, y + 2, 42, 20}, Look::StepCell, step);
     }
   }
@@ -120,42 +126,42 @@ void AdvancedPage(Builder& b, Geometry& g) {
   const Family A = Family::Advanced;
   g.macroPanel = QRect(20, 66, 456, 476);
   g.performancePanel = QRect(486, 66, 294, 476);
-  b.Add(A, 45, "macro_heading", {128, 67, 240, 22}, Look::Heading);
-  b.Add(A, 46, "performance_heading", {513, 67, 240, 22}, Look::Heading);
+  b.Add(A, HA::kMacroHeading, "macro_heading", {128, 67, 240, 22}, Look::Heading);
+  b.Add(A, HA::kPerformanceHeading, "performance_heading", {513, 67, 240, 22}, Look::Heading);
 
-  b.Add(A, 38, "macros_column", {36, 98, 170, 18}, Look::Text);
-  b.Add(A, 39, "events_column", {216, 98, 244, 18}, Look::Text);
+  b.Add(A, HA::kMacrosColumn, "macros_column", {36, 98, 170, 18}, Look::Text);
+  b.Add(A, HA::kEventsColumn, "events_column", {216, 98, 244, 18}, Look::Text);
   b.Add(Family::MacroDisplay, 1, "macro_list", {36, 118, 170, 254}, Look::ControlWell);
   b.Add(Family::MacroDisplay, 2, "event_list", {216, 118, 244, 254}, Look::ControlWell);
   b.Add(Family::Edit, 4, "name_edit", {36, 384, 170, 26}, Look::ControlWell);
-  b.Add(A, 2, "new", {216, 384, 78, 26}, Look::Button);
-  b.Add(A, 3, "delete", {299, 384, 78, 26}, Look::Button);
-  b.Add(A, 4, "record", {382, 384, 78, 26}, Look::Button);
-  b.Add(A, 6, "repeat_counted", {36, 420, 150, 26}, Look::Checkbox);
+  b.Add(A, HA::kAddMacro, "new", {216, 384, 78, 26}, Look::Button);
+  b.Add(A, HA::kDeleteMacro, "delete", {299, 384, 78, 26}, Look::Button);
+  b.Add(A, HA::kRecord, "record", {382, 384, 78, 26}, Look::Button);
+  b.Add(A, HA::kCountedMode, "repeat_counted", {36, 420, 150, 26}, Look::Checkbox);
   b.Add(Family::Edit, 3, "count_edit", {190, 420, 56, 26}, Look::ControlWell);
-  b.Add(A, 7, "repeat_held", {256, 420, 204, 26}, Look::Checkbox);
-  b.Add(A, 0, "import_macros", {36, 458, 136, 28}, Look::Button);
-  b.Add(A, 1, "export_macros", {180, 458, 136, 28}, Look::Button);
-  b.Add(A, 5, "save_macros", {324, 458, 136, 28}, Look::PrimaryButton);
-  b.Add(A, 40, "event_hint", {36, 500, 424, 18}, Look::Text);
+  b.Add(A, HA::kHeldMode, "repeat_held", {256, 420, 204, 26}, Look::Checkbox);
+  b.Add(A, HA::kImportMacros, "import_macros", {36, 458, 136, 28}, Look::Button);
+  b.Add(A, HA::kExportMacros, "export_macros", {180, 458, 136, 28}, Look::Button);
+  b.Add(A, HA::kSaveMacros, "save_macros", {324, 458, 136, 28}, Look::PrimaryButton);
+  b.Add(A, HA::kEventHint, "event_hint", {36, 500, 424, 18}, Look::Text);
   // No control lives at the spare edit rectangle.
   b.Add(Family::Edit, 2, "spare", {}, Look::None);
 
   const int x = 504;
-  b.Add(A, 41, "pointer_heading", {502, 104, 262, 18}, Look::Text);
-  b.Add(A, 42, "wheel_heading", {502, 204, 262, 18}, Look::Text);
+  b.Add(A, HA::kPointerHeading, "pointer_heading", {502, 104, 262, 18}, Look::Text);
+  b.Add(A, HA::kWheelHeading, "wheel_heading", {502, 204, 262, 18}, Look::Text);
   for (int i = 0; i < 10; ++i) {
-    b.Add(A, 8 + i, ("pointer_speed" + std::to_string(i)).c_str(), {x + i * 26, 126, 24, 32}, Look::Chip);
-    b.Add(A, 18 + i, ("wheel_speed" + std::to_string(i)).c_str(), {x + i * 26, 226, 24, 32}, Look::Chip);
+    b.Add(A, HA::kFirstPointerSpeed + i, ("pointer_speed" + std::to_string(i)).c_str(), {x + i * 26, 126, 24, 32}, Look::Chip);
+    b.Add(A, HA::kFirstWheelStep + i, ("wheel_speed" + std::to_string(i)).c_str(), {x + i * 26, 226, 24, 32}, Look::Chip);
   }
-  b.Add(A, 43, "fire_heading", {502, 304, 262, 18}, Look::Text);
-  b.Add(A, 32, "fire_down", {x, 326, 26, 28}, Look::Chip);
-  b.Add(A, 30, "fire_bar", {x + 30, 326, 150, 28}, Look::Slider);
-  b.Add(A, 31, "fire_up", {x + 184, 326, 26, 28}, Look::Chip);
-  b.Add(A, 33, "fire_value", {x + 214, 326, 46, 28}, Look::ValueBox);
-  b.Add(A, 44, "polling_heading", {502, 404, 262, 18}, Look::Text);
+  b.Add(A, HA::kFireHeading, "fire_heading", {502, 304, 262, 18}, Look::Text);
+  b.Add(A, HA::kFireDown, "fire_down", {x, 326, 26, 28}, Look::Chip);
+  b.Add(A, HA::kFireBar, "fire_bar", {x + 30, 326, 150, 28}, Look::Slider);
+  b.Add(A, HA::kFireUp, "fire_up", {x + 184, 326, 26, 28}, Look::Chip);
+  b.Add(A, HA::kFireValue, "fire_value", {x + 214, 326, 46, 28}, Look::ValueBox);
+  b.Add(A, HA::kPollingHeading, "polling_heading", {502, 404, 262, 18}, Look::Text);
   for (int i = 0; i < 4; ++i) {
-    b.Add(A, 34 + i, ("polling" + std::to_string(i)).c_str(), {x + i * 65, 426, 61, 30}, Look::Chip);
+    b.Add(A, HA::kFirstPolling + i, ("polling" + std::to_string(i)).c_str(), {x + i * 65, 426, 61, 30}, Look::Chip);
   }
 }
 
@@ -163,34 +169,34 @@ void ColorPage(Builder& b, Geometry& g) {
   const Family C = Family::Color;
   g.previewPanel = QRect(20, 66, 330, 476);
   g.lightingPanel = QRect(360, 66, 420, 476);
-  b.Add(C, 21, "preview_heading", {65, 67, 240, 22}, Look::Heading);
-  b.Add(C, 22, "lighting_heading", {450, 67, 240, 22}, Look::Heading);
-  b.Add(C, 32, "preview", {36, 98, 298, 428}, Look::Preview);
+  b.Add(C, HC::kPreviewHeading, "preview_heading", {65, 67, 240, 22}, Look::Heading);
+  b.Add(C, HC::kLightingHeading, "lighting_heading", {450, 67, 240, 22}, Look::Heading);
+  b.Add(C, HC::kPreview, "preview", {36, 98, 298, 428}, Look::Preview);
 
-  b.Add(C, 23, "mode_heading", {376, 104, 388, 18}, Look::Text);
+  b.Add(C, HC::kModeHeading, "mode_heading", {376, 104, 388, 18}, Look::Text);
   for (int i = 0; i < 4; ++i) {
-    b.Add(C, 7 + i, ("mode" + std::to_string(i)).c_str(), {376 + i * 98, 126, 94, 30}, Look::Chip);
+    b.Add(C, HC::kFirstLightingMode + i, ("mode" + std::to_string(i)).c_str(), {376 + i * 98, 126, 94, 30}, Look::Chip);
   }
-  b.Add(C, 24, "cycle_time_heading", {376, 184, 388, 18}, Look::Text);
+  b.Add(C, HC::kCycleTimeHeading, "cycle_time_heading", {376, 184, 388, 18}, Look::Text);
   for (int i = 0; i < 6; ++i) {
-    b.Add(C, 11 + i, ("cycle_time" + std::to_string(5 - i)).c_str(), {376 + i * 65, 206, 61, 28}, Look::Chip);
+    b.Add(C, HC::kFirstCycleTime + i, ("cycle_time" + std::to_string(5 - i)).c_str(), {376 + i * 65, 206, 61, 28}, Look::Chip);
   }
-  b.Add(C, 19, "fast", {376, 238, 61, 16}, Look::Text);
-  b.Add(C, 20, "slow", {701, 238, 61, 16}, Look::Text);
-  b.Add(C, 26, "cycle_colour_heading", {376, 276, 388, 18}, Look::Text);
+  b.Add(C, HC::kFast, "fast", {376, 238, 61, 16}, Look::Text);
+  b.Add(C, HC::kSlow, "slow", {701, 238, 61, 16}, Look::Text);
+  b.Add(C, HC::kCycleColourHeading, "cycle_colour_heading", {376, 276, 388, 18}, Look::Text);
   for (int k = 0; k < 7; ++k) {
-    b.Add(C, k, ("cycle_colour" + std::to_string(k)).c_str(), {382 + k * 55, 300, 46, 46}, Look::ColourChip, k);
+    b.Add(C, HC::kFirstCycleColour + k, ("cycle_colour" + std::to_string(k)).c_str(), {382 + k * 55, 300, 46, 46}, Look::ColourChip, k);
   }
-  b.Add(C, 27, "dpi_heading", {376, 380, 388, 18}, Look::Text);
-  b.Add(C, 18, "dpi_value", {520, 402, 100, 36}, Look::ValueBox);
-  b.Add(C, 31, "cycle_note", {376, 470, 388, 18}, Look::Text);
+  b.Add(C, HC::kDpiHeading, "dpi_heading", {376, 380, 388, 18}, Look::Text);
+  b.Add(C, HC::kDpiValue, "dpi_value", {520, 402, 100, 36}, Look::ValueBox);
+  b.Add(C, HC::kCycleNote, "cycle_note", {376, 470, 388, 18}, Look::Text);
 }
 
 void WarningDialog(Builder& b) {
   const Family W = Family::Warning;
-  b.Add(W, 0, "confirm", {60, 104, 120, 32}, Look::DialogButton);
-  b.Add(W, 1, "cancel", {200, 104, 120, 32}, Look::DialogButton);
-  b.Add(W, 2, "message", {16, 52, 348, 30}, Look::Text);
+  b.Add(W, hits::warning::kConfirm, "confirm", {60, 104, 120, 32}, Look::DialogButton);
+  b.Add(W, hits::warning::kCancel, "cancel", {200, 104, 120, 32}, Look::DialogButton);
+  b.Add(W, hits::warning::kMessage, "message", {16, 52, 348, 30}, Look::Text);
 }
 
 Geometry Build() {
@@ -220,7 +226,7 @@ std::string ValidateGeometry(const Geometry& g) {
   const QRegion warning(g.warningOutline);
   auto page = [](const Element& e) {
     switch (e.family) {
-      case Family::Main: return e.index <= 19 ? 0 : 1;
+      case Family::Main: return e.index <= hits::main::kLastShared ? 0 : 1;
       case Family::Advanced:
       case Family::Edit:
       case Family::MacroDisplay: return 2;

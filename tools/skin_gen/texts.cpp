@@ -4,6 +4,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/whole_number.h"
+
 namespace orv::skin_gen {
 namespace {
 
@@ -57,14 +59,7 @@ bool ReadSkinTexts(const std::filesystem::path& file, SkinTexts& out, std::strin
       error = where + "expected: layout <tab> key <tab> English <tab> Turkish";
       return false;
     }
-    int key = -1;
-    try {
-      size_t used = 0;
-      key = std::stoi(fields[1], &used);
-      if (used != fields[1].size()) key = -1;
-    } catch (...) {
-      key = -1;
-    }
+    const int key = ParseDigits<int>(fields[1]).value_or(-1);
     if (key < 0) {
       error = where + "bad key '" + fields[1] + "'";
       return false;

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# How the real program ends when things go wrong: a signal while a start-up
+# message box waits for OK, a skin that cannot be used, and the display's
+# connection breaking under it (as at a logout that sends no signal first).
+# Runs on its own private X server, since the last case ends that server.
+#   exit_paths.sh <portable folder>
+# Exit status 77 (skipped) only when Xvfb or xdotool are missing.
+set -u
+
+portable=$1
+for tool in Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (packages xvfb and xdotool)"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d /tmp/orv-exit.XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+orv_start_xvfb "$work/xvfb.log" || exit 1
+xvfb_pid=$ORV_XVFB_PID
+pids+=("$xvfb_pid")
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset DBUS_SESSION_BUS_ADDRESS
+export QT_QPA_PLATFORM=xcb
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+
+passed=0
+failed=0
+check() { # check <name> <command...>
+  local name=$1
+  shift
+  if "$@"; then echo "ok - $name"; passed=$((passed + 1)); else echo "not ok - $name"; failed=$((failed + 1)); fi
+}
+wait_for() { # wait_for <seconds> <command...>
+  local end=$((SECONDS + $1))
+  shift
+  while ((SECONDS <= end)); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+gone() { ! kill -0 "$1" 2>/dev/null; }
+status=""
+finish() { # the exit status of <pid> in $status; "timeout" when it had to be killed
+  if ! wait_for 10 gone "$1"; then
+    kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    status=timeout
+    return
+  fi
+  wait "$1"
+  status=$?
+}
+message_box() { [ -n "$(xdotool search --name '^ORV_ZIduzu$' 2>/dev/null)" ]; }
+
+fresh_copy() { # fresh_copy <name>: a portable folder of its own and a simulated mouse
+  rm -rf "$work/$1"
+  cp -r "$portable" "$work/$1/"
+  mkdir -p "$work/$1-sim"
+}
+
+# ---- A signal while the start-up's message box waits ----
+fresh_copy layout
+rm "$work/layout/skins/INI_EN/skin_main_en.ini"
+ORV_SIMULATED_MOUSE=$work/layout-sim "$work/layout/ORV_ZIduzu" >"$work/layout.log" 2>&1 &
+pid=$!
+check "a missing layout shows its message box" wait_for 20 message_box
+kill -TERM "$pid"
+finish "$pid"
+check "SIGTERM ends the program while the box is open" test "$status" != timeout
+check "an unusable skin ends with a failure status" test "$status" = 1
+check "the box's reason names the file on standard error" grep -q 'skin_main_en.ini: missing' "$work/layout.log"
+check "no box is left" wait_for 5 bash -c '! [ -n "$(xdotool search --name "^ORV_ZIduzu$" 2>/dev/null)" ]'
+
+fresh_copy mask
+echo "this is no picture" >"$work/mask/skins/main_mask.jpg"
+ORV_SIMULATED_MOUSE=$work/mask-sim "$work/mask/ORV_ZIduzu" >"$work/mask.log" 2>&1 &
+pid=$!
+check "an undecodable mask shows its message box" wait_for 20 message_box
+kill -INT "$pid"
+finish "$pid"
+check "SIGINT ends the program while the box is open" test "$status" = 1
+check "the reason says it is not a picture" grep -q 'main_mask.jpg: not a picture' "$work/mask.log"
+
+# ---- The display goes away: the mouse is still told ----
+fresh_copy run
+sim=$work/run-sim
+ORV_SIMULATED_MOUSE=$sim "$work/run/ORV_ZIduzu" >"$work/run.log" 2>&1 &
+pid=$!
+has_22() { [ -f "$sim/feature.log" ] && [ "$(wc -l <"$sim/feature.log")" -ge 22 ]; }
+check "start-up sends its 22 reports" wait_for 20 has_22
+kill -TERM "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null
+finish "$pid"
+check "the program ends when the display is gone" test "$status" != timeout
+check "the host-exit report is sent last" test "$(tail -n1 "$sim/feature.log")" = "07 20 00 00 00 00 00 00"
+check "and only once" test "$(grep -c '^07 20 ' "$sim/feature.log")" = 1
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
