@@ -46,7 +46,10 @@ std::vector<uint8_t> DescriptorFromNode(int fd) {
   int size = 0;
   if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size <= 0) return {};
   hidraw_report_descriptor desc{};
-  desc.size = static_cast<uint32_t>(std::min<size_t>(static_cast<size_t>(size), kMaxDescriptorSize));
+  // hidraw refuses to copy more than HID_MAX_DESCRIPTOR_SIZE - 1 bytes, although
+  // a device's descriptor may be one byte longer: asking for all of such a
+  // descriptor would get nothing, asking one byte less gets all but its last.
+  desc.size = static_cast<uint32_t>(std::min<size_t>(static_cast<size_t>(size), kMaxDescriptorSize - 1));
   if (::ioctl(fd, HIDIOCGRDESC, &desc) < 0) return {};
   return std::vector<uint8_t>(desc.value, desc.value + desc.size);
 }
@@ -143,6 +146,15 @@ int HidrawReader::WaitForCancel() {
   return -1;
 }
 
+// Says once that the device is gone; later reads wait for the reader to be
+// replaced or cancelled.
+int HidrawReader::HungUp() {
+  gone_ = true;
+  log::Warning(log::kDevice, "the read collection " + path_ + " hung up");
+  if (onGone_) onGone_(path_);
+  return -1;
+}
+
 int HidrawReader::ReadInput(uint8_t* data, size_t length) {
   if (data == nullptr || length == 0 || fd_ < 0 || cancelFd_ < 0) return -1;
   if (gone_) return WaitForCancel();
@@ -151,14 +163,7 @@ int HidrawReader::ReadInput(uint8_t* data, size_t length) {
     const int ready = ::poll(fds, 2, -1);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0 || fds[1].revents != 0) return -1;
-    if ((fds[0].revents & POLLIN) == 0) {
-      // Error or hang-up: the device is gone. Say so once, then wait for the
-      // reader to be replaced or cancelled.
-      gone_ = true;
-      log::Warning(log::kDevice, "the read collection " + path_ + " hung up");
-      if (onGone_) onGone_(path_);
-      return -1;
-    }
+    if ((fds[0].revents & POLLIN) == 0) return HungUp();  // error or hang-up: the device is gone
     break;
   }
   ssize_t n;
@@ -167,12 +172,15 @@ int HidrawReader::ReadInput(uint8_t* data, size_t length) {
   } else {
     data[0] = 0;
     n = ::read(fd_, data + 1, length - 1);
-    if (n >= 0) ++n;
+    if (n > 0) ++n;
   }
   if (n < 0) {
     log::Warning(log::kDevice, "reading " + path_ + " failed: " + std::strerror(errno));
     return -1;
   }
+  // A report is never empty: a node that is readable but gives nothing has
+  // reached its end, which is a hang-up too.
+  if (n == 0) return HungUp();
   return static_cast<int>(n);
 }
 

@@ -41,6 +41,7 @@ class HidrawReader final : public InputCollection {
 
  private:
   int WaitForCancel();
+  int HungUp();
 
   int fd_;
   int cancelFd_;

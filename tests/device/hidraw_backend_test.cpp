@@ -3,11 +3,12 @@
 #include "device/hidraw_backend.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <string>
-#include <unistd.h>
 
 #include <thread>
 
@@ -127,6 +128,21 @@ TEST(HidrawReader, AHangUpIsToldOnceAndLaterReadsWaitForCancel) {
   second.join();
   EXPECT_TRUE(returned.load());
   EXPECT_EQ(gone.size(), 1u);
+}
+
+// A node that turns readable but gives nothing has reached its end: that is a
+// hang-up as well, never an empty report (or, without report ids, a lone id byte).
+TEST(HidrawReader, AnEndedStreamIsAHangUpNotAnEmptyReport) {
+  for (bool numbered : {true, false}) {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    std::vector<std::string> gone;
+    HidrawReader reader(fds[0], numbered, "/dev/hidraw7", [&](const std::string& path) { gone.push_back(path); });
+    ::close(fds[1]);  // readable, and read() gives 0 bytes
+    uint8_t buffer[8] = {0x06};
+    EXPECT_EQ(reader.ReadInput(buffer, sizeof buffer), -1) << numbered;
+    EXPECT_EQ(gone, std::vector<std::string>{"/dev/hidraw7"}) << numbered;
+  }
 }
 
 }  // namespace
