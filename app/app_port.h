@@ -21,14 +21,14 @@ enum class RepaintArea : uint8_t {
 };
 
 // A file dialog: filter "All Files(*.dat)" with pattern "*.dat" and so on.
-struct FileDialogSpec {
+struct FileDialogOptions {
   bool save = false;
   std::string filterName;
   std::string pattern;
   std::string defaultExtension;  // added to a typed name without one (save dialogs)
   std::filesystem::path initialFolder;
   bool confirmOverwrite = false;
-  bool operator==(const FileDialogSpec&) const = default;
+  bool operator==(const FileDialogOptions&) const = default;
 };
 
 // Result of the warning shown before a button's function is changed when it
@@ -70,7 +70,7 @@ class AppPort : public MessageSink {
   virtual void LoadMenus(int32_t language) = 0;
 
   // ---- Dialogs ----
-  virtual std::optional<std::filesystem::path> ChooseFile(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::filesystem::path> ChooseFile(const FileDialogOptions& options) = 0;
   // The colour dialog; the result is 24-bit, red in the low byte.
   virtual std::optional<uint32_t> ChooseColour(uint32_t initial) = 0;
 

@@ -21,13 +21,9 @@ ProgramFolders FoldersOf(const AppState& state) {
 
 void PublishSharedSettings(AppState& state) {
   const settings::MouseSettings& s = state.settings;
-  uint8_t mask = 0;
-  for (int k = 0; k < settings::kCycleColourCount; ++k) {
-    if (s.colourCycleFlags[static_cast<size_t>(k)]) mask = static_cast<uint8_t>(mask | (1u << k));
-  }
   state.sharedLedType = s.LED_TYPE;
   state.sharedCycleTime = s.LED_CYC_TIME;
-  state.sharedCycleMask = mask;
+  state.sharedCycleMask = settings::CycleMaskOf(s.colourCycleFlags);
   state.profileMirror.Publish(state.configPath, state.profile.curProfile);
 }
 

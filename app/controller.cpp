@@ -387,26 +387,26 @@ void OnContextCommand(AppState& s, int commandId, AppPort& port) {
 
 // ---- Files and messages ----
 
-FileDialogSpec MacroFileDialog(const AppState& s, bool save) {
-  FileDialogSpec spec;
-  spec.save = save;
-  spec.filterName = "All Files(*.dat)";
-  spec.pattern = "*.dat";
-  spec.defaultExtension = save ? "dat" : "";
-  spec.initialFolder = FoldersOf(s).dialogs;
-  spec.confirmOverwrite = save;
-  return spec;
+FileDialogOptions MacroFileDialog(const AppState& s, bool save) {
+  FileDialogOptions options;
+  options.save = save;
+  options.filterName = "All Files(*.dat)";
+  options.pattern = "*.dat";
+  options.defaultExtension = save ? "dat" : "";
+  options.initialFolder = FoldersOf(s).dialogs;
+  options.confirmOverwrite = save;
+  return options;
 }
 
-FileDialogSpec SettingsFileDialog(const AppState& s, bool save) {
-  FileDialogSpec spec;
-  spec.save = save;
-  spec.filterName = "All Files(*.ini)";
-  spec.pattern = "*.ini";
-  spec.defaultExtension = save ? "ini" : "";
-  spec.initialFolder = FoldersOf(s).dialogs;
-  spec.confirmOverwrite = save;
-  return spec;
+FileDialogOptions SettingsFileDialog(const AppState& s, bool save) {
+  FileDialogOptions options;
+  options.save = save;
+  options.filterName = "All Files(*.ini)";
+  options.pattern = "*.ini";
+  options.defaultExtension = save ? "ini" : "";
+  options.initialFolder = FoldersOf(s).dialogs;
+  options.confirmOverwrite = save;
+  return options;
 }
 
 std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& errors) {

@@ -61,8 +61,8 @@ void TakeRepeatCount(AppState& state, AppPort& port);
 void OnContextCommand(AppState& state, int commandId, AppPort& port);
 
 // The file dialogs of the macro and settings exchange files.
-FileDialogSpec MacroFileDialog(const AppState& state, bool save);
-FileDialogSpec SettingsFileDialog(const AppState& state, bool save);
+FileDialogOptions MacroFileDialog(const AppState& state, bool save);
+FileDialogOptions SettingsFileDialog(const AppState& state, bool save);
 
 // The message shown when a save the user asked for could not be written.
 std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& errors);

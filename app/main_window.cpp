@@ -377,16 +377,16 @@ void MainWindow::LoadMenus(int32_t language) {
 
 // ---- AppPort: dialogs ----
 
-std::optional<std::filesystem::path> MainWindow::ChooseFile(const FileDialogSpec& spec) {
+std::optional<std::filesystem::path> MainWindow::ChooseFile(const FileDialogOptions& options) {
   QFileDialog dialog(this);
-  dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(spec.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  QString filter = Q(spec.filterName);
-  if (!filter.contains('(')) filter += " (" + Q(spec.pattern) + ")";
+  dialog.setAcceptMode(options.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(options.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QString filter = Q(options.filterName);
+  if (!filter.contains('(')) filter += " (" + Q(options.pattern) + ")";
   dialog.setNameFilter(filter);
-  dialog.setDirectory(QString::fromStdString(spec.initialFolder.string()));
-  if (!spec.defaultExtension.empty()) dialog.setDefaultSuffix(Q(spec.defaultExtension));
-  if (!spec.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setDirectory(QString::fromStdString(options.initialFolder.string()));
+  if (!options.defaultExtension.empty()) dialog.setDefaultSuffix(Q(options.defaultExtension));
+  if (!options.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return std::filesystem::path(dialog.selectedFiles().first().toStdString());
 }

@@ -75,7 +75,7 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   void TrayAdd() override;
   void TrayRemove() override;
   void LoadMenus(int32_t language) override;
-  std::optional<std::filesystem::path> ChooseFile(const FileDialogSpec& spec) override;
+  std::optional<std::filesystem::path> ChooseFile(const FileDialogOptions& options) override;
   std::optional<uint32_t> ChooseColour(uint32_t initial) override;
   void CreateMacroControls() override;
   void DestroyMacroControls() override;

@@ -46,9 +46,8 @@ int32_t InitialEventLine(const macros::MacroTables& tables) {
 StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOptions& options) {
   // The playback threads first, with both hand-off flags clear.
   StartPlayback(s, port);
-  // The About entry lives in the window's own menu; here only the icon.
   port.SetIcon();
-  // Paths (the wire-code table is built at compile time).
+  // Paths.
   s.folders = FoldersOf(s);
   s.skinDir = s.folders.data.string() + "/" + names::kSkinFolder;
   s.configPath = s.folders.configPath;
@@ -74,8 +73,7 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
     settings::LoadConfig(ctx, s.configPath, s.profile.curProfile, false);
   }
   PublishSharedSettings(s);
-  // Fonts come with the painter. From the title on, a second start can
-  // find this window.
+  // From the title on, a second start can find this window.
   port.SetTitle(kWindowTitle);
   // The page layouts.
   if (!skin::LoadMainLayout(s.layout, s.skinDir, s.language, port) ||
@@ -84,8 +82,7 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
     HostExit(s, port);
     return StartupResult::Failed;
   }
-  // (The macro-page controls exist only while their page is shown.) The
-  // warning dialog's layout.
+  // The warning dialog's layout.
   if (!skin::LoadWarningLayout(s.layout, s.skinDir, s.language, port)) {
     HostExit(s, port);
     return StartupResult::Failed;

@@ -83,11 +83,7 @@ void ApplyWith(ApplyContext& ctx, FileBatches& files, ApplyOutcome& outcome) {
   // The colour-cycle mask is rebuilt from the Color page's flags before the
   // snapshot is saved, so Config6 holds the mask the mouse is sent (a hide
   // that reverts to Config6 must not bring back colours from before the Apply).
-  uint8_t mask = 0;
-  for (int k = 0; k < kCycleColourCount; ++k) {
-    if (s.colourCycleFlags[k]) mask = static_cast<uint8_t>(mask | (1u << k));
-  }
-  s.CYC_7COL_EN = mask;
+  s.CYC_7COL_EN = CycleMaskOf(s.colourCycleFlags);
   ConfigContext& config = ctx.config;
   const int32_t profile = CurrentProfile(ctx);
 

@@ -86,7 +86,6 @@ class IniEdit {
   std::string Get(std::string_view section, std::string_view key, size_t capacity);
   void Set(std::string_view section, std::string_view key, std::string_view value);
   void SetInt(std::string_view section, std::string_view key, int64_t value);
-  size_t PendingWrites() const { return ops_.size(); }
   // Writes the file once when anything was set. Returns "" on success, else what failed.
   std::string Commit();
 

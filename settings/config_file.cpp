@@ -56,7 +56,7 @@ void LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
     s.LED_TYPE = LowByte(read("LED_TYPE", kKeyCapacity));
     s.LED_CYC_TIME = LowByte(read("LED_CYC_TIME", kKeyCapacity));
     s.CYC_7COL_EN = LowByte(read("CYC_7COL_EN", kKeyCapacity));
-    for (int k = 0; k < kCycleColourCount; ++k) s.colourCycleFlags[static_cast<size_t>(k)] = (s.CYC_7COL_EN >> k) & 1;
+    SetCycleFlagsFromMask(s, s.CYC_7COL_EN);
     s.DPI_SPEED = LowByte(read("DPI_SPEED", kKeyCapacity));
     s.WHEEL_SPEED = LowByte(read("WHEEL_SPEED", kKeyCapacity));
     s.USB_SPEED = LowByte(read("USB_SPEED", kKeyCapacity));

@@ -33,6 +33,18 @@ uint32_t DisplayColourFor(int32_t r, int32_t g, int32_t b) {
   return channel(r) | (channel(g) << 8) | (channel(b) << 16);
 }
 
+uint8_t CycleMaskOf(const std::array<bool, kCycleColourCount>& flags) {
+  uint8_t mask = 0;
+  for (int k = 0; k < kCycleColourCount; ++k) {
+    if (flags[static_cast<size_t>(k)]) mask = static_cast<uint8_t>(mask | (1u << k));
+  }
+  return mask;
+}
+
+void SetCycleFlagsFromMask(MouseSettings& s, uint8_t mask) {
+  for (int k = 0; k < kCycleColourCount; ++k) s.colourCycleFlags[static_cast<size_t>(k)] = ((mask >> k) & 1) != 0;
+}
+
 void RecomputeDerived(MouseSettings& s) {
   for (int n = 0; n < kLevelCount; ++n) {
     DpiLevel& level = s.levels[static_cast<size_t>(n)];

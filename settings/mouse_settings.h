@@ -106,6 +106,13 @@ void SetFireTimeFromSlider(MouseSettings& s, int32_t x, int32_t sliderLeft, int3
 void FireTimeDown(MouseSettings& s);
 void FireTimeUp(MouseSettings& s);
 
+// ---- The colour-cycle mask -------------------------------------------------
+// The cycle colours live in two stores: the Color page edits the flags, the
+// file and the mouse take the mask (bit k = colour k). These convert between them.
+
+uint8_t CycleMaskOf(const std::array<bool, kCycleColourCount>& flags);
+void SetCycleFlagsFromMask(MouseSettings& s, uint8_t mask);
+
 // ---- Whole-record operations -----------------------------------------------
 
 // The factory settings. MACRO_MODE2 is kept; CYC_7COL_EN becomes 0x7F while

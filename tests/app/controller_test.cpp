@@ -461,7 +461,7 @@ TEST_F(ControllerTest, SettingsExportAndImportUseTheirDialogs) {
   port.fileAnswer = dir.path() / "exchange.ini";
   Click(MainAt(15));
   ASSERT_EQ(port.fileDialogs.size(), 1u);
-  app::FileDialogSpec save = port.fileDialogs[0];
+  app::FileDialogOptions save = port.fileDialogs[0];
   EXPECT_EQ(save, app::SettingsFileDialog(s, true));
   EXPECT_TRUE(save.save && save.confirmOverwrite);
   EXPECT_EQ(save.defaultExtension, "ini");

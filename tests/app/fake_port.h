@@ -21,7 +21,7 @@ class FakePort final : public app::AppPort {
  public:
   std::vector<std::string> calls;
   std::vector<std::string> messages;
-  std::vector<app::FileDialogSpec> fileDialogs;
+  std::vector<app::FileDialogOptions> fileDialogs;
   std::optional<std::filesystem::path> fileAnswer;
   std::optional<uint32_t> colourAnswer;
   bool trayAvailable = true;
@@ -86,9 +86,9 @@ class FakePort final : public app::AppPort {
   void TrayAdd() override { calls.push_back("TrayAdd"); }
   void TrayRemove() override { calls.push_back("TrayRemove"); }
   void LoadMenus(int32_t language) override { calls.push_back("LoadMenus " + std::to_string(language)); }
-  std::optional<std::filesystem::path> ChooseFile(const app::FileDialogSpec& spec) override {
-    calls.push_back(std::string("ChooseFile ") + (spec.save ? "save " : "open ") + spec.pattern);
-    fileDialogs.push_back(spec);
+  std::optional<std::filesystem::path> ChooseFile(const app::FileDialogOptions& options) override {
+    calls.push_back(std::string("ChooseFile ") + (options.save ? "save " : "open ") + options.pattern);
+    fileDialogs.push_back(options);
     return fileAnswer;
   }
   std::optional<uint32_t> ChooseColour(uint32_t) override {
