@@ -33,6 +33,7 @@ cleanup() {
 trap cleanup EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/hits.sh"
 orv_start_xvfb /dev/null
 pids+=("$ORV_XVFB_PID")
 "$desktop" >"$work/desktop.log" 2>&1 &
@@ -67,7 +68,7 @@ popups() { # popups <window> <suffix> <main layout>
   read -r mx my mw mh < <(geometry "$wid")
   local row=26
   # shellcheck disable=SC2046
-  xdotool mousemove --window "$wid" $(centre "$layout" 24) click 1
+  xdotool mousemove --window "$wid" $(centre "$layout" "$(button_entry 4)") click 1
   wait_popup MainMenuDlg
   menu=$(popup MainMenuDlg)
   xdotool mousemove --window "$menu" 95 $((2 * row + 13))
@@ -82,10 +83,10 @@ popups() { # popups <window> <suffix> <main layout>
   grab_area "$out/submenu_$2.png" $((x - 40)) $((y - 3 * row)) $((w + 260)) $((h + 4 * row))
   # A press elsewhere on the page closes the menus.
   # shellcheck disable=SC2046
-  xdotool mousemove --window "$wid" $(centre "$layout" 9) click 1 sleep 0.2
+  xdotool mousemove --window "$wid" $(centre "$layout" "$(hit main kMainTab)") click 1 sleep 0.2
   # Button 0 holds the only left click of the first profile: the warning shows.
   # shellcheck disable=SC2046
-  xdotool mousemove --window "$wid" $(centre "$layout" 20) click 1
+  xdotool mousemove --window "$wid" $(centre "$layout" "$(button_entry 0)") click 1
   wait_popup WarningDlg
   xdotool mousemove --window "$(popup WarningDlg)" 120 120
   sleep 0.3
@@ -134,7 +135,7 @@ shoot() { # shoot <VER_SEL> <suffix> <main layout>
   popups "$wid" "$2" "$layout"
   tray_menu "$2"
   local page
-  for page in advanced:10 color:11; do
+  for page in "advanced:$(hit main kAdvancedTab)" "color:$(hit main kColorTab)"; do
     # shellcheck disable=SC2046
     xdotool mousemove --window "$wid" $(centre "$layout" "${page#*:}") click 1 sleep 0.1 mousemove 1270 1010
     sleep 0.4

@@ -28,6 +28,7 @@ trap cleanup EXIT
 
 # ---- A private display with a window manager and a tray ----
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/hits.sh"
 orv_start_xvfb "$work/xvfb.log" || exit 1
 pids+=("$ORV_XVFB_PID")
 "$desktop_tool" >"$work/desktop.log" 2>&1 &
@@ -126,10 +127,10 @@ check "start-up sets the pointer speed" wait_for 5 host_has "mouse-speed 8"
 check "start-up sets the wheel lines" wait_for 5 host_has "wheel-lines 3"
 
 # ---- Apply, and Apply of another profile ----
-click 3
+click "$(hit main kApply)"
 check "Apply sends the 22 reports again" wait_for 10 has_reports 44
-click 5
-click 3
+click "$(profile_entry 2)"
+click "$(hit main kApply)"
 check "Apply after choosing profile 2 sends 22 more" wait_for 10 has_reports 66
 # The command bytes (id, command, first two values) of profile 2's reports.
 "$profile_tool" "$app" 2 | awk '/^ +[0-9]+  [0-9A-F][0-9A-F] /{ print $2, $3, $4, $5 }' >"$work/expected"
@@ -149,16 +150,16 @@ menu_row=26  # row height of the shipped skin's function menus
 row_y() { echo $(( ($1 - 1) * menu_row + menu_row / 2 )); }
 last_reports_have() { tail -n 22 "$sim/feature.log" | grep -q "^$1"; }
 
-click 23
+click "$(button_entry 3)"
 check "button 3's label opens the function menu" wait_for 5 popup_shows MainMenuDlg
 xdotool mousemove --window "$(popup MainMenuDlg)" 95 "$(row_y 2)" sleep 0.1 click 1
 check "a direct choice closes the menu" wait_for 5 popup_gone MainMenuDlg
 before=$(reports)
-click 3
+click "$(hit main kApply)"
 check "Apply after the choice sends a profile" wait_for 10 has_reports $((before + 22))
 check "button 3 now has function 2 (07 10 05 02)" last_reports_have "07 10 05 02"
 
-click 24
+click "$(button_entry 4)"
 check "button 4's label opens the function menu" wait_for 5 popup_shows MainMenuDlg
 xdotool mousemove --window "$(popup MainMenuDlg)" 95 "$(row_y 8)"
 check "hovering row 8 opens the second-level menu" wait_for 5 popup_shows SubMenuDlg
@@ -166,7 +167,7 @@ xdotool mousemove --window "$(popup SubMenuDlg)" 105 "$(row_y 4)" sleep 0.1 clic
 check "a second-level choice closes both menus" wait_for 5 popup_gone MainMenuDlg
 check "and the second-level menu" wait_for 5 popup_gone SubMenuDlg
 before=$(reports)
-click 3
+click "$(hit main kApply)"
 check "Apply after the second-level choice" wait_for 10 has_reports $((before + 22))
 check "button 4 is a host function now (07 10 04 00)" last_reports_have "07 10 04 00"
 before=$(reports)
@@ -177,7 +178,7 @@ volume_up() { tail -n +$((before + 1)) "$sim/feature.log" | grep -q '^07 17 00 E
 check "pressing button 4 sends Volume Increment (07 17 00 E9)" wait_for 5 volume_up
 
 # Button 0 now holds the only left click: the warning comes first.
-click 20
+click "$(button_entry 0)"
 check "the warning shows before the menu" wait_for 5 popup_shows WarningDlg
 check "no menu behind the warning" popup_gone MainMenuDlg
 # shellcheck disable=SC2046
@@ -186,18 +187,18 @@ check "Cancel closes the warning" wait_for 5 popup_gone WarningDlg
 sleep 0.3
 check "Cancel opens no menu" popup_gone MainMenuDlg
 before=$(reports)
-click 3
+click "$(hit main kApply)"
 wait_for 10 has_reports $((before + 22))
 check "Cancel leaves button 0 on the left click (07 10 01 01)" last_reports_have "07 10 01 01"
-click 20
+click "$(button_entry 0)"
 check "the warning shows again" wait_for 5 popup_shows WarningDlg
 xdotool mousemove --window "$(popup WarningDlg)" 120 120 sleep 0.1 click 1
 check "Continue opens the menu" wait_for 5 popup_shows MainMenuDlg
-click 9
+click "$(hit main kMainTab)"
 check "the next press on the Main page closes the menu" wait_for 5 popup_gone MainMenuDlg
 
 # ---- Language ----
-click 17
+click "$(hit main kTurkish)"
 check "Turkish is stored" wait_for 5 config_has 'VER_SEL=0'
 
 # ---- SIGTERM: the host-exit report, status 0 ----
@@ -211,7 +212,7 @@ check "exactly one report at exit" test "$(reports)" = $((before + 1))
 # ---- The next start is Turkish; a second start shows a hidden first one ----
 start_app
 check "the next start is Turkish" grep -q 'language=0' "$paint"
-click 13
+click "$(hit main kHide)"
 check "the close button hides the window to the tray" wait_for 5 hidden
 # The test desktop shows tray icons 22 pixels square in a strip at the
 # bottom-right corner; a right click opens the tray menu there (20-pixel items).
@@ -232,7 +233,7 @@ tray_menu_item() { # tray_menu_item <item>: right-click the icon, choose item 1 
 }
 check "the tray menu opens on the icon" tray_menu_item 1
 check "its first item (Pencereyi Goster) shows the window" wait_for 5 visible
-click 13
+click "$(hit main kHide)"
 wait_for 5 hidden
 ORV_SIMULATED_MOUSE=$sim "$app/ORV_ZIduzu" >>"$work/app.log" 2>&1 &
 second=$!
@@ -322,18 +323,18 @@ entry_events() {
 
 start_app
 before_count=$(macro_count)
-click 10
+click "$(hit main kAdvancedTab)"
 xdotool windowfocus --sync "$(window)" 2>/dev/null
 advance_click EDIT 4
 xdotool key ctrl+a BackSpace
 xdotool type --delay 60 e2emacro
-advance_click BUTTONPOS 2
-advance_click BUTTONPOS 4
+advance_click BUTTONPOS "$(hit advanced kAddMacro)"
+advance_click BUTTONPOS "$(hit advanced kRecord)"
 sleep 0.3
 xdotool type --delay 150 ab
 sleep 0.3
-advance_click BUTTONPOS 4
-advance_click BUTTONPOS 5
+advance_click BUTTONPOS "$(hit advanced kRecord)"
+advance_click BUTTONPOS "$(hit advanced kSaveMacros)"
 saved() { [ "$(macro_count)" = $((before_count + 1)) ]; }
 check "Save stores the new macro in the macro file" wait_for 5 saved
 slot=$before_count
@@ -348,14 +349,14 @@ finish "$app_pid"
 # group (row 9), then Apply; after a restart the macro is unchanged and the
 # button plays it.
 start_app
-click 24
+click "$(button_entry 4)"
 check "button 4's menu opens for the macro" wait_for 5 popup_shows MainMenuDlg
 xdotool mousemove --window "$(popup MainMenuDlg)" 95 "$(row_y 9)"
 check "the macro group opens" wait_for 5 popup_shows SubMenuDlg
 xdotool mousemove --window "$(popup SubMenuDlg)" 105 "$(row_y $((slot + 1)))" sleep 0.1 click 1
 check "choosing the macro closes the menus" wait_for 5 popup_gone SubMenuDlg
 before=$(reports)
-click 3
+click "$(hit main kApply)"
 check "Apply sends button 4's macro function (none on the mouse)" wait_for 10 has_reports $((before + 22))
 kill -TERM "$app_pid"
 finish "$app_pid"
@@ -371,8 +372,8 @@ check "button 4 plays the macro" wait_for 10 played
 grep '^07 15 ' "$sim/feature.log" | tail -n +$((before_keys + 1)) | head -4 | cut -d' ' -f3 >"$work/keys"
 printf '%s\n' 04 00 05 00 >"$work/keys-expected"
 check "the key reports are a, release, b, release" cmp -s "$work/keys" "$work/keys-expected"
-click 10
-advance_click BUTTONPOS 5
+click "$(hit main kAdvancedTab)"
+advance_click BUTTONPOS "$(hit advanced kSaveMacros)"
 check "a Save after the restart keeps the macro" test "$(macro_entry "$slot")" = "$entry"
 kill -TERM "$app_pid"
 finish "$app_pid"

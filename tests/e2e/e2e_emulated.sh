@@ -51,6 +51,7 @@ wait_for() { # wait_for <seconds> <command...>: true once the command succeeds
 
 # ---- A private display ----
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/hits.sh"
 orv_start_xvfb "$work/xvfb.log" || exit 1
 pids+=("$ORV_XVFB_PID")
 export XDG_RUNTIME_DIR=$work/run
@@ -115,7 +116,7 @@ for wire in F8 F6; do
 done
 sleep 0.5
 check "button reports leave the program running" kill -0 "$app_pid"
-click 3
+click "$(hit main kApply)"
 check "Apply sends 22 more reports" wait_for 10 has_reports 44
 check "with the active level the mouse announced" grep -q '^07 09 43 ' <(tail -n 22 "$work/mock/feature.log")
 sent=$(reports)

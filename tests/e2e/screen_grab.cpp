@@ -26,10 +26,15 @@ int main(int argc, char** argv) {
   if (screen == nullptr) return 1;
   int x = 0, y = 0, w = -1, h = -1;
   if (argc == 7) {
-    x = std::atoi(argv[3]);
-    y = std::atoi(argv[4]);
-    w = std::atoi(argv[5]);
-    h = std::atoi(argv[6]);
+    int* const fields[] = {&x, &y, &w, &h};
+    for (int i = 0; i < 4; ++i) {
+      const auto value = orv::ParseWholeNumber(argv[3 + i]);
+      if (!value || *value > 1 << 20) {
+        std::fprintf(stderr, "orv_screen_grab: not a coordinate: %s\n", argv[3 + i]);
+        return 2;
+      }
+      *fields[i] = static_cast<int>(*value);
+    }
   }
   const QPixmap shot = screen->grabWindow(window, x, y, w, h);
   if (shot.isNull() || !shot.save(argv[2], "PNG")) {
