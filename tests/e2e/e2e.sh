@@ -10,21 +10,11 @@ portable=$1
 desktop_tool=$2
 profile_tool=$3
 
-for tool in Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (packages xvfb and xdotool)"
-    exit 77
-  fi
-done
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/lib.sh"
+orv_need_tools Xvfb xdotool
 
-work=$(mktemp -d /tmp/orv-e2e.XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+orv_work_folder e2e
 
 # ---- A private display with a window manager and a tray ----
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
@@ -50,32 +40,10 @@ config=$app/skins/config/config.ini
 paint=$work/first-paint
 title='^KTR-580 GAMING MOUSE$'
 
-passed=0
-failed=0
-ok() { echo "ok - $1"; passed=$((passed + 1)); }
-not_ok() { echo "not ok - $1"; failed=$((failed + 1)); }
-check() { # check <name> <command...>
-  local name=$1
-  shift
-  if "$@"; then ok "$name"; else not_ok "$name"; fi
-}
-
-# wait_for <seconds> <command...>: true once the command succeeds.
-wait_for() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  while ((SECONDS <= end)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
 
 reports() { [ -f "$sim/feature.log" ] && wc -l <"$sim/feature.log" || echo 0; }
-has_reports() { [ "$(reports)" -ge "$1" ]; }
 painted() { [ -s "$paint" ]; }
-gone() { ! kill -0 "$1" 2>/dev/null; }
+has_reports() { [ "$(reports)" -ge "$1" ]; }
 window() { xdotool search --name "$title" 2>/dev/null | head -1; }
 visible() { [ -n "$(xdotool search --onlyvisible --name "$title" 2>/dev/null)" ]; }
 hidden() { ! visible; }
@@ -91,19 +59,6 @@ start_app() { # start_app [args...]
   ORV_SIMULATED_MOUSE=$sim ORV_FIRST_PAINT_FILE=$paint "$app/ORV_ZIduzu" "$@" >>"$work/app.log" 2>&1 &
   app_pid=$!
   wait_for 20 painted
-}
-# finish <pid>: the program's exit status in $status once it has ended
-# (at most 10 s; "timeout" when it had to be killed).
-status=""
-finish() {
-  if ! wait_for 10 gone "$1"; then
-    kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-    status=timeout
-    return
-  fi
-  wait "$1"
-  status=$?
 }
 
 # The centre of layout entry i of the Main layout of the stored language.

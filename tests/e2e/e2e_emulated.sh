@@ -12,41 +12,13 @@ portable=$1
 mouse_tool=$2
 profile_tool=$3
 
-for tool in Xvfb xdotool umockdev-wrapper; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (packages xvfb, xdotool, umockdev)"
-    exit 77
-  fi
-done
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/lib.sh"
+orv_need_tools Xvfb xdotool umockdev-wrapper
 
-work=$(mktemp -d /tmp/orv-e2e-emulated.XXXXXX)
-pids=()
-cleanup() {
+orv_work_folder e2e-emulated
+orv_before_cleanup() {
   [ -p "$work/mock/control" ] && timeout 5 sh -c "echo quit > '$work/mock/control'"
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-passed=0
-failed=0
-ok() { echo "ok - $1"; passed=$((passed + 1)); }
-not_ok() { echo "not ok - $1"; failed=$((failed + 1)); }
-check() { # check <name> <command...>
-  local name=$1
-  shift
-  if "$@"; then ok "$name"; else not_ok "$name"; fi
-}
-wait_for() { # wait_for <seconds> <command...>: true once the command succeeds
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  while ((SECONDS <= end)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
 }
 
 # ---- A private display ----
@@ -78,9 +50,8 @@ app=$work/app
 cp -r "$portable" "$app"
 paint=$work/first-paint
 reports() { [ -f "$work/mock/feature.log" ] && wc -l <"$work/mock/feature.log" || echo 0; }
-has_reports() { [ "$(reports)" -ge "$1" ]; }
 painted() { [ -s "$paint" ]; }
-gone() { ! kill -0 "$1" 2>/dev/null; }
+has_reports() { [ "$(reports)" -ge "$1" ]; }
 control() { timeout 5 sh -c "echo '$1' > '$work/mock/control'"; }
 
 # ---- Start-up: the profile's 22 reports reach the emulated write node ----

@@ -8,23 +8,12 @@
 set -u
 
 portable=$1
-for tool in Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (packages xvfb and xdotool)"
-    exit 77
-  fi
-done
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/lib.sh"
+orv_need_tools Xvfb xdotool
+orv_work_folder exit
 
-work=$(mktemp -d /tmp/orv-exit.XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+source "$here/../../tools/xvfb.sh"
 orv_start_xvfb "$work/xvfb.log" || exit 1
 xvfb_pid=$ORV_XVFB_PID
 pids+=("$xvfb_pid")
@@ -34,34 +23,6 @@ unset DBUS_SESSION_BUS_ADDRESS
 export QT_QPA_PLATFORM=xcb
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 
-passed=0
-failed=0
-check() { # check <name> <command...>
-  local name=$1
-  shift
-  if "$@"; then echo "ok - $name"; passed=$((passed + 1)); else echo "not ok - $name"; failed=$((failed + 1)); fi
-}
-wait_for() { # wait_for <seconds> <command...>
-  local end=$((SECONDS + $1))
-  shift
-  while ((SECONDS <= end)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
-gone() { ! kill -0 "$1" 2>/dev/null; }
-status=""
-finish() { # the exit status of <pid> in $status; "timeout" when it had to be killed
-  if ! wait_for 10 gone "$1"; then
-    kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-    status=timeout
-    return
-  fi
-  wait "$1"
-  status=$?
-}
 message_box() { [ -n "$(xdotool search --name '^ORV_ZIduzu$' 2>/dev/null)" ]; }
 
 fresh_copy() { # fresh_copy <name>: a portable folder of its own and a simulated mouse
@@ -107,5 +68,4 @@ check "the program ends when the display is gone" test "$status" != timeout
 check "the host-exit report is sent last" test "$(tail -n1 "$sim/feature.log")" = "07 20 00 00 00 00 00 00"
 check "and only once" test "$(grep -c '^07 20 ' "$sim/feature.log")" = 1
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+orv_summary

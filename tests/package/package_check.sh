@@ -11,40 +11,11 @@ src=$1
 build=$2
 desktop_tool=$3
 
-for tool in cpack dpkg-deb lintian desktop-file-validate systemd-analyze Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/../e2e/lib.sh"
+orv_need_tools cpack dpkg-deb lintian desktop-file-validate systemd-analyze Xvfb xdotool
+orv_work_folder package
 
-work=$(mktemp -d /tmp/orv-package.XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-passed=0
-failed=0
-ok() { echo "ok - $1"; passed=$((passed + 1)); }
-not_ok() { echo "not ok - $1"; failed=$((failed + 1)); }
-check() { # check <name> <command...>
-  local name=$1
-  shift
-  if "$@"; then ok "$name"; else not_ok "$name"; fi
-}
-wait_for() { # wait_for <seconds> <command...>
-  local end=$((SECONDS + $1))
-  shift
-  while ((SECONDS <= end)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
 # Runs a command; passes when it succeeds and prints nothing (its output is
 # shown otherwise).
 quiet() {
@@ -128,20 +99,9 @@ title='^KTR-580 GAMING MOUSE$'
 
 reports() { [ -f "$sim/feature.log" ] && wc -l <"$sim/feature.log" || echo 0; }
 has_reports() { [ "$(reports)" -ge "$1" ]; }
-gone() { ! kill -0 "$1" 2>/dev/null; }
+painted() { [ -s "$paint" ]; }
 window() { xdotool search --name "$title" 2>/dev/null | head -1; }
 iconic() { [ "$("$desktop_tool" state "$(window)")" = Iconic ]; }
-painted() { [ -s "$paint" ]; }
-finish() { # finish <pid>: sets status (timeout when it had to be killed)
-  if ! wait_for 10 gone "$1"; then
-    kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-    status=timeout
-    return
-  fi
-  wait "$1"
-  status=$?
-}
 
 # Without the mouse an automatic start ends silently and creates only the
 # user's folder.
