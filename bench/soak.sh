@@ -44,7 +44,7 @@ MACRO
 "$build/tools/macro_pack/orv_macro_pack" "$work/macro.txt" "$app/Macro_EN.dat" || exit 1
 sed -i -E 's/^K4=.*/K4=41/; s/^VER_SEL=.*/VER_SEL=1/; s/^CurConfig=.*/CurConfig=1/' "$config"
 
-lines() { wc -l <"$sim/feature.log" 2>/dev/null || echo 0; }
+lines() { if [ -f "$sim/feature.log" ]; then wc -l <"$sim/feature.log"; else echo 0; fi; }
 wait_lines() { # wait_lines <count>: false after 10 s without them
   local end=$((SECONDS + 10))
   while [ "$(lines)" -lt "$1" ]; do
