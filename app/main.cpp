@@ -111,9 +111,13 @@ int main(int argc, char** argv) {
       };
     }
     window.onTitleSet = [&instance, &window, &state] {
-      instance.Listen([&window, &state] {
+      const bool listening = instance.Listen([&window, &state] {
         if (!window.Destroyed()) app::ShowFromTray(*state, window);
       });
+      if (!listening) {
+        std::fprintf(stderr, "%s: cannot listen on %s: a second start will not bring this window back\n",
+                     app::kAppName, instance.SocketPath().toLocal8Bit().constData());
+      }
     };
     RealSleeper sleeper;
     const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});

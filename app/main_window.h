@@ -35,8 +35,8 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   // Called once the title is set: from then on a second start may ask this
   // window to show itself.
   std::function<void()> onTitleSet;
-  // Called once, at the end of the first paint (start-up measurements and the
-  // end-to-end tests wait for it).
+  // Called once, when the first frame has been drawn and handed to the window
+  // system (start-up measurements and the end-to-end tests wait for it).
   std::function<void()> onFirstPaint;
 
   // Connects the mouse's arrival and removal notifications, the exit signals
@@ -97,6 +97,7 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
 
  private:
   void ShowWindowMenu(const QPoint& globalPos);
+  void CreateTray();
   void ShowAbout();
   void StyleControls();
 
@@ -104,6 +105,13 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   skin::PagePainter painter_;
   ColourAnimation animation_;
   QRegion repaintRegion_;  // the window minus the Advanced page's lists and name box
+  QRegion shape_;          // the window's pixels by the mask (empty: no mask applied yet)
+  bool shaped_ = false;
+  // The window system shows per-pixel transparency: everything outside the
+  // shape is painted fully transparent, so the desktop shows there even where
+  // a window system ignores the shape for drawing.
+  bool translucent_ = false;
+  bool trayWanted_ = false;  // TrayAdd came before the first frame: made after it
   bool destroyed_ = false;
   bool firstPaintDone_ = false;
   bool manualDrag_ = false;  // the window system cannot move the window: we do
