@@ -5,6 +5,8 @@
 #   tools/screenshots.sh [build folder] [output folder]
 # Defaults: build/ and <build folder>/screenshots/. Needs Xvfb and xdotool.
 # Writes main_en.png, advanced_en.png, color_en.png, main_tr.png, advanced_tr.png, color_tr.png.
+# With ORV_SCREENSHOT_SCALE=2 the window is shown at twice the size (the 2x
+# pictures, as on a dense screen) and the names end in @2x.png.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -28,8 +30,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
+scale=${ORV_SCREENSHOT_SCALE:-1}
+case $scale in
+  1) suffix="" screen=1280x1024 ;;
+  2) suffix="@2x" screen=2560x2048 ;;
+  *) echo "ORV_SCREENSHOT_SCALE must be 1 or 2" >&2; exit 2 ;;
+esac
+rest="$(( ${screen%x*} - 10 )) $(( ${screen#*x} - 14 ))"  # where the pointer rests, off the window
+export QT_SCALE_FACTOR=$scale
+
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
-orv_start_xvfb /dev/null
+ORV_XVFB_SCREEN=${screen}x24 orv_start_xvfb /dev/null
 pids+=("$ORV_XVFB_PID")
 "$desktop" >"$work/desktop.log" 2>&1 &
 pids+=($!)
@@ -43,8 +54,8 @@ cp -r "$build/portable" "$work/app"
 mkdir "$work/sim"
 config=$work/app/skins/config/config.ini
 
-centre() { # centre <layout file> <index>
-  grep -m1 "^$2=" "$1" | cut -d= -f2 | awk -F, '{ printf "%d %d", $2 + $4 / 2, $3 + $5 / 2 }'
+centre() { # centre <layout file> <index>, in screen pixels
+  grep -m1 "^$2=" "$1" | cut -d= -f2 | awk -F, -v s="$scale" '{ printf "%d %d", ($2 + $4 / 2) * s, ($3 + $5 / 2) * s }'
 }
 
 shoot() { # shoot <VER_SEL> <suffix> <main layout>
@@ -57,15 +68,16 @@ shoot() { # shoot <VER_SEL> <suffix> <main layout>
   local wid
   wid=$(xdotool search --onlyvisible --name '^KTR-580 GAMING MOUSE$' | head -1)
   # The pointer rests outside the window, so no element shows its hover look.
-  xdotool mousemove 1270 1010
+  # shellcheck disable=SC2086
+  xdotool mousemove $rest
   sleep 0.3
-  "$grab" "$wid" "$out/main_$2.png"
+  "$grab" "$wid" "$out/main_$2$suffix.png"
   local page
   for page in advanced:10 color:11; do
     # shellcheck disable=SC2046
-    xdotool mousemove --window "$wid" $(centre "$layout" "${page#*:}") click 1 sleep 0.1 mousemove 1270 1010
+    xdotool mousemove --window "$wid" $(centre "$layout" "${page#*:}") click 1 sleep 0.1 mousemove $rest
     sleep 0.4
-    "$grab" "$wid" "$out/${page%:*}_$2.png"
+    "$grab" "$wid" "$out/${page%:*}_$2$suffix.png"
   done
   kill -TERM "$pid"
   wait "$pid" || true

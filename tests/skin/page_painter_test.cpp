@@ -440,5 +440,25 @@ TEST_F(PagePainterTest, DenseScreensGetPagesOfTheTwiceSizedSet) {
   EXPECT_EQ(ShownLook(fallback, Layout().mainHits[14], PicturesOf(kPageMain, 2, dir.path())), Look::Over);
 }
 
+TEST_F(PagePainterTest, PreparedFirstPageIsTheSamePage) {
+  state_.hoverMain = 14;
+  const QImage plain = Compose(kPageMain);
+  // Prepared on a worker while the caller goes on; the paint waits for it.
+  const uint64_t before = PictureDecodeCount();
+  {
+    test::TempDir dir;
+    fs::copy(kSkinDir, dir.path(), fs::copy_options::recursive);
+    PagePainter prepared(dir.path());
+    prepared.Prepare(kPageMain, 1);
+    EXPECT_EQ(prepared.TextFont(1), painter_.TextFont(1));
+    EXPECT_EQ(prepared.Compose(state_, Layout()), plain);
+    // The pictures were decoded by the worker, once.
+    EXPECT_EQ(PictureDecodeCount() - before, 3u);
+    // Prepared and never painted: the worker is waited for at the end.
+    PagePainter unused(dir.path());
+    unused.Prepare(kPageColor, 2);
+  }
+}
+
 }  // namespace
 }  // namespace orv::skin
