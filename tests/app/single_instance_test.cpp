@@ -48,12 +48,7 @@ void SendRaw(const QString& path, const std::string& bytes) {
 
 class SingleInstanceTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "single_instance_test";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
-  }
+  void SetUp() override { ASSERT_NE(QCoreApplication::instance(), nullptr); }
   test::TempDir dir_;
 };
 
