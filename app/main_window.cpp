@@ -138,6 +138,7 @@ MainWindow::~MainWindow() { StopAnimation(); }
 void MainWindow::StopAnimation() { animation_.Stop(); }
 
 void MainWindow::ConnectEvents(int exitSignalFd) {
+  eventsConnected_ = true;
   if (device::DeviceEventSource* events = state_.backend ? state_.backend->Events() : nullptr) {
     deviceNotifier_ = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
     connect(deviceNotifier_, &QSocketNotifier::activated, this, [this, events] {
@@ -151,6 +152,19 @@ void MainWindow::ConnectEvents(int exitSignalFd) {
       if (!destroyed_) HostExit(state_, *this);
     });
   }
+  // The power events are subscribed to once the first frame is out (the
+  // system bus is no part of the first frame), or a second from now should
+  // that frame never come.
+  if (firstPaintDone_) {
+    ConnectPowerEvents();
+  } else {
+    QTimer::singleShot(1000, this, [this] { ConnectPowerEvents(); });
+  }
+}
+
+void MainWindow::ConnectPowerEvents() {
+  if (powerEventsConnected_) return;
+  powerEventsConnected_ = true;
   // Sleep and resume: the mouse may have lost its settings. Without a system
   // bus (or a login manager) there are simply no such events.
   QDBusConnection bus = QDBusConnection::systemBus();
@@ -230,6 +244,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     QTimer::singleShot(0, this, [this] {
       if (onFirstPaint) onFirstPaint();
       if (trayWanted_) CreateTray();
+      if (eventsConnected_) ConnectPowerEvents();
     });
   }
 }

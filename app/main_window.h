@@ -39,8 +39,9 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   // system (start-up measurements and the end-to-end tests wait for it).
   std::function<void()> onFirstPaint;
 
-  // Connects the mouse's arrival and removal notifications, the exit signals
-  // and the power events. Called once the window runs.
+  // Connects the mouse's arrival and removal notifications and the exit
+  // signals at once, the power events once the first frame is out. Called
+  // once the window runs.
   void ConnectEvents(int exitSignalFd);
   // The window was destroyed (HostExit or removal of the mouse).
   bool Destroyed() const { return destroyed_; }
@@ -98,6 +99,7 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
  private:
   void ShowWindowMenu(const QPoint& globalPos);
   void CreateTray();
+  void ConnectPowerEvents();
   void ShowAbout();
   void StyleControls();
 
@@ -112,6 +114,8 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   // a window system ignores the shape for drawing.
   bool translucent_ = false;
   bool trayWanted_ = false;  // TrayAdd came before the first frame: made after it
+  bool eventsConnected_ = false;       // ConnectEvents has run
+  bool powerEventsConnected_ = false;  // sleep and resume are subscribed to
   bool destroyed_ = false;
   bool firstPaintDone_ = false;
   bool manualDrag_ = false;  // the window system cannot move the window: we do
