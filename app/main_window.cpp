@@ -32,6 +32,7 @@
 #include "app/exit_signals.h"
 #include "app/shell.h"
 #include "macros/macro_model.h"
+#include "skin/picture_names.h"
 #include "skin/region.h"
 
 namespace orv::app {
@@ -106,6 +107,14 @@ MainWindow::MainWindow(AppState& state)
   // The first page's pictures and the fonts are made while the start-up
   // sequence runs; the first paint waits for them.
   painter_.Prepare(state_.page, skin::PictureScaleFor(devicePixelRatioF()));
+  preparedShape_ = std::async(std::launch::async, [file = FoldersOf(state).data / "skins" / skin::pictures::kMainMask] {
+    PreparedShape prepared;
+    prepared.file = file;
+    // The stamp before the read: a file replaced meanwhile shows another one.
+    prepared.stamped = StatFile(file, prepared.stamp);
+    prepared.shape = skin::RegionFromMask(file);
+    return prepared;
+  });
 
   trayMenu_ = new QMenu(this);
   showAction_ = trayMenu_->addAction(QString());
@@ -133,7 +142,10 @@ MainWindow::MainWindow(AppState& state)
   });
 }
 
-MainWindow::~MainWindow() { StopAnimation(); }
+MainWindow::~MainWindow() {
+  StopAnimation();
+  if (preparedShape_.valid()) preparedShape_.wait();
+}
 
 void MainWindow::StopAnimation() { animation_.Stop(); }
 
@@ -332,7 +344,17 @@ void MainWindow::SetIcon() { setWindowIcon(AppIcon()); }
 
 bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
                                   std::string& problem) {
-  const skin::MaskShape shape = skin::RegionFromMask(maskFile);
+  skin::MaskShape shape;
+  bool prepared = false;
+  if (preparedShape_.valid()) {
+    PreparedShape p = preparedShape_.get();
+    FileStamp now;
+    if (p.file == maskFile && p.stamped && StatFile(maskFile, now) && now == p.stamp) {
+      shape = std::move(p.shape);
+      prepared = true;
+    }
+  }
+  if (!prepared) shape = skin::RegionFromMask(maskFile);
   if (!shape.loaded) {
     problem = shape.problem;
     return false;

@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -13,7 +14,9 @@
 #include "app/app_state.h"
 #include "app/colour_animation.h"
 #include "app/resume_reapply.h"
+#include "platform/file_stamp.h"
 #include "skin/page_painter.h"
+#include "skin/region.h"
 
 class QAction;
 class QLineEdit;
@@ -108,6 +111,15 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort {
   ColourAnimation animation_;
   QRegion repaintRegion_;  // the window minus the Advanced page's lists and name box
   QRegion shape_;          // the window's pixels by the mask (empty: no mask applied yet)
+  // The shipped mask's shape, built on a worker while the start-up sequence
+  // runs; taken by ApplyWindowShape when it asks for that file unchanged.
+  struct PreparedShape {
+    std::filesystem::path file;
+    FileStamp stamp;
+    bool stamped = false;
+    skin::MaskShape shape;
+  };
+  std::future<PreparedShape> preparedShape_;
   bool shaped_ = false;
   // The window system shows per-pixel transparency: everything outside the
   // shape is painted fully transparent, so the desktop shows there even where
