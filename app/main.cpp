@@ -115,9 +115,13 @@ int main(int argc, char** argv) {
       };
     }
     window.onTitleSet = [&instance, &window, &state] {
-      instance.Listen([&window, &state] {
+      const bool listening = instance.Listen([&window, &state] {
         if (!window.Destroyed()) app::ShowFromTray(*state, window);
       });
+      if (!listening) {
+        std::fprintf(stderr, "%s: cannot listen on %s: a second start will not bring this window back\n",
+                     app::kAppName, instance.SocketPath().toLocal8Bit().constData());
+      }
     };
     window.ConnectExitSignal(exitSignalFd);
     RealSleeper sleeper;

@@ -21,6 +21,14 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdlib>
+#include <string_view>
+
+#if __has_include(<xcb/xcb.h>)
+#include <xcb/xcb.h>
+
+#include <QtGui/qguiapplication_platform.h>
+#define ORV_HAVE_XCB 1
+#endif
 
 #include "app/app_icon.h"
 #include "app/controller.h"
@@ -31,6 +39,7 @@
 #include "macros/macro_model.h"
 #include "platform/file_names.h"
 #include "macros/native_keys.h"
+#include "skin/picture_names.h"
 #include "skin/region.h"
 
 namespace orv::app {
@@ -45,6 +54,47 @@ Point PointOf(const QMouseEvent* event) {
   return {p.x(), p.y()};
 }
 
+// An X11 compositing manager owns the selection _NET_WM_CM_S<screen> while it runs.
+bool X11CompositorRunning() {
+#ifdef ORV_HAVE_XCB
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || x11->connection() == nullptr) return false;
+  xcb_connection_t* c = x11->connection();
+  int screen = 0;
+  if (const char* display = std::getenv("DISPLAY")) {
+    const std::string_view d(display);
+    if (const auto dot = d.rfind('.'); dot != std::string_view::npos && d.rfind(':') < dot) {
+      screen = std::atoi(display + dot + 1);
+    }
+  }
+  const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
+  xcb_intern_atom_reply_t* atom =
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
+  if (atom == nullptr) return false;
+  const xcb_atom_t selection = atom->atom;
+  std::free(atom);
+  if (selection == XCB_ATOM_NONE) return false;
+  xcb_get_selection_owner_reply_t* owner =
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
+  if (owner == nullptr) return false;
+  const bool running = owner->owner != XCB_NONE;
+  std::free(owner);
+  return running;
+#else
+  return false;
+#endif
+}
+
+// Per-pixel transparency of top-level windows: always on Wayland; on X11 only
+// while a compositing manager runs (without one the X shape alone cuts the
+// window, and an alpha channel would show as black).
+bool PerPixelAlphaAvailable() {
+  const QString platform = QGuiApplication::platformName();
+  if (platform.startsWith(QStringLiteral("wayland"))) return true;
+  if (platform == QStringLiteral("xcb")) return X11CompositorRunning();
+  return false;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(AppState& state)
@@ -56,7 +106,22 @@ MainWindow::MainWindow(AppState& state)
   // Every pixel is painted from the composed page: no background erase.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
+  // Decided before the window is created: the alpha channel is a property of
+  // the window's surface.
+  translucent_ = PerPixelAlphaAvailable();
+  if (translucent_) setAttribute(Qt::WA_TranslucentBackground);
   setMouseTracking(true);
+  // The first page's pictures and the fonts are made while the start-up
+  // sequence runs; the first paint waits for them.
+  painter_.Prepare(state_.page, skin::PictureScaleFor(devicePixelRatioF()));
+  preparedShape_ = std::async(std::launch::async, [file = FoldersOf(state).data / "skins" / skin::pictures::kMainMask] {
+    PreparedShape prepared;
+    prepared.file = file;
+    // The stamp before the read: a file replaced meanwhile shows another one.
+    prepared.stamped = StatFile(file, prepared.stamp);
+    prepared.shape = skin::RegionFromMask(file);
+    return prepared;
+  });
 
   // The tray and context menus are filled per language (LoadMenus).
   trayMenu_ = new QMenu(this);
@@ -89,6 +154,7 @@ MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   GrabKeyboardForRecording(false);
   StopAnimation();
+  if (preparedShape_.valid()) preparedShape_.wait();
   // The menus use menuStyle_, which goes before the children do.
   ClosePopups();
   delete contextMenu_;
@@ -124,6 +190,19 @@ void MainWindow::ConnectEvents() {
       if (!destroyed_) OnDeviceEvents(state_, *this, events->DrainEvents());
     });
   }
+  // The power events are subscribed to once the first frame is out (the
+  // system bus is no part of the first frame), or a second from now should
+  // that frame never come.
+  if (firstPaintDone_) {
+    ConnectPowerEvents();
+  } else {
+    QTimer::singleShot(1000, this, [this] { ConnectPowerEvents(); });
+  }
+}
+
+void MainWindow::ConnectPowerEvents() {
+  if (powerEventsConnected_) return;
+  powerEventsConnected_ = true;
   // Sleep and resume: the mouse may have lost its settings. Without a system
   // bus (or a login manager) there are simply no such events.
   QDBusConnection bus = QDBusConnection::systemBus();
@@ -156,7 +235,7 @@ void MainWindow::CancelCall() {
 
 // ---- Events ----
 
-void MainWindow::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent* event) {
   // A choice in the second-level function menu closes the first-level menu
   // at this paint.
   if (ConsumeCloseMenuOnPaint(state_)) CloseButtonMenu();
@@ -182,12 +261,32 @@ void MainWindow::paintEvent(QPaintEvent*) {
   }
   ps.colorPreviewIndex = state_.colorPreviewIndex;
   ps.colorBlinkPhase = state_.colorBlinkPhase;
+  // The 2x pictures on screens of high density; layout coordinates, the shape
+  // and hit-testing stay in the layout's units whatever the set.
+  ps.scale = skin::PictureScaleFor(devicePixelRatioF());
   const QImage& frame = painter_.Compose(ps, state_.layout);
   QPainter p(this);
-  p.drawImage(0, 0, frame);
+  if (translucent_ && shaped_) {
+    // Outside the shape: fully transparent pixels; inside: the page.
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(event->rect(), Qt::transparent);
+    p.setClipRegion(shape_ & event->region());
+  }
+  // A picture set of another density than the screen's (2x at 1.5x) is scaled
+  // smoothly rather than by dropping pixels.
+  p.setRenderHint(QPainter::SmoothPixmapTransform, frame.devicePixelRatio() != devicePixelRatioF());
+  p.drawImage(QRectF(0, 0, frame.width() / frame.devicePixelRatio(), frame.height() / frame.devicePixelRatio()), frame);
+  p.end();
   if (!firstPaintDone_) {
     firstPaintDone_ = true;
-    if (onFirstPaint) onFirstPaint();
+    // Both run once this event is done, that is once the frame has been
+    // handed to the window system. The tray's set-up talks to the session
+    // bus: it waits until the first frame is out.
+    QTimer::singleShot(0, this, [this] {
+      if (onFirstPaint) onFirstPaint();
+      if (trayWanted_) CreateTray();
+      if (eventsConnected_) ConnectPowerEvents();
+    });
   }
 }
 
@@ -274,7 +373,17 @@ void MainWindow::SetIcon() { setWindowIcon(AppIcon()); }
 
 bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
                                   std::string& problem) {
-  const skin::MaskShape shape = skin::RegionFromMask(maskFile);
+  skin::MaskShape shape;
+  bool prepared = false;
+  if (preparedShape_.valid()) {
+    PreparedShape p = preparedShape_.get();
+    FileStamp now;
+    if (p.file == maskFile && p.stamped && StatFile(maskFile, now) && now == p.stamp) {
+      shape = std::move(p.shape);
+      prepared = true;
+    }
+  }
+  if (!prepared) shape = skin::RegionFromMask(maskFile);
   if (!shape.loaded) {
     problem = shape.problem;
     return false;
@@ -282,6 +391,8 @@ bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t
   width = shape.width;
   height = shape.height;
   setFixedSize(width, height);
+  shape_ = shape.region;
+  shaped_ = true;
   // The Advanced page repaints around its lists and name box, which paint
   // themselves; the repeat-count box lies inside the repainted area.
   const skin::SkinLayout& l = state_.layout;
@@ -341,6 +452,18 @@ void MainWindow::DestroyWindow() {
 bool MainWindow::TrayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 void MainWindow::TrayAdd() {
+  trayWanted_ = true;
+  if (firstPaintDone_) {
+    CreateTray();
+  } else {
+    // Made after the first frame; should that frame never come (a window
+    // system that never shows the window), a second later anyway.
+    QTimer::singleShot(1000, this, [this] { CreateTray(); });
+  }
+}
+
+void MainWindow::CreateTray() {
+  if (!trayWanted_ || destroyed_ || (tray_ != nullptr && tray_->isVisible())) return;
   if (tray_ == nullptr) {
     tray_ = new QSystemTrayIcon(AppIcon(), this);
     tray_->setToolTip(Q(kWindowTitle));
@@ -356,6 +479,7 @@ void MainWindow::TrayAdd() {
 }
 
 void MainWindow::TrayRemove() {
+  trayWanted_ = false;
   if (tray_) tray_->hide();
 }
 

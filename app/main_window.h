@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -16,7 +17,9 @@
 #include "app/popups.h"
 #include "skin/menu_style.h"
 #include "app/macro_editor.h"
+#include "platform/file_stamp.h"
 #include "skin/page_painter.h"
+#include "skin/region.h"
 
 class QAction;
 class QLineEdit;
@@ -40,12 +43,12 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   // Called once the title is set: from then on a second start may ask this
   // window to show itself.
   std::function<void()> onTitleSet;
-  // Called once, at the end of the first paint (start-up measurements and the
-  // end-to-end tests wait for it).
+  // Called once, when the first frame has been drawn and handed to the window
+  // system (start-up measurements and the end-to-end tests wait for it).
   std::function<void()> onFirstPaint;
 
-  // Connects the mouse's arrival and removal notifications and the power
-  // events. Called once the window runs.
+  // Connects the mouse's arrival and removal notifications at once, the
+  // power events once the first frame is out. Called once the window runs.
   void ConnectEvents();
   // Watches the exit signals (SIGTERM, SIGINT, SIGHUP) from before the
   // start-up runs: a signal closes any open modal box and ends the program,
@@ -141,6 +144,8 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
 
  private:
   void ShowWindowMenu(const QPoint& globalPos);
+  void CreateTray();
+  void ConnectPowerEvents();
   void ShowAbout();
   void StyleControls();
   PopupEnvironment Popups();
@@ -156,6 +161,24 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   skin::PagePainter painter_;
   ColourAnimation animation_;
   QRegion repaintRegion_;  // the window minus the Advanced page's lists and name box
+  QRegion shape_;          // the window's pixels by the mask (empty: no mask applied yet)
+  // The shipped mask's shape, built on a worker while the start-up sequence
+  // runs; taken by ApplyWindowShape when it asks for that file unchanged.
+  struct PreparedShape {
+    std::filesystem::path file;
+    FileStamp stamp;
+    bool stamped = false;
+    skin::MaskShape shape;
+  };
+  std::future<PreparedShape> preparedShape_;
+  bool shaped_ = false;
+  // The window system shows per-pixel transparency: everything outside the
+  // shape is painted fully transparent, so the desktop shows there even where
+  // a window system ignores the shape for drawing.
+  bool translucent_ = false;
+  bool trayWanted_ = false;  // TrayAdd came before the first frame: made after it
+  bool eventsConnected_ = false;       // ConnectEvents has run
+  bool powerEventsConnected_ = false;  // sleep and resume are subscribed to
   bool destroyed_ = false;
   bool firstPaintDone_ = false;
   bool manualDrag_ = false;  // the window system cannot move the window: we do

@@ -102,17 +102,40 @@ std::string FunctionLabel(int32_t code, const SkinLayout& layout, const macros::
 PagePainter::PagePainter(std::filesystem::path skinDir) : PagePainter(std::move(skinDir), &LoadPicture) {}
 
 PagePainter::PagePainter(std::filesystem::path skinDir, PictureLoader loader)
-    : skinDir_(std::move(skinDir)),
-      loader_(loader),
-      fontEnglish_(MakeSkinFont(kFontEnglish)),
-      fontSmall_(MakeSkinFont(kFontSmall)),
-      fontTurkish_(MakeSkinFont(kFontTurkish)) {}
+    : skinDir_(std::move(skinDir)), loader_(loader) {}
 
-PictureSurface PagePainter::Picture(const char* name) const { return loader_(skinDir_ / name); }
+PagePainter::~PagePainter() {
+  if (preparing_.joinable()) preparing_.join();
+}
+
+void PagePainter::Prepare(uint8_t page, int scale) {
+  if (preparing_.joinable() || fontsMade_) return;
+  const PageFiles files = FilesOf(page);
+  preparing_ = std::thread([this, files, scale] {
+    for (const char* name : {files.normal, files.over, files.down}) (void)loader_(skinDir_ / name, scale);
+    fontEnglish_ = MakeSkinFont(kFontEnglish);
+    fontSmall_ = MakeSkinFont(kFontSmall);
+    fontTurkish_ = MakeSkinFont(kFontTurkish);
+    fontsMade_ = true;
+  });
+}
+
+void PagePainter::EnsureFonts() const {
+  if (preparing_.joinable()) preparing_.join();
+  if (fontsMade_) return;
+  fontEnglish_ = MakeSkinFont(kFontEnglish);
+  fontSmall_ = MakeSkinFont(kFontSmall);
+  fontTurkish_ = MakeSkinFont(kFontTurkish);
+  fontsMade_ = true;
+}
+
+PictureSurface PagePainter::Picture(const char* name) const { return loader_(skinDir_ / name, scale_); }
 
 const QImage& PagePainter::Compose(const PaintState& state, SkinLayout& layout) {
   const settings::MouseSettings& s = state.settings != nullptr ? *state.settings : NoSettings();
   const PageFiles files = FilesOf(state.page);
+  EnsureFonts();
+  scale_ = std::clamp(state.scale, 1, kMaxPictureScale);
   frame_ = Picture(files.normal);
   const PictureSurface over = Picture(files.over);
   const PictureSurface down = Picture(files.down);
@@ -120,7 +143,7 @@ const QImage& PagePainter::Compose(const PaintState& state, SkinLayout& layout) 
     // Without its base picture the page is still usable: state looks and
     // texts go onto black of the window's size.
     const PictureSurface mask = Picture(pic::kMainMask);
-    frame_ = PictureSurface(mask.width(), mask.height(), 0);
+    frame_ = PictureSurface(mask.width(), mask.height(), 0, scale_);
   }
 
   // Hovered or pressed element of the page (the fire-time bar has no pressed look).

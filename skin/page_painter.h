@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "macros/macro_model.h"
 #include "settings/mouse_settings.h"
@@ -35,6 +36,9 @@ struct PaintState {
   bool recording = false;
   uint8_t selectedMacroMode = 0;  // mode bits of the selected macro
   uint8_t colorPreviewIndex = 0, colorBlinkPhase = 0;
+  // The picture set to compose from (PictureScaleFor the window's device
+  // pixel ratio); layout coordinates stay those of the layout files.
+  int scale = 1;
 };
 
 // Text colours of the pages.
@@ -44,18 +48,30 @@ inline constexpr ColourRef kTextRed = MakeColour(255, 0, 0);
 inline constexpr ColourRef kTextWhite = MakeColour(255, 255, 255);
 inline constexpr ColourRef kTextDimmed = MakeColour(128, 128, 128);
 
-// Loads one picture of the skin. The window uses LoadPicture, which decodes a
-// file only when it changed on disk.
-using PictureLoader = PictureSurface (*)(const std::filesystem::path& file);
+// Loads one picture of the skin in the set of `scale`. The window uses
+// LoadPicture, which decodes a file only when it changed on disk.
+using PictureLoader = PictureSurface (*)(const std::filesystem::path& file, int scale);
 
 class PagePainter {
  public:
-  // Needs a QGuiApplication (the fonts are made here).
+  // Needs a QGuiApplication (for the fonts, made at their first use).
   explicit PagePainter(std::filesystem::path skinDir);
   PagePainter(std::filesystem::path skinDir, PictureLoader loader);
+  ~PagePainter();
+  PagePainter(const PagePainter&) = delete;
+  PagePainter& operator=(const PagePainter&) = delete;
+
+  // Starts decoding the pictures of `page` in the set of `scale` and making
+  // the fonts on a worker thread, while the caller goes on (the start-up
+  // sequence before the first paint). Whatever needs the fonts or composes a
+  // page first waits for that worker. The worker touches only the picture
+  // cache (thread-safe) and the painter's fonts, which nothing reads before
+  // the wait.
+  void Prepare(uint8_t page, int scale);
 
   // Composes the page off-screen into one image of the window's size (the base
-  // picture's size) and returns it; the window copies it to the screen in one
+  // picture's size, times state.scale in device pixels, with that device pixel
+  // ratio) and returns it; the window copies it to the screen in one
   // go. The image stays valid until the next call. On the Advanced page the
   // record button's text and the fire-time text of `layout` are replaced by
   // their current values; they stay so until the layout is loaded again.
@@ -66,10 +82,15 @@ class PagePainter {
   void StyleControl(QWidget& control, int32_t language) const;
 
   // The font of the page texts for a language.
-  const QFont& TextFont(int32_t language) const { return language != 0 ? fontEnglish_ : fontTurkish_; }
+  const QFont& TextFont(int32_t language) const {
+    EnsureFonts();
+    return language != 0 ? fontEnglish_ : fontTurkish_;
+  }
 
  private:
   PictureSurface Picture(const char* name) const;
+  // Waits for the worker of Prepare, or makes the fonts here if none made them.
+  void EnsureFonts() const;
   void PaintMainStates(const PaintState& state, const settings::MouseSettings& s, const SkinLayout& layout,
                        const PictureSurface& over, const PictureSurface& down);
   void PaintAdvancedStates(const PaintState& state, const settings::MouseSettings& s, const SkinLayout& layout,
@@ -85,10 +106,13 @@ class PagePainter {
 
   std::filesystem::path skinDir_;
   PictureLoader loader_;
-  QFont fontEnglish_;
-  QFont fontSmall_;
-  QFont fontTurkish_;
+  mutable std::thread preparing_;
+  mutable bool fontsMade_ = false;
+  mutable QFont fontEnglish_;
+  mutable QFont fontSmall_;
+  mutable QFont fontTurkish_;
   PictureSurface frame_;  // the page being composed; returned to the window
+  int scale_ = 1;         // the picture set of the paint being composed
 };
 
 // The label of a mouse button with function `code`: the function's name, or

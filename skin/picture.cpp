@@ -25,7 +25,13 @@ QString FromUtf8(std::string_view text) {
 
 QRgb ToQRgb(ColourRef c) { return qRgb(RedOf(c), GreenOf(c), BlueOf(c)); }
 
-using Stamp = FileStamp;
+// The identity of a cached picture: the 1x file's stamp and, for the 2x set,
+// the 2x file's (a default stamp while it is missing).
+struct Stamp {
+  FileStamp base;
+  FileStamp hiRes;
+  bool operator==(const Stamp&) const = default;
+};
 
 // Decoded pictures by path, least recently used first. A paint needs three or
 // four full-window pictures; the budget keeps every picture of a skin.
@@ -111,43 +117,94 @@ QImage ToRgb32(const QImage& image) {
   return out;
 }
 
+// Each pixel of a 32-bit picture as a 2 x 2 block: the 1x picture in the 2x
+// set's size, exact (no smoothing that would blend neighbouring elements).
+QImage Doubled(const QImage& rgb32) {
+  QImage out(rgb32.width() * 2, rgb32.height() * 2, QImage::Format_RGB32);
+  if (out.isNull()) return out;
+  for (int y = 0; y < rgb32.height(); ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
+    auto* to = reinterpret_cast<QRgb*>(out.scanLine(2 * y));
+    for (int x = 0; x < rgb32.width(); ++x) to[2 * x] = to[2 * x + 1] = from[x];
+    std::memcpy(out.scanLine(2 * y + 1), to, static_cast<size_t>(out.bytesPerLine()));
+  }
+  return out;
+}
+
+QImage DecodeFile(const std::filesystem::path& file) {
+  QImageReader reader(NativePath(file));
+  reader.setAutoTransform(false);
+  QImage image = reader.read();
+  gDecodeCount.fetch_add(1, std::memory_order_relaxed);
+  return image;
+}
+
+// The size a picture file declares in its header, without decoding it.
+QSize DeclaredSize(const std::filesystem::path& file) {
+  QImageReader reader(NativePath(file));
+  reader.setAutoTransform(false);
+  return reader.size();
+}
+
+int ClampScale(int scale) { return std::clamp(scale, 1, kMaxPictureScale); }
+
 }  // namespace
 
-PictureSurface::PictureSurface(const QImage& image) : image_(ToRgb32(image)) {}
+std::filesystem::path HiResPath(const std::filesystem::path& file) {
+  std::filesystem::path out = file;
+  out.replace_filename(file.stem().string() + "@2x" + file.extension().string());
+  return out;
+}
 
-PictureSurface::PictureSurface(int width, int height, ColourRef fill) {
-  if (width <= 0 || height <= 0) return;
-  image_ = QImage(width, height, QImage::Format_RGB32);
+PictureSurface::PictureSurface(const QImage& image, int scale) : image_(ToRgb32(image)), scale_(ClampScale(scale)) {
+  if (!image_.isNull()) image_.setDevicePixelRatio(scale_);
+}
+
+PictureSurface::PictureSurface(int width, int height, ColourRef fill, int scale) : scale_(ClampScale(scale)) {
+  if (width <= 0 || height <= 0 || width > INT32_MAX / scale_ || height > INT32_MAX / scale_) return;
+  image_ = QImage(width * scale_, height * scale_, QImage::Format_RGB32);
+  if (image_.isNull()) return;
   image_.fill(ToQRgb(fill));
+  image_.setDevicePixelRatio(scale_);
 }
 
 ColourRef PictureSurface::PixelAt(int x, int y) const {
   if (x < 0 || y < 0 || x >= width() || y >= height()) return 0;
-  const QRgb p = reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x];
+  const QRgb p = reinterpret_cast<const QRgb*>(image_.constScanLine(y * scale_))[x * scale_];
   return MakeColour(static_cast<uint8_t>(qRed(p)), static_cast<uint8_t>(qGreen(p)), static_cast<uint8_t>(qBlue(p)));
 }
 
-PictureSurface DecodePicture(const std::filesystem::path& file) {
-  QImageReader reader(NativePath(file));
-  reader.setAutoTransform(false);
-  const QImage image = reader.read();
-  gDecodeCount.fetch_add(1, std::memory_order_relaxed);
+PictureSurface DecodePicture(const std::filesystem::path& file, int scale) {
+  if (ClampScale(scale) == 1) {
+    const QImage image = DecodeFile(file);
+    return image.isNull() ? PictureSurface() : PictureSurface(image);
+  }
+  const QImage hiRes = DecodeFile(HiResPath(file));
+  if (!hiRes.isNull()) {
+    // A 2x picture of another size would misplace every copied rectangle.
+    const QSize base = DeclaredSize(file);
+    if (base.isValid() && hiRes.size() == base * 2) return PictureSurface(hiRes, 2);
+  }
+  const QImage image = DecodeFile(file);
   if (image.isNull()) return PictureSurface();
-  return PictureSurface(image);
+  return PictureSurface(Doubled(ToRgb32(image)), 2);
 }
 
-PictureSurface LoadPicture(const std::filesystem::path& file) {
-  const std::string key = file.lexically_normal().string();
+PictureSurface LoadPicture(const std::filesystem::path& file, int scale) {
+  scale = ClampScale(scale);
+  std::string key = file.lexically_normal().string();
+  if (scale != 1) key += "#" + std::to_string(scale);
   Stamp stamp;
-  if (!StatFile(file, stamp)) {
+  if (!StatFile(file, stamp.base)) {
     Cache().Forget(key);
     return PictureSurface();
   }
+  if (scale != 1 && !StatFile(HiResPath(file), stamp.hiRes)) stamp.hiRes = FileStamp{};
   QImage cached;
-  if (Cache().Find(key, stamp, cached)) return PictureSurface(cached);
-  // The stamp was taken before the read: a file replaced during the read shows
-  // a different stamp next time and is decoded again then.
-  PictureSurface decoded = DecodePicture(file);
+  if (Cache().Find(key, stamp, cached)) return PictureSurface(cached, scale);
+  // The stamps were taken before the read: a file replaced during the read
+  // shows a different stamp next time and is decoded again then.
+  PictureSurface decoded = DecodePicture(file, scale);
   if (decoded.IsNull()) {
     Cache().Forget(key);
   } else {
@@ -159,7 +216,7 @@ PictureSurface LoadPicture(const std::filesystem::path& file) {
 uint64_t PictureDecodeCount() { return gDecodeCount.load(std::memory_order_relaxed); }
 
 void CopyArea(PictureSurface& target, const PictureSurface& source, const LayoutRect& r) {
-  if (&target == &source || target.IsNull() || source.IsNull()) return;
+  if (&target == &source || target.IsNull() || source.IsNull() || target.scale() != source.scale()) return;
   const int64_t x0 = std::max<int64_t>(r.x, 0);
   const int64_t y0 = std::max<int64_t>(r.y, 0);
   const int64_t x1 = std::min<int64_t>({int64_t{r.x} + r.width, target.width(), source.width()});
@@ -167,10 +224,11 @@ void CopyArea(PictureSurface& target, const PictureSurface& source, const Layout
   if (x1 <= x0 || y1 <= y0) return;
   const QImage& from = source.image();
   QImage& to = target.image();
-  const size_t bytes = static_cast<size_t>(x1 - x0) * sizeof(QRgb);
-  for (int64_t y = y0; y < y1; ++y) {
+  const int64_t k = target.scale();
+  const size_t bytes = static_cast<size_t>((x1 - x0) * k) * sizeof(QRgb);
+  for (int64_t y = y0 * k; y < y1 * k; ++y) {
     const int row = static_cast<int>(y);
-    std::memcpy(to.scanLine(row) + x0 * 4, from.constScanLine(row) + x0 * 4, bytes);
+    std::memcpy(to.scanLine(row) + x0 * k * 4, from.constScanLine(row) + x0 * k * 4, bytes);
   }
 }
 
@@ -183,9 +241,10 @@ void FillArea(PictureSurface& target, int32_t x, int32_t y, int32_t width, int32
   if (x1 <= x0 || y1 <= y0) return;
   const QRgb pixel = ToQRgb(colour);
   QImage& to = target.image();
-  for (int64_t row = y0; row < y1; ++row) {
+  const int64_t k = target.scale();
+  for (int64_t row = y0 * k; row < y1 * k; ++row) {
     auto* line = reinterpret_cast<QRgb*>(to.scanLine(static_cast<int>(row)));
-    std::fill(line + x0, line + x1, pixel);
+    std::fill(line + x0 * k, line + x1 * k, pixel);
   }
 }
 

@@ -22,20 +22,36 @@ constexpr uint8_t RedOf(ColourRef c) { return static_cast<uint8_t>(c & 0xFF); }
 constexpr uint8_t GreenOf(ColourRef c) { return static_cast<uint8_t>((c >> 8) & 0xFF); }
 constexpr uint8_t BlueOf(ColourRef c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
 
+// Pictures come in two sets: the layout's own size (scale 1) and twice that
+// (scale 2, files named "name@2x.jpg" beside "name.jpg") for screens of high
+// pixel density. Coordinates are always those of the layout files, whatever
+// the set: a scale-2 surface has twice the pixels in each direction.
+inline constexpr int kMaxPictureScale = 2;
+// The set for a window of the given device pixel ratio: the 2x set from 1.5
+// on (a 1.5x screen shows it scaled down), the 1x set below.
+constexpr int PictureScaleFor(double devicePixelRatio) { return devicePixelRatio >= 1.5 ? 2 : 1; }
+// "dir/name@2x.jpg" for "dir/name.jpg".
+std::filesystem::path HiResPath(const std::filesystem::path& file);
+
 // A decoded picture that operations can both draw into and copy from. Its
 // pixels are 32-bit xRGB, so copies are exact and reads give 8-bit channels.
 // A null surface (a picture that could not be loaded) has size 0 x 0: copies
-// from or into it and drawing on it do nothing.
+// from or into it and drawing on it do nothing. Sizes and coordinates are in
+// layout units; the image holds scale() device pixels per unit and carries
+// that as its device pixel ratio, so Qt draws it at the layout's size.
 class PictureSurface {
  public:
   PictureSurface() = default;
-  explicit PictureSurface(const QImage& image);
-  PictureSurface(int width, int height, ColourRef fill);
+  // `image` holds `scale` pixels per layout unit in each direction.
+  explicit PictureSurface(const QImage& image, int scale = 1);
+  PictureSurface(int width, int height, ColourRef fill, int scale = 1);
 
   bool IsNull() const { return image_.isNull(); }
-  int width() const { return image_.width(); }
-  int height() const { return image_.height(); }
-  // The pixel's colour; 0 (black) outside the picture.
+  int width() const { return image_.width() / scale_; }
+  int height() const { return image_.height() / scale_; }
+  int scale() const { return scale_; }
+  // The colour at layout point (x, y) (the first device pixel of that unit);
+  // 0 (black) outside the picture.
   ColourRef PixelAt(int x, int y) const;
 
   const QImage& image() const { return image_; }
@@ -43,21 +59,25 @@ class PictureSurface {
 
  private:
   QImage image_;  // always Format_RGB32, or null
+  int scale_ = 1;
 };
 
 // Decodes a picture file. A missing or undecodable file gives a null surface.
-PictureSurface DecodePicture(const std::filesystem::path& file);
+// With scale 2 it decodes the file's 2x picture; when that is missing, cannot
+// be decoded or is not exactly twice the 1x picture's size, the 1x picture is
+// taken and each of its pixels doubled (a custom skin without a 2x set).
+PictureSurface DecodePicture(const std::filesystem::path& file, int scale = 1);
 
-// Loads a picture for one paint. The file is looked at every time, so a picture
-// replaced on disk shows at the next paint; while its size, modification time
-// and identity stay the same the decoded pixels are reused instead of decoded
-// again. Thread-safe.
-PictureSurface LoadPicture(const std::filesystem::path& file);
+// Loads a picture for one paint, in the set of `scale` (as DecodePicture).
+// The file is looked at every time, so a picture replaced on disk shows at the
+// next paint; while its size, modification time and identity stay the same
+// the decoded pixels are reused instead of decoded again. Thread-safe.
+PictureSurface LoadPicture(const std::filesystem::path& file, int scale = 1);
 // Number of decodes LoadPicture has made in this process (for tests and benchmarks).
 uint64_t PictureDecodeCount();
 
 // Copies the pixels of `r` from `source` to the same place of `target`,
-// unscaled and exact. Parts outside either picture are left out; a rectangle
+// unscaled and exact (both of one scale; across scales nothing is copied). Parts outside either picture are left out; a rectangle
 // of width or height 0 (or less) copies nothing.
 void CopyArea(PictureSurface& target, const PictureSurface& source, const LayoutRect& r);
 

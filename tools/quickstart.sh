@@ -15,6 +15,7 @@ packages=(
   qt6-base-dev libudev-dev libglib2.0-dev libxi-dev libx11-dev
   xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
   dpkg-dev lintian desktop-file-utils systemd groff-base
+  libxcb1-dev weston qt6-wayland xwayland
 )
 
 install_missing() {

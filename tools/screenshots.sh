@@ -9,6 +9,8 @@
 # of the media keys), warning_*.png (the last-left-click warning) and
 # context_*.png (the event list's context menu with two submenus open) and
 # tray_*.png (the tray menu, first item selected, over the test desktop's tray).
+# With ORV_SCREENSHOT_SCALE=2 the window is shown at twice the size (the 2x
+# pictures, as on a dense screen) and the names end in @2x.png.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -32,9 +34,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
+scale=${ORV_SCREENSHOT_SCALE:-1}
+case $scale in
+  1) suffix="" screen=1280x1024 ;;
+  2) suffix="@2x" screen=2560x2048 ;;
+  *) echo "ORV_SCREENSHOT_SCALE must be 1 or 2" >&2; exit 2 ;;
+esac
+rest="$(( ${screen%x*} - 10 )) $(( ${screen#*x} - 14 ))"  # where the pointer rests, off the window
+export QT_SCALE_FACTOR=$scale
+
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/hits.sh"
-orv_start_xvfb /dev/null
+ORV_XVFB_SCREEN=${screen}x24 orv_start_xvfb /dev/null
 pids+=("$ORV_XVFB_PID")
 "$desktop" >"$work/desktop.log" 2>&1 &
 pids+=($!)
@@ -48,8 +59,8 @@ cp -r "$build/portable" "$work/app"
 mkdir "$work/sim"
 config=$work/app/skins/config/config.ini
 
-centre() { # centre <layout file> <index>
-  grep -m1 "^$2=" "$1" | cut -d= -f2 | awk -F, '{ printf "%d %d", $2 + $4 / 2, $3 + $5 / 2 }'
+centre() { # centre <layout file> <index>, in screen pixels
+  grep -m1 "^$2=" "$1" | cut -d= -f2 | awk -F, -v s="$scale" '{ printf "%d %d", ($2 + $4 / 2) * s, ($3 + $5 / 2) * s }'
 }
 
 # geometry <window>: its x y width height on the screen.
@@ -129,17 +140,18 @@ shoot() { # shoot <VER_SEL> <suffix> <main layout>
   local wid
   wid=$(xdotool search --onlyvisible --name '^KTR-580 GAMING MOUSE$' | head -1)
   # The pointer rests outside the window, so no element shows its hover look.
-  xdotool mousemove 1270 1010
+  # shellcheck disable=SC2086
+  xdotool mousemove $rest
   sleep 0.3
-  "$grab" "$wid" "$out/main_$2.png"
+  "$grab" "$wid" "$out/main_$2$suffix.png"
   popups "$wid" "$2" "$layout"
   tray_menu "$2"
   local page
   for page in "advanced:$(hit main kAdvancedTab)" "color:$(hit main kColorTab)"; do
     # shellcheck disable=SC2046
-    xdotool mousemove --window "$wid" $(centre "$layout" "${page#*:}") click 1 sleep 0.1 mousemove 1270 1010
+    xdotool mousemove --window "$wid" $(centre "$layout" "${page#*:}") click 1 sleep 0.1 mousemove $rest
     sleep 0.4
-    "$grab" "$wid" "$out/${page%:*}_$2.png"
+    "$grab" "$wid" "$out/${page%:*}_$2$suffix.png"
     [ "${page%:*}" = advanced ] && context_menu "$wid" "$2"
   done
   kill -TERM "$pid"

@@ -4,6 +4,9 @@
 # display numbers and two runs never race for one. -noreset keeps the server
 # as it is between clients (no reset after the last one leaves).
 #
+# The screen is 1280x1024x24 unless ORV_XVFB_SCREEN gives another (e.g.
+# 2600x2100x24 for a window at twice the size).
+#
 # Run a command on it:   tools/xvfb.sh <command> [args...]
 # Or source this file:   orv_start_xvfb <log file>   (sets DISPLAY and ORV_XVFB_PID)
 
@@ -13,7 +16,7 @@ orv_start_xvfb() {
   numberFile=$(mktemp /tmp/orv-xvfb.XXXXXX) || return 1
   local fd
   exec {fd}>"$numberFile"
-  Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$log" 2>&1 &
+  Xvfb -displayfd "$fd" -screen 0 "${ORV_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp -noreset >"$log" 2>&1 &
   ORV_XVFB_PID=$!
   exec {fd}>&-
   local number=""

@@ -28,8 +28,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beside the libraries dpkg-shlibdeps finds: the window system plugins, which
 # the toolkit loads at run time.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The Turkish and Chinese texts of the interface need a CJK font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
+# The Turkish and Chinese texts of the interface need a CJK font; on a
+# Wayland desktop the window runs natively with the toolkit's Wayland plugin
+# (without it, through XWayland).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, qt6-wayland")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # Installed under DESTDIR with the prefix /usr, so that the files outside it

@@ -48,12 +48,12 @@ void PrintTo(Look look, std::ostream* os) { *os << kLookNames[static_cast<int>(l
 struct PagePictures {
   PictureSurface n, o, d;
 };
-PagePictures PicturesOf(uint8_t page) {
+PagePictures PicturesOf(uint8_t page, int scale = 1, const fs::path& dir = kSkinDir) {
   const char* names[3][3] = {{pic::kMainNormal, pic::kMainOver, pic::kMainDown},
                              {pic::kAdvancedNormal, pic::kAdvancedOver, pic::kAdvancedDown},
                              {pic::kColorNormal, pic::kColorOver, pic::kColorDown}};
-  return {DecodePicture(kSkinDir / names[page][0]), DecodePicture(kSkinDir / names[page][1]),
-          DecodePicture(kSkinDir / names[page][2])};
+  return {DecodePicture(dir / names[page][0], scale), DecodePicture(dir / names[page][1], scale),
+          DecodePicture(dir / names[page][2], scale)};
 }
 
 ColourRef PixelOf(const QImage& image, int x, int y) {
@@ -63,11 +63,14 @@ ColourRef PixelOf(const QImage& image, int x, int y) {
 
 // Which picture the area of `r` was copied from: only pixels where that
 // picture differs from both others count, so texts drawn on top are ignored.
+// All in device pixels, so that a 2x frame is checked against the 2x pictures.
 Look ShownLook(const QImage& frame, const LayoutRect& r, const PagePictures& p) {
   int votes[3] = {};
-  for (int y = r.y; y < r.y + r.height; ++y) {
-    for (int x = r.x; x < r.x + r.width; ++x) {
-      const ColourRef px = PixelOf(frame, x, y), n = p.n.PixelAt(x, y), o = p.o.PixelAt(x, y), d = p.d.PixelAt(x, y);
+  const int k = p.n.scale();
+  const auto at = [](const PictureSurface& s, int x, int y) { return PixelOf(s.image(), x, y); };
+  for (int y = r.y * k; y < (r.y + r.height) * k; ++y) {
+    for (int x = r.x * k; x < (r.x + r.width) * k; ++x) {
+      const ColourRef px = PixelOf(frame, x, y), n = at(p.n, x, y), o = at(p.o, x, y), d = at(p.d, x, y);
       if (px == n && n != o && n != d) ++votes[0];
       if (px == o && o != n && o != d) ++votes[1];
       if (px == d && d != n && d != o) ++votes[2];
@@ -413,6 +416,48 @@ TEST_F(PagePainterTest, PicturesAreDecodedOnlyWhenTheirFilesChange) {
   const QImage bare = painter.Compose(state_, Layout());
   EXPECT_EQ(bare.size(), DecodePicture(dir / pic::kMainMask).image().size());
   EXPECT_EQ(PixelOf(bare, 2, bare.height() / 2), 0u);
+}
+
+TEST_F(PagePainterTest, DenseScreensGetPagesOfTheTwiceSizedSet) {
+  test::TempDir dir;
+  fs::copy(kSkinDir, dir.path(), fs::copy_options::recursive);
+  PagePainter painter(dir.path());
+  state_.scale = 2;
+  state_.hoverMain = 14;
+  PaintState single = state_;
+  single.scale = 1;
+  const QImage one = painter_.Compose(single, Layout());
+  const QImage two = painter.Compose(state_, Layout());
+  // Twice the pixels, drawn at the layout's size.
+  EXPECT_EQ(two.size(), one.size() * 2);
+  EXPECT_EQ(two.devicePixelRatio(), 2.0);
+  EXPECT_EQ(ShownLook(two, Layout().mainHits[14], PicturesOf(kPageMain, 2, dir.path())), Look::Over);
+  EXPECT_EQ(ShownLook(two, Layout().mainHits[4], PicturesOf(kPageMain, 2, dir.path())), Look::Down);  // profile 1
+  // A skin without its 2x set: the 1x pictures doubled, the same looks.
+  for (const char* name : pic::kAll) fs::remove(HiResPath(dir / name));
+  const QImage fallback = painter.Compose(state_, Layout());
+  EXPECT_EQ(fallback.size(), one.size() * 2);
+  EXPECT_EQ(ShownLook(fallback, Layout().mainHits[14], PicturesOf(kPageMain, 2, dir.path())), Look::Over);
+}
+
+TEST_F(PagePainterTest, PreparedFirstPageIsTheSamePage) {
+  state_.hoverMain = 14;
+  const QImage plain = Compose(kPageMain);
+  // Prepared on a worker while the caller goes on; the paint waits for it.
+  const uint64_t before = PictureDecodeCount();
+  {
+    test::TempDir dir;
+    fs::copy(kSkinDir, dir.path(), fs::copy_options::recursive);
+    PagePainter prepared(dir.path());
+    prepared.Prepare(kPageMain, 1);
+    EXPECT_EQ(prepared.TextFont(1), painter_.TextFont(1));
+    EXPECT_EQ(prepared.Compose(state_, Layout()), plain);
+    // The pictures were decoded by the worker, once.
+    EXPECT_EQ(PictureDecodeCount() - before, 3u);
+    // Prepared and never painted: the worker is waited for at the end.
+    PagePainter unused(dir.path());
+    unused.Prepare(kPageColor, 2);
+  }
 }
 
 }  // namespace

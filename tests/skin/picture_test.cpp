@@ -178,5 +178,94 @@ TEST_F(LoadPictureTest, ConcurrentLoadsAgree) {
   EXPECT_EQ(wrong.load(), 0);
 }
 
+// ---- The 2x set ----
+
+TEST(PictureScaleTest, DenseScreensGetTheTwiceSizedSet) {
+  for (const auto& [ratio, scale] : {std::pair{1.0, 1}, {1.25, 1}, {1.49, 1}, {1.5, 2}, {2.0, 2}, {3.0, 2}}) {
+    EXPECT_EQ(PictureScaleFor(ratio), scale) << ratio;
+  }
+  EXPECT_EQ(HiResPath("/s/advanced menu_mask.jpg"), std::filesystem::path("/s/advanced menu_mask@2x.jpg"));
+}
+
+TEST(ScaledSurfaceTest, OperationsTakeLayoutUnitsAndCoverTheirDevicePixels) {
+  PictureSurface source(10, 8, 0, 2);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 20; ++x) source.image().setPixel(x, y, qRgb(x * 12, y * 15, 7));
+  }
+  ASSERT_EQ(source.width(), 10);
+  ASSERT_EQ(source.height(), 8);
+  EXPECT_EQ(source.image().devicePixelRatio(), 2.0);
+  EXPECT_EQ(source.PixelAt(3, 2), MakeColour(72, 60, 7));  // device pixel (6, 4)
+
+  PictureSurface target(10, 8, kBlue, 2);
+  CopyArea(target, source, LayoutRect{2, 1, 3, 2});
+  FillArea(target, 7, 6, 5, 5, kRed);  // clipped at the picture's edge
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 20; ++x) {
+      const QRgb expected = (x >= 4 && x < 10 && y >= 2 && y < 6) ? source.image().pixel(x, y)
+                            : (x >= 14 && y >= 12)                  ? qRgb(255, 0, 0)
+                                                                    : qRgb(0, 0, 255);
+      ASSERT_EQ(target.image().pixel(x, y), expected) << x << "," << y;
+    }
+  }
+  // Pictures of different sets do not mix.
+  PictureSurface single(10, 8, kRed);
+  CopyArea(target, single, LayoutRect{0, 0, 2, 2});
+  EXPECT_EQ(target.PixelAt(0, 0), kBlue);
+}
+
+TEST(ScaledSurfaceTest, TextStaysInItsCellAtTwiceTheResolution) {
+  const QFont font = MakeSkinFont(kFontEnglish);
+  PictureSurface one(200, 40, 0), two(200, 40, 0, 2);
+  EXPECT_EQ(TextSize(two, font, "Apply"), TextSize(one, font, "Apply"));
+  const TextExtent size = TextSize(two, font, "Apply");
+  DrawTextAt(two, font, MakeColour(255, 255, 255), 20, 10, "Apply");
+  DrawTextAt(one, font, MakeColour(255, 255, 255), 20, 10, "Apply");
+  int inked = 0, inkedOne = 0;
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 400; ++x) {
+      if (two.image().pixel(x, y) == qRgb(0, 0, 0)) continue;
+      ++inked;
+      ASSERT_TRUE(x >= 38 && x <= 2 * (20 + size.cx) && y >= 20 && y < 2 * (10 + size.cy)) << x << "," << y;
+    }
+  }
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 200; ++x) inkedOne += one.PixelAt(x, y) != 0;
+  }
+  // Drawn with four times the pixels, not the 1x text blown up.
+  EXPECT_GT(inked, 2 * inkedOne);
+}
+
+TEST_F(LoadPictureTest, TwiceSizedSetWithFallbackToTheSingleOne) {
+  const auto file = dir_ / "p.png";
+  const auto hiRes = dir_ / "p@2x.png";
+  Save(file, Qt::red, 8, 6);
+  // No 2x picture: the 1x one with every pixel doubled.
+  QImage one(8, 6, QImage::Format_RGB32);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 8; ++x) one.setPixel(x, y, qRgb(x * 30, y * 40, 9));
+  }
+  ASSERT_TRUE(one.save(QString::fromStdString(file.string()), "PNG"));
+  const PictureSurface doubled = LoadPicture(file, 2);
+  ASSERT_EQ(doubled.image().size(), QSize(16, 12));
+  EXPECT_EQ(doubled.scale(), 2);
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(doubled.image().pixel(x, y), one.pixel(x / 2, y / 2)) << x << "," << y;
+  }
+  // A 2x picture of exactly twice the size is taken, and shows once it appears.
+  Save(hiRes, Qt::blue, 16, 12);
+  EXPECT_EQ(LoadPicture(file, 2).PixelAt(0, 0), kBlue);
+  EXPECT_EQ(LoadPicture(file, 1).PixelAt(0, 0), MakeColour(0, 0, 9));
+  // One of another size would misplace every copy: the 1x picture instead.
+  Save(hiRes, Qt::blue, 17, 12);
+  EXPECT_EQ(LoadPicture(file, 2).image().size(), QSize(16, 12));
+  EXPECT_EQ(LoadPicture(file, 2).PixelAt(1, 1), MakeColour(30, 40, 9));
+  // Without the 1x picture there is no picture, whatever the 2x set holds.
+  Save(hiRes, Qt::blue, 16, 12);
+  std::filesystem::remove(file);
+  EXPECT_TRUE(LoadPicture(file, 2).IsNull());
+  EXPECT_TRUE(DecodePicture(file, 2).IsNull());
+}
+
 }  // namespace
 }  // namespace orv::skin

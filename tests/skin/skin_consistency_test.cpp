@@ -4,6 +4,7 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QImageReader>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -329,7 +330,33 @@ TEST(DefaultSkinTest, GeneratorOutputIsDeterministic) {
     ++files;
     EXPECT_EQ(test::ReadText(entry.path()), test::ReadText(dir.path() / relative)) << relative;
   }
-  EXPECT_EQ(files, std::size(pic::kAll) + 8);
+  // Every picture in both sets, and the eight layout files.
+  EXPECT_EQ(files, 2 * std::size(pic::kAll) + 8);
+}
+
+TEST(DefaultSkinTest, TwiceSizedSetMatchesTheSingleOne) {
+  for (const char* name : pic::kAll) {
+    const PictureSurface one = DecodePicture(kSkins / name);
+    QImageReader reader(QString::fromStdString(HiResPath(kSkins / name).string()));
+    ASSERT_EQ(reader.size(), QSize(one.width(), one.height()) * 2) << name << ": missing or not twice the size";
+  }
+  // Each window's outline is the same at both sizes: a 2x mask pixel agrees
+  // with the 1x mask's pixel it lies on, except along the outline's edge.
+  for (const char* name : {pic::kMainMask, pic::kWarningMask}) {
+    const MaskShape one = RegionFromMask(kSkins / name);
+    const MaskShape two = RegionFromMask(HiResPath(kSkins / name));
+    ASSERT_TRUE(one.loaded && two.loaded) << name;
+    const QRegion edge = one.region.xored(one.region.translated(1, 0)) | one.region.xored(one.region.translated(0, 1)) |
+                         one.region.xored(one.region.translated(-1, 0)) | one.region.xored(one.region.translated(0, -1));
+    long disagree = 0;
+    for (int y = 0; y < two.height; ++y) {
+      for (int x = 0; x < two.width; ++x) {
+        const QPoint at(x / 2, y / 2);
+        if (two.region.contains(QPoint(x, y)) != one.region.contains(at) && !edge.contains(at)) ++disagree;
+      }
+    }
+    EXPECT_EQ(disagree, 0) << name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, SkinConsistencyTest, ::testing::Values(1, 0),

@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
       return Fail(problem);
     }
     if (!orv::skin_gen::WriteLayouts(orv::skin_gen::SkinGeometry(), texts, out, error)) return Fail(error);
-    if (!orv::skin_gen::WritePictures(orv::skin_gen::RenderAllPictures(), out, error)) return Fail(error);
+    if (!orv::skin_gen::WritePictures(orv::skin_gen::RenderAllPictures(1), out, error, 1)) return Fail(error);
+    if (!orv::skin_gen::WritePictures(orv::skin_gen::RenderAllPictures(2), out, error, 2)) return Fail(error);
     return 0;
   }
   if (mode == "sheet" && (argc == 4 || argc == 5)) {

@@ -147,17 +147,20 @@ void DrawColorContent(QPainter& p, const Geometry& g, State s, const QColor& pre
   DrawFamily(p, g, Family::Color, s);
 }
 
-QImage NewImage(QSize size) {
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(palette::kOutside);
+// A picture of `size` layout units at `scale`: a painter on it draws in layout
+// units, Qt multiplies by the device pixel ratio.
+QImage NewImage(QSize size, int scale, QImage::Format format = QImage::Format_RGB32) {
+  QImage image(size * scale, format);
+  image.setDevicePixelRatio(scale);
   return image;
 }
 
 }  // namespace
 
-QImage RenderPage(Page page, State s, const QColor& preview) {
+QImage RenderPage(Page page, State s, const QColor& preview, int scale) {
   const Geometry& g = SkinGeometry();
-  QImage image = NewImage(g.window);
+  QImage image = NewImage(g.window, scale);
+  image.fill(palette::kOutside);
   QPainter p(&image);
   DrawFrame(p, g, s);
   switch (page) {
@@ -168,14 +171,15 @@ QImage RenderPage(Page page, State s, const QColor& preview) {
   return image;
 }
 
-QImage RenderMenu(QSize size, int rowHeight, int rows, State s, bool groupRows) {
-  QImage image = NewImage(size);
+QImage RenderMenu(QSize size, int rowHeight, int rows, State s, bool groupRows, int scale) {
+  QImage image = NewImage(size, scale);
+  image.fill(palette::kOutside);
   QPainter p(&image);
   const int w = size.width();
   QLinearGradient bg(0, 0, w, 0);
   bg.setColorAt(0, QColor(24, 27, 33));
   bg.setColorAt(1, QColor(18, 20, 25));
-  p.fillRect(image.rect(), bg);
+  p.fillRect(QRect(QPoint(0, 0), size), bg);
   const QColor separator(50, 56, 66);
   for (int r = 0; r < rows; ++r) {
     const QRect band(0, r * rowHeight, w, rowHeight);
@@ -205,9 +209,10 @@ QImage RenderMenu(QSize size, int rowHeight, int rows, State s, bool groupRows) 
   return image;
 }
 
-QImage RenderWarning(State s) {
+QImage RenderWarning(State s, int scale) {
   const Geometry& g = SkinGeometry();
-  QImage image = NewImage(g.warning);
+  QImage image = NewImage(g.warning, scale);
+  image.fill(palette::kOutside);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing, true);
   QPainterPath shape;
@@ -235,8 +240,8 @@ QImage RenderWarning(State s) {
   return image;
 }
 
-QImage RenderMask(QSize size, const QPolygon& outline) {
-  QImage mask(size, QImage::Format_Grayscale8);
+QImage RenderMask(QSize size, const QPolygon& outline, int scale) {
+  QImage mask = NewImage(size, scale, QImage::Format_Grayscale8);
   mask.fill(255);
   QPainter p(&mask);
   p.setRenderHint(QPainter::Antialiasing, false);
@@ -261,15 +266,17 @@ QImage Compose(const QImage& base, const QImage& state, const std::vector<QRect>
   QImage out = base.copy();
   QPainter p(&out);
   p.setCompositionMode(QPainter::CompositionMode_Source);
-  for (const QRect& r : rects) p.drawImage(r.topLeft(), state, r);
+  // The source rectangle is in the state picture's own pixels.
+  const int k = static_cast<int>(state.devicePixelRatio());
+  for (const QRect& r : rects) p.drawImage(r, state, QRect(r.topLeft() * k, r.size() * k));
   return out;
 }
 
-std::map<std::string, QImage> RenderAllPictures() {
+std::map<std::string, QImage> RenderAllPictures(int scale) {
   const Geometry& g = SkinGeometry();
   std::map<std::string, QImage> out;
 
-  out[pic::kMainMask] = RenderMask(g.window, g.windowOutline);
+  out[pic::kMainMask] = RenderMask(g.window, g.windowOutline, scale);
   struct PageNames {
     Page page;
     const char *normal, *over, *down;
@@ -282,17 +289,18 @@ std::map<std::string, QImage> RenderAllPictures() {
       {Page::Color, pic::kColorNormal, pic::kColorOver, pic::kColorDown, CycleColour(0), CycleColour(1)},
   };
   for (const PageNames& n : pages) {
-    const QImage base = RenderPage(n.page, State::Normal);
+    const QImage base = RenderPage(n.page, State::Normal, QColor(), scale);
     const auto rects = StateRects(n.page);
     out[n.normal] = base;
-    out[n.over] = Compose(base, RenderPage(n.page, State::Over, n.overLight), rects);
-    out[n.down] = Compose(base, RenderPage(n.page, State::Down, n.downLight), rects);
+    out[n.over] = Compose(base, RenderPage(n.page, State::Over, n.overLight, scale), rects);
+    out[n.down] = Compose(base, RenderPage(n.page, State::Down, n.downLight, scale), rects);
   }
   const QImage& colorBase = out[pic::kColorNormal];
   const QRect preview = g.Find(Family::Color, 32)->rect;
   const char* previews[] = {pic::kColorPink, pic::kColorGreen, pic::kColorRed, pic::kColorCyan, pic::kColorWhite};
   for (int k = 2; k <= 6; ++k) {
-    out[previews[k - 2]] = Compose(colorBase, RenderPage(Page::Color, State::Normal, CycleColour(k)), {preview});
+    out[previews[k - 2]] =
+        Compose(colorBase, RenderPage(Page::Color, State::Normal, CycleColour(k), scale), {preview});
   }
 
   struct MenuNames {
@@ -307,19 +315,19 @@ std::map<std::string, QImage> RenderAllPictures() {
        pic::kSubMenuDown},
   };
   for (const MenuNames& m : menus) {
-    QImage mask(m.size, QImage::Format_Grayscale8);
+    QImage mask = NewImage(m.size, scale, QImage::Format_Grayscale8);
     mask.fill(0);
     out[m.mask] = mask;
-    out[m.normal] = RenderMenu(m.size, g.menuRowHeight, m.rows, State::Normal, m.groups);
-    out[m.over] = RenderMenu(m.size, g.menuRowHeight, m.rows, State::Over, m.groups);
-    out[m.down] = RenderMenu(m.size, g.menuRowHeight, m.rows, State::Down, m.groups);
+    out[m.normal] = RenderMenu(m.size, g.menuRowHeight, m.rows, State::Normal, m.groups, scale);
+    out[m.over] = RenderMenu(m.size, g.menuRowHeight, m.rows, State::Over, m.groups, scale);
+    out[m.down] = RenderMenu(m.size, g.menuRowHeight, m.rows, State::Down, m.groups, scale);
   }
 
-  out[pic::kWarningMask] = RenderMask(g.warning, g.warningOutline);
-  const QImage warning = RenderWarning(State::Normal);
+  out[pic::kWarningMask] = RenderMask(g.warning, g.warningOutline, scale);
+  const QImage warning = RenderWarning(State::Normal, scale);
   out[pic::kWarningNormal] = warning;
   out[pic::kWarningOver] =
-      Compose(warning, RenderWarning(State::Over),
+      Compose(warning, RenderWarning(State::Over, scale),
               {g.Find(Family::Warning, 0)->rect, g.Find(Family::Warning, 1)->rect});
   return out;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/text_codec.h"
 #include "skin/layout.h"
+#include "skin/picture.h"
 #include "skin/picture_names.h"
 #include "skin/region.h"
 
@@ -167,11 +168,11 @@ bool WriteLayouts(const Geometry& g, const SkinTexts& texts, const std::filesyst
 }
 
 bool WritePictures(const std::map<std::string, QImage>& pictures, const std::filesystem::path& skinDir,
-                   std::string& error) {
+                   std::string& error, int scale) {
   std::filesystem::create_directories(skinDir);
   const std::set<std::string> masks = {pic::kMainMask, pic::kWarningMask, pic::kMenuMask, pic::kSubMenuMask};
   for (const auto& [name, image] : pictures) {
-    const std::filesystem::path path = skinDir / name;
+    const std::filesystem::path path = scale == 1 ? skinDir / name : skin::HiResPath(skinDir / name);
     QImageWriter writer(QFile::decodeName(QByteArray(path.c_str())), "jpeg");
     // Masks are grey pictures of pure black and white at full quality; the
     // pages keep their fine lines at 95.
@@ -184,7 +185,7 @@ bool WritePictures(const std::map<std::string, QImage>& pictures, const std::fil
     if (masks.count(name)) {
       const skin::MaskShape decoded = skin::RegionFromMask(path);
       if (!decoded.loaded || decoded.region != skin::RegionFromMaskImage(image)) {
-        error = name + ": compression moved a pixel across the window/hole threshold";
+        error = path.filename().string() + ": compression moved a pixel across the window/hole threshold";
         return false;
       }
     }

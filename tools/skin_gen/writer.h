@@ -16,9 +16,10 @@ namespace orv::skin_gen {
 bool WriteLayouts(const Geometry& g, const SkinTexts& texts, const std::filesystem::path& skinDir,
                   std::string& error);
 
-// The pictures as JPEG files. Masks are written losslessly enough that no pixel
-// crosses the window/hole threshold; this is checked by decoding them again.
+// The pictures as JPEG files ("name@2x.jpg" for scale 2). Masks are written
+// losslessly enough that no pixel crosses the window/hole threshold; this is
+// checked by decoding them again.
 bool WritePictures(const std::map<std::string, QImage>& pictures, const std::filesystem::path& skinDir,
-                   std::string& error);
+                   std::string& error, int scale = 1);
 
 }  // namespace orv::skin_gen
