@@ -207,7 +207,6 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   QSocketNotifier* deviceNotifier_ = nullptr;
   QSocketNotifier* exitNotifier_ = nullptr;
   bool exitRequested_ = false;
-  bool eventsConnected_ = false;
 };
 
 }  // namespace orv::app

@@ -14,7 +14,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libudev-dev libglib2.0-dev libxi-dev libx11-dev
   xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
-  dpkg-dev lintian desktop-file-utils systemd groff-base
+  dpkg-dev lintian desktop-file-utils systemd groff-base ccache
   libxcb1-dev weston qt6-wayland xwayland
 )
 
@@ -49,6 +49,14 @@ run_ctest() {
 }
 
 install_missing
+
+# Compiler cache: the three builds and the fuzz build of one machine share it,
+# and paths are hashed relative to the source folder, so a fresh clone in
+# another folder still finds what an earlier run compiled.
+if command -v ccache >/dev/null 2>&1; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+fi
+
 
 case "$mode" in
   run)
