@@ -174,17 +174,30 @@ check "the close button hides the window to the tray" wait_for 5 hidden
 geometry=$(xdotool getdisplaygeometry)
 screen_w=${geometry% *}
 screen_h=${geometry#* }
-tray_menu_item() { # tray_menu_item <item>: right-click the icon, choose item 1 or 2
-  xdotool mousemove $((screen_w - 13)) $((screen_h - 13)) sleep 0.1 click 3 sleep 0.5
-  # The menu opens at the pointer, pushed up and left to stay on the screen.
-  local menu
+# The program's tray icon (docked in the test desktop's tray, 22 x 22) and a
+# popup menu of the program, once either shows.
+tray_icon() {
+  xdotool search --onlyvisible --class '^ORV_ZIduzu$' 2>/dev/null | while read -r w; do
+    xdotool getwindowgeometry "$w" | grep -q 'Geometry: 22x22' && echo "$w"
+  done | head -1
+}
+tray_popup() {
   local main
   main=$(window)
-  menu=$(xdotool search --onlyvisible --class '^ORV_ZIduzu$' 2>/dev/null | while read -r w; do
+  xdotool search --onlyvisible --class '^ORV_ZIduzu$' 2>/dev/null | while read -r w; do
     [ "$w" = "$main" ] || xdotool getwindowgeometry "$w" | grep -q 'Geometry: 22x22' || echo "$w"
-  done | head -1)
-  [ -n "$menu" ] || return 1
-  xdotool mousemove --window "$menu" 30 $((($1 - 1) * 20 + 10)) sleep 0.2 click 1
+  done | head -1
+}
+has_tray_icon() { [ -n "$(tray_icon)" ]; }
+has_tray_popup() { [ -n "$(tray_popup)" ]; }
+tray_menu_item() { # tray_menu_item <item>: right-click the icon, choose item 1 or 2
+  # The icon is made once the first frame is out; wait for it to be docked.
+  wait_for 10 has_tray_icon || return 1
+  xdotool mousemove $((screen_w - 13)) $((screen_h - 13)) sleep 0.1 click 3
+  # The menu opens at the pointer, pushed up and left to stay on the screen.
+  wait_for 10 has_tray_popup || return 1
+  sleep 0.2
+  xdotool mousemove --window "$(tray_popup)" 30 $((($1 - 1) * 20 + 10)) sleep 0.2 click 1
 }
 check "the tray menu opens on the icon" tray_menu_item 1
 check "its first item (Pencereyi Goster) shows the window" wait_for 5 visible
