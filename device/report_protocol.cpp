@@ -224,7 +224,14 @@ void ReportChannel::SendLocked() {
   ++failed_;
   std::string text = "feature report " + HexBytes(buffer_.data(), 8) + " not sent: " + failure;
   if (error != 0) text += std::string(" (") + std::strerror(error) + ")";
-  log::Warning(log::kDevice, text);
+  // Without a mouse the collection was never opened and the sends that are
+  // still attempted (the host-exit report of a start without the mouse) are
+  // expected to fail: only a debug line for those.
+  if (state_ == HandleState::NeverOpened) {
+    log::Debug(log::kDevice, text);
+  } else {
+    log::Warning(log::kDevice, text);
+  }
 }
 
 void ReportChannel::RemoveHeldKeyLocked(uint8_t code) {
