@@ -80,7 +80,7 @@ case "$mode" in
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan
     echo "== TSan build"
     build build-tsan -DORV_SANITIZER=thread -DORV_BUILD_BENCH=OFF
-    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp run_ctest build-tsan
     echo "== fuzzing (bounded)"
     "$root/tools/run-fuzzers.sh" "${ORV_FUZZ_SECONDS:-20}"
     echo "== all suites passed in $(( $(date +%s) - started )) s"
