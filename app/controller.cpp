@@ -387,27 +387,26 @@ void OnContextCommand(AppState& s, int commandId, AppPort& port) {
 
 // ---- Files and messages ----
 
-FileDialogOptions MacroFileDialog(const AppState& s, bool save) {
+namespace {
+
+// The exchange-file dialogs: "All Files(*.<extension>)", opening in the
+// dialogs' folder; a save adds the extension and asks before overwriting.
+FileDialogOptions ExchangeFileDialog(const AppState& s, bool save, const std::string& extension) {
   FileDialogOptions options;
   options.save = save;
-  options.filterName = "All Files(*.dat)";
-  options.pattern = "*.dat";
-  options.defaultExtension = save ? "dat" : "";
+  options.filterName = "All Files(*." + extension + ")";
+  options.pattern = "*." + extension;
+  options.defaultExtension = save ? extension : "";
   options.initialFolder = FoldersOf(s).dialogs;
   options.confirmOverwrite = save;
   return options;
 }
 
-FileDialogOptions SettingsFileDialog(const AppState& s, bool save) {
-  FileDialogOptions options;
-  options.save = save;
-  options.filterName = "All Files(*.ini)";
-  options.pattern = "*.ini";
-  options.defaultExtension = save ? "ini" : "";
-  options.initialFolder = FoldersOf(s).dialogs;
-  options.confirmOverwrite = save;
-  return options;
-}
+}  // namespace
+
+FileDialogOptions MacroFileDialog(const AppState& s, bool save) { return ExchangeFileDialog(s, save, "dat"); }
+
+FileDialogOptions SettingsFileDialog(const AppState& s, bool save) { return ExchangeFileDialog(s, save, "ini"); }
 
 std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& errors) {
   std::string text = language != 0 ? "The settings could not be saved:" : "Ayarlar kaydedilemedi:";

@@ -1,27 +1,11 @@
 // One QGuiApplication for the whole test binary (event loop, pixmaps), on the
 // off-screen platform.
-#include <gtest/gtest.h>
-
 #include <QGuiApplication>
-#include <memory>
 
+#include "support/qt_environment.h"
+
+namespace orv::test {
 namespace {
-
-class QtEnvironment final : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "app_qt_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QGuiApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
+[[maybe_unused]] ::testing::Environment* const kQt = AddQtEnvironment<QGuiApplication>();
 }  // namespace
+}  // namespace orv::test

@@ -10,26 +10,13 @@
 #include <memory>
 
 #include "app/fake_port.h"
+#include "support/qt_environment.h"
 #include "skin/layout.h"
 
 namespace orv::test {
 namespace {
 
-class QtApp final : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "popups_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtApp);
+[[maybe_unused]] ::testing::Environment* const kQt = AddQtEnvironment<QApplication>();
 
 void Send(QWidget& w, QEvent::Type type, QPoint at) {
   const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;

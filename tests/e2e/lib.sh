@@ -15,7 +15,8 @@ orv_need_tools() {
 
 # orv_work_folder <name>: sets `work` to a new folder below /tmp and `pids` to
 # an empty list; at exit orv_before_cleanup runs (when defined), the processes
-# in `pids` are ended and the folder is removed.
+# in `pids` are ended and the folder is removed (kept, and named, when
+# ORV_E2E_KEEP is set, to look at what a failing run left).
 orv_work_folder() {
   work=$(mktemp -d "/tmp/orv-$1.XXXXXX")
   pids=()
@@ -26,7 +27,7 @@ orv_cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
-  rm -rf "$work"
+  if [ -n "${ORV_E2E_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
 }
 
 passed=0

@@ -15,45 +15,15 @@ portable=$1
 grab=$2
 shape_check=$3
 
-for tool in weston weston-screenshooter Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (packages weston, xvfb, xdotool)"
-    exit 77
-  fi
-done
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+orv_need_tools weston weston-screenshooter Xvfb xdotool
 qt_plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
 if ! ls "$qt_plugins"/platforms/libqwayland-*.so >/dev/null 2>&1; then
   echo "SKIP: Qt's Wayland platform is not installed (package qt6-wayland)"
   exit 77
 fi
 
-work=$(mktemp -d /tmp/orv-wl.XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  [ -n "${ORV_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
-}
-trap cleanup EXIT
-
-passed=0
-failed=0
-ok() { echo "ok - $1"; passed=$((passed + 1)); }
-not_ok() { echo "not ok - $1"; failed=$((failed + 1)); }
-check() { # check <name> <command...>
-  local name=$1
-  shift
-  if "$@"; then ok "$name"; else not_ok "$name"; fi
-}
-wait_for() { # wait_for <seconds> <command...>
-  local end=$((SECONDS + $1))
-  shift
-  while ((SECONDS <= end)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
+orv_work_folder wl
 
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -69,24 +39,12 @@ paint=$work/first-paint
 reports() { [ -f "$sim/feature.log" ] && wc -l <"$sim/feature.log" || echo 0; }
 has_reports() { [ "$(reports)" -ge "$1" ]; }
 painted() { [ -s "$paint" ]; }
-gone() { ! kill -0 "$1" 2>/dev/null; }
 app_pid=""
 start_app() { # start_app <platform>
   rm -f "$paint"
   QT_QPA_PLATFORM=$1 ORV_SIMULATED_MOUSE=$sim ORV_FIRST_PAINT_FILE=$paint "$app/ORV_ZIduzu" >>"$work/app.log" 2>&1 &
   app_pid=$!
   wait_for 20 painted
-}
-status=""
-finish() { # finish <pid>: its exit status in $status
-  if ! wait_for 10 gone "$1"; then
-    kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-    status=timeout
-    return
-  fi
-  wait "$1"
-  status=$?
 }
 stop_app() { # SIGTERM: status 0, one more report, the host-exit report last
   local before

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "skin/picture_names.h"
+#include "support/qt_environment.h"
 #include "support/temp_dir.h"
 
 namespace orv::skin {
@@ -20,21 +21,7 @@ namespace pic = pictures;
 
 const fs::path kSkinDir = fs::path(ORV_PORTABLE_DIR) / "skins";
 
-class QtEnvironment final : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[20] = "page_painter_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] ::testing::Environment* const kQt = test::AddQtEnvironment<QGuiApplication>();
 
 class NoMessages final : public MessageSink {
  public:

@@ -1,28 +1,10 @@
-// One QApplication for the whole test binary: fonts, text drawing and widgets
-// need it. Tests run without a display, on the off-screen platform.
-#include <gtest/gtest.h>
-
+// One QApplication for the whole test binary, on the off-screen platform.
 #include <QApplication>
-#include <memory>
 
+#include "support/qt_environment.h"
+
+namespace orv::test {
 namespace {
-
-class QtEnvironment final : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "skin_gfx_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
+[[maybe_unused]] ::testing::Environment* const kQt = AddQtEnvironment<QApplication>();
 }  // namespace
-
+}  // namespace orv::test
