@@ -33,7 +33,7 @@ BENCHMARK(BM_RegionFromMask_Runs)->Unit(benchmark::kMicrosecond);
 
 void BM_RegionFromMask_PerPixelReference(benchmark::State& state) {
   const QImage mask = DecodedMask();
-  for (auto _ : state) benchmark::DoNotOptimize(test::ReferenceRegionFromMask(mask));
+  for (auto _ : state) benchmark::DoNotOptimize(orv::test::ReferenceRegionFromMask(mask));
 }
 BENCHMARK(BM_RegionFromMask_PerPixelReference)->Unit(benchmark::kMicrosecond);
 

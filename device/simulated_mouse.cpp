@@ -28,6 +28,11 @@ void SignalEventFd(int fd) {
   [[maybe_unused]] ssize_t written = ::write(fd, &one, sizeof one);
 }
 
+}  // namespace
+
+// Named (not anonymous): SimulatedMouse::State, declared in the header, holds it.
+namespace simulated {
+
 class SimulatedReader final : public InputCollection {
  public:
   int ReadInput(uint8_t* data, size_t length) override {
@@ -64,6 +69,12 @@ class SimulatedReader final : public InputCollection {
   std::deque<std::vector<uint8_t>> queue_;
   bool cancelled_ = false;
 };
+
+}  // namespace simulated
+
+namespace {
+
+using simulated::SimulatedReader;
 
 class SimulatedEvents final : public DeviceEventSource {
  public:
@@ -104,7 +115,7 @@ class SimulatedEvents final : public DeviceEventSource {
 struct SimulatedMouse::State {
   std::mutex mutex;
   bool plugged = true;
-  std::vector<std::weak_ptr<SimulatedReader>> readers;
+  std::vector<std::weak_ptr<simulated::SimulatedReader>> readers;
 };
 
 namespace {

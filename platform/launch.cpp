@@ -12,18 +12,12 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/text_codec.h"
+
 extern char** environ;
 
 namespace orv {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> parts;
@@ -73,7 +67,7 @@ std::vector<std::string> CandidatePrograms(Program program, std::string_view des
   std::vector<std::string> list;
   const bool calculator = program == Program::Calculator;
   if (!calculator) AddOnce(list, terminal);
-  for (const std::string& name : Split(Lower(desktop), ':')) {
+  for (const std::string& name : Split(AsciiLower(desktop), ':')) {
     for (const DesktopDefaults& d : kDesktopDefaults) {
       if (name == d.desktop) AddOnce(list, calculator ? d.calculator : d.terminal);
     }

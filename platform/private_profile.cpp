@@ -21,14 +21,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 using Stamp = FileStamp;
 
 // One cached file. `mutex` guards the fields and serialises the file's writers.
@@ -107,13 +99,13 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
       const size_t close = name.find(']');
       if (close != std::string_view::npos) name = name.substr(0, close);
       line.kind = Kind::Section;
-      line.lower = Lower(Trim(name));
+      line.lower = AsciiLower(Trim(name));
       section = static_cast<int>(doc.lines_.size());
       line.section = section;
     } else if (!t.empty() && t.front() != ';' && t.find('=') != std::string_view::npos && section >= 0) {
       const size_t eq = t.find('=');
       line.kind = Kind::Key;
-      line.lower = Lower(Trim(t.substr(0, eq)));
+      line.lower = AsciiLower(Trim(t.substr(0, eq)));
       line.value.assign(Trim(t.substr(eq + 1)));
       line.section = section;
     } else {
@@ -158,19 +150,19 @@ int IniDocument::FindKeyLine(std::string_view lowerSection, std::string_view low
 }
 
 const std::string* IniDocument::Find(std::string_view section, std::string_view key) const {
-  const int i = FindKeyLine(Lower(Trim(section)), Lower(Trim(key)));
+  const int i = FindKeyLine(AsciiLower(Trim(section)), AsciiLower(Trim(key)));
   return i < 0 ? nullptr : &lines_[static_cast<size_t>(i)].value;
 }
 
 bool IniDocument::HasSection(std::string_view section) const {
-  return FindSectionLine(Lower(Trim(section))) >= 0;
+  return FindSectionLine(AsciiLower(Trim(section))) >= 0;
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   const std::string_view sec = Trim(section);
   const std::string_view k = Trim(key);
-  const std::string lowerSection = Lower(sec);
-  const std::string lowerKey = Lower(k);
+  const std::string lowerSection = AsciiLower(sec);
+  const std::string lowerKey = AsciiLower(k);
   const std::string_view v = Trim(value);
 
   const int existing = FindKeyLine(lowerSection, lowerKey);

@@ -154,4 +154,12 @@ std::string EncodeText(std::string_view utf8, TextEncoding encoding) {
   return std::string(utf8);
 }
 
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
 }  // namespace orv

@@ -23,6 +23,9 @@ std::string EncodeText(std::string_view utf8, TextEncoding encoding);
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+// The text with the ASCII letters A-Z made lower case (other bytes as they are).
+std::string AsciiLower(std::string_view text);
+
 // Length of the longest prefix of `utf8` that holds at most `units` UTF-16 code
 // units, never splitting a character.
 size_t Utf8PrefixForUnits(std::string_view utf8, size_t units);

@@ -12,6 +12,7 @@
 #include "macros/key_names.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
+#include "support/recording_sink.h"
 
 namespace orv::macros {
 namespace {
@@ -19,12 +20,6 @@ namespace {
 using test::ReadText;
 using test::TempDir;
 using test::WriteText;
-
-class RecordingSink : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
 
 std::string Field(const std::string& entry, size_t first, size_t count) { return entry.substr(3 * first, 3 * count); }
 
@@ -156,7 +151,7 @@ TEST(MacroFiles, SaveAndLoadRestoreTwoFullMacrosByteForByte) {
   auto loaded = Tables();
   loaded->userMacros[2] = FullRecord(13, "stays");
   const MacroRecord keep = loaded->userMacros[2];
-  RecordingSink sink;
+  orv::test::RecordingSink sink;
   EXPECT_EQ(LoadMacros(file, "Macros", *loaded, MacroTarget::User, &sink), 2);
   EXPECT_TRUE(sink.messages.empty());
   EXPECT_EQ(loaded->userMacros[0], saved->userMacros[0]);
@@ -257,7 +252,7 @@ TEST(MacroFiles, MissingSectionOrKeysEmptyTheListWithoutAMessage) {
     const MacroRecord old = tables->userMacros[0];
     tables->userMacroCount = 4;
     tables->selectedMacro = 3;
-    RecordingSink sink;
+    orv::test::RecordingSink sink;
     const int n = LoadMacros(file, "Macros", *tables, MacroTarget::User, &sink);
     EXPECT_TRUE(sink.messages.empty()) << text;
     if (n == 0) {
@@ -283,7 +278,7 @@ TEST(MacroFiles, MissingFileIsReportedOnceAndLoadsNothing) {
   tables->userMacroCount = 3;
   tables->selectedMacro = 2;
 
-  RecordingSink sink;
+  orv::test::RecordingSink sink;
   EXPECT_EQ(LoadMacros(dir / "none.dat", "Macros", *tables, MacroTarget::User, &sink), 0);
   test::ExpectOneMissingFileMessage(sink.messages, "none.dat");
   EXPECT_EQ(tables->userMacroCount, 0);

@@ -11,15 +11,10 @@
 #include "settings/config_check.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
+#include "support/recording_sink.h"
 
 namespace orv::settings {
 namespace {
-
-class RecordingSink : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { shown.push_back(text); }
-  std::vector<std::string> shown;
-};
 
 // Everything a profile stores, as one comparable tuple of text.
 std::string Describe(const MouseSettings& s) {
@@ -77,7 +72,7 @@ struct ConfigFixture : ::testing::Test {
   MouseSettings settings;
   std::unique_ptr<macros::MacroTables> macros = std::make_unique<macros::MacroTables>();
   ProfileState profile;
-  RecordingSink sink;
+  orv::test::RecordingSink sink;
   ConfigContext ctx{settings, *macros, &profile, 0, &sink};
 };
 
@@ -103,7 +98,7 @@ TEST_F(ConfigFixture, SaveThenLoadKeepsEveryFieldAndKeyOrder) {
   ConfigContext in{loaded, *macros, nullptr, 0, &sink};
   LoadConfig(in, file, 3, false);
   EXPECT_EQ(Describe(loaded), Describe(Distinct()));
-  EXPECT_TRUE(sink.shown.empty());
+  EXPECT_TRUE(sink.messages.empty());
 }
 
 TEST_F(ConfigFixture, ValuesAreCutStoredAsReadAndLookupsStayBounded) {
@@ -138,12 +133,12 @@ TEST_F(ConfigFixture, MissingSectionOrFileLoadsZeros) {
               RecomputeDerived(z);
               return z;
             }()));
-  EXPECT_TRUE(sink.shown.empty());
+  EXPECT_TRUE(sink.messages.empty());
 
   LoadConfig(ctx, dir / "absent.ini", 1, false);
-  test::ExpectOneMissingFileMessage(sink.shown, "absent.ini");
+  test::ExpectOneMissingFileMessage(sink.messages, "absent.ini");
   LoadConfig(ctx, dir / "absent.ini", 2, true);  // factory loads read no macros
-  EXPECT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(sink.messages.size(), 1u);
 }
 
 TEST_F(ConfigFixture, FactorySectionsFollowTheLanguageAndKeepMacros) {

@@ -7,15 +7,10 @@
 #include "skin/layout.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
+#include "support/recording_sink.h"
 
 namespace orv::skin {
 namespace {
-
-class RecordingSink final : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
 
 struct SplitCase {
   const char* name;
@@ -58,7 +53,7 @@ class ReadItemListTest : public ::testing::Test {
     return file;
   }
   test::TempDir dir_;
-  RecordingSink sink_;
+  orv::test::RecordingSink sink_;
 };
 
 TEST_F(ReadItemListTest, ReadsOneKeyOfASection) {

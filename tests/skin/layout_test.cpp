@@ -7,6 +7,7 @@
 #include "skin/layout.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
+#include "support/recording_sink.h"
 
 namespace orv::skin {
 namespace {
@@ -14,19 +15,13 @@ namespace {
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 
-class RecordingSink final : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
-
 class LayoutLoadTest : public ::testing::Test {
  protected:
   void Write(int32_t language, LayoutFile which, const std::string& content) {
     test::WriteText(LayoutPath(dir_.path(), language, which), content);
   }
   test::TempDir dir_;
-  RecordingSink sink_;
+  orv::test::RecordingSink sink_;
   SkinLayout layout_;
 };
 

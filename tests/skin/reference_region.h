@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace orv::skin::test {
+namespace orv::test {
 
 inline QRegion ReferenceRegionFromMask(const QImage& mask) {
   QRegion region(0, 0, mask.width(), mask.height());
@@ -33,4 +33,4 @@ inline std::vector<uint8_t> PixelSet(const QRegion& region, int width, int heigh
   return set;
 }
 
-}  // namespace orv::skin::test
+}  // namespace orv::test

@@ -11,8 +11,8 @@
 namespace orv::skin {
 namespace {
 
-using test::PixelSet;
-using test::ReferenceRegionFromMask;
+using orv::test::PixelSet;
+using orv::test::ReferenceRegionFromMask;
 
 void ExpectSamePixels(const QImage& mask) {
   const QRegion fast = RegionFromMaskImage(mask);

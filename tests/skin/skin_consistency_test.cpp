@@ -16,6 +16,7 @@
 #include "skin/picture_names.h"
 #include "skin/region.h"
 #include "support/temp_dir.h"
+#include "support/recording_sink.h"
 
 namespace orv::skin {
 namespace {
@@ -23,12 +24,6 @@ namespace {
 namespace pic = pictures;
 
 const std::filesystem::path kSkins = std::filesystem::path(ORV_PORTABLE_DIR) / "skins";
-
-class RecordingSink final : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
 
 LayoutRect FromEdges(const EdgeRect& e) { return LayoutRect{e.left, e.top, e.right - e.left, e.bottom - e.top}; }
 QRect ToQRect(const LayoutRect& r) { return QRect(r.x, r.y, r.width, r.height); }
@@ -41,7 +36,7 @@ struct Loaded {
 
 Loaded Load(int32_t language) {
   Loaded l;
-  RecordingSink sink;
+  orv::test::RecordingSink sink;
   l.ok = LoadAllLayouts(l.layout, kSkins, language, sink);
   l.messages = sink.messages;
   return l;
