@@ -17,6 +17,16 @@ source "$here/lib.sh"
 orv_need_tools Xvfb xdotool umockdev-wrapper
 
 orv_work_folder e2e-emulated
+orv_failure_details() {
+  echo "--- program output"
+  cat "$work/app.log" 2>/dev/null
+  echo "--- emulated mouse output"
+  cat "$work/mock.log" 2>/dev/null
+  echo "--- reports sent"
+  cat "$work/mock/feature.log" 2>/dev/null
+  echo "--- reports expected"
+  cat "$work/expected" 2>/dev/null
+}
 orv_before_cleanup() {
   [ -p "$work/mock/control" ] && timeout 5 sh -c "echo quit > '$work/mock/control'"
 }
@@ -104,16 +114,4 @@ fi
 check "unplug ends the program with status 0" test "$status" = 0
 check "no report is sent at unplug" test "$(reports)" = "$sent"
 
-echo "$passed passed, $failed failed"
-if ((failed > 0)); then
-  echo "--- program output"
-  cat "$work/app.log"
-  echo "--- emulated mouse output"
-  cat "$work/mock.log"
-  echo "--- reports sent"
-  cat "$work/mock/feature.log" 2>/dev/null
-  echo "--- reports expected"
-  cat "$work/expected" 2>/dev/null
-  exit 1
-fi
-exit 0
+orv_summary

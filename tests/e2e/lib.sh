@@ -24,16 +24,53 @@ orv_work_folder() {
 }
 orv_cleanup() {
   declare -F orv_before_cleanup >/dev/null && orv_before_cleanup
+  # Every copy of the program started from the work folder ends too, whatever
+  # state it is in: a copy left behind would hold the instance lock.
   local pid
+  for pid in $(orv_program_pids); do kill -TERM "$pid" 2>/dev/null; done
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait_for 5 orv_no_program_left || for pid in $(orv_program_pids); do kill -KILL "$pid" 2>/dev/null; done
   wait 2>/dev/null
   if [ -n "${ORV_E2E_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
+}
+# The processes whose executable lies in the work folder (the program's copies).
+orv_program_pids() {
+  local pid exe
+  for pid in $(pgrep -f "^$work/" 2>/dev/null); do
+    exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || continue
+    case "$exe" in "$work"/*) echo "$pid" ;; esac
+  done
+}
+orv_no_program_left() { [ -z "$(orv_program_pids)" ]; }
+# orv_stacks <pid>: the threads' stacks of a running process (gdb, when installed).
+orv_stacks() {
+  echo "--- process $1: $(tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null), state $(awk '/^State/ { print $2 }' "/proc/$1/status" 2>/dev/null)"
+  local task
+  for task in /proc/"$1"/task/*; do
+    echo "    thread ${task##*/} $(cat "$task/comm" 2>/dev/null): $(awk '{ print $3 }' "$task/stat" 2>/dev/null) in $(cat "$task/wchan" 2>/dev/null)"
+  done
+  if command -v gdb >/dev/null 2>&1; then
+    timeout 60 gdb -p "$1" -batch -nx -ex 'set pagination off' -ex 'thread apply all bt 30' 2>&1 |
+      grep -E '^(Thread|#)|ptrace|attach' | head -n 200
+  fi
 }
 
 passed=0
 failed=0
 ok() { echo "ok - $1"; passed=$((passed + 1)); }
-not_ok() { echo "not ok - $1"; failed=$((failed + 1)); }
+# A failed check ends the script at once: the checks after it depend on it,
+# and a cascade of failures would only hide the first one. What is known at
+# that moment is printed: the stacks of every copy of the program still
+# running, and what the script's orv_failure_details prints (its logs).
+not_ok() {
+  echo "not ok - $1"
+  failed=$((failed + 1))
+  local pid
+  for pid in $(orv_program_pids); do orv_stacks "$pid"; done
+  declare -F orv_failure_details >/dev/null && orv_failure_details
+  echo "$passed passed, $failed failed"
+  exit 1
+}
 check() { # check <name> <command...>
   local name=$1
   shift
@@ -51,10 +88,12 @@ wait_for() {
 }
 gone() { ! kill -0 "$1" 2>/dev/null; }
 # finish <pid>: the process's exit status in `status` once it has ended (at
-# most 10 s; "timeout" when it had to be killed).
+# most 10 s; "timeout" when it had to be killed, after its stacks are shown).
 status=""
 finish() {
   if ! wait_for 10 gone "$1"; then
+    echo "# process $1 did not end within 10 s"
+    orv_stacks "$1"
     kill -KILL "$1" 2>/dev/null
     wait "$1" 2>/dev/null
     status=timeout

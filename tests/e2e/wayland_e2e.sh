@@ -24,6 +24,12 @@ if ! ls "$qt_plugins"/platforms/libqwayland-*.so >/dev/null 2>&1; then
 fi
 
 orv_work_folder wl
+orv_failure_details() {
+  echo "--- program output"
+  cat "$work/app.log" 2>/dev/null
+  echo "--- weston"
+  tail -20 "$work/weston.log" 2>/dev/null
+}
 
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -98,8 +104,6 @@ pids+=($!)
 weston_up() { [ -S "$XDG_RUNTIME_DIR/$socket" ] && grep -q "launching '.*weston-desktop-shell'" "$work/weston.log"; }
 if ! wait_for 10 weston_up; then
   not_ok "weston starts"
-  cat "$work/weston.log"
-  exit 1
 fi
 export WAYLAND_DISPLAY=$socket
 
@@ -151,12 +155,4 @@ else
   echo "# XWayland not checked: Xwayland is not installed (package xwayland)"
 fi
 
-echo "$passed passed, $failed failed"
-if ((failed > 0)); then
-  echo "--- program output"
-  cat "$work/app.log"
-  echo "--- weston"
-  tail -20 "$work/weston.log"
-  exit 1
-fi
-exit 0
+orv_summary
