@@ -2,6 +2,14 @@
 // A request from another program to end this one (SIGTERM, SIGINT, SIGHUP at
 // the end of a session) is handled on the window thread: the signal handler
 // only writes a byte into a pipe whose read end the window watches.
+//
+// Should the window thread be unable to act on it (blocked inside a library
+// call that never returns), the exit guard ends the process anyway: it hears
+// the same signals, and on X11 it also notices the display going away, through
+// a connection of its own. After a grace period it stops the playback threads,
+// sends the host-exit report unless the exit sequence has already sent it, and
+// ends the process.
+#include <chrono>
 
 namespace orv::app {
 
@@ -18,5 +26,10 @@ struct AppState;
 // before the state goes away.
 void ArmHostExitAtProcessEnd(AppState& state);
 void DisarmHostExitAtProcessEnd();
+
+// Starts the exit guard's thread (once; after InstallExitSignals). With
+// `watchX11Display`, it also watches the X display named by $DISPLAY. The
+// grace period is how long the window thread has to end the program itself.
+void StartExitGuard(bool watchX11Display, std::chrono::milliseconds grace = std::chrono::seconds(5));
 
 }  // namespace orv::app

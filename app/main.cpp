@@ -8,6 +8,8 @@
 // With ORV_SIMULATED_MOUSE=<folder> the simulated mouse of that folder stands
 // in for the real one, and the desktop settings are written to its host.log
 // instead of being changed.
+#include <unistd.h>
+
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +60,22 @@ void ConnectSurroundings(app::AppState& state) {
   state.clock = std::make_unique<drive::SteadyPlaybackClock>();
 }
 
+// Without a session bus address, the D-Bus library would start a bus daemon
+// of its own ("autolaunch") the first time the window toolkit asks for the
+// session bus, forking from the toolkit's bus thread and waiting on the child
+// with the window thread blocked behind it. The program never wants a bus of
+// its own: without an address it uses the session's standard socket, and
+// without that socket it goes without the session bus (the tray then uses the
+// X11 protocol, as on a desktop without one).
+void UseSessionBusWithoutAutolaunch() {
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address != nullptr && *address != '\0') return;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string folder =
+      (runtime != nullptr && *runtime == '/') ? std::string(runtime) : "/run/user/" + std::to_string(::getuid());
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + folder + "/bus").c_str(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +102,11 @@ int main(int argc, char** argv) {
   const int exitSignalFd = app::InstallExitSignals();
   app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
 
+  UseSessionBusWithoutAutolaunch();
   QApplication application(argc, argv);
+  // From here on a signal or the display going away ends the program even
+  // should the window thread hang.
+  app::StartExitGuard(QGuiApplication::platformName() == QStringLiteral("xcb"));
   // Message boxes carry the executable's name ("ORV_ZIduzu" in the portable
   // folder, "orv-ziduzu" installed).
   QApplication::setApplicationName(QString::fromStdString(app::AppNameOf(executable)));

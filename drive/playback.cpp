@@ -135,6 +135,7 @@ void PlaybackEngine::Start() {
 }
 
 void PlaybackEngine::Stop() {
+  std::lock_guard stopping(stopMutex_);
   // Once stopped, later calls (the exit sequence, then the state's end) do nothing.
   if (quit_.exchange(true, std::memory_order_acq_rel) && !listener_.joinable() && !executor_.joinable()) return;
   deps_.input->Interrupt();

@@ -137,6 +137,9 @@ class PlaybackEngine {
   HandOff handOff_;
   PlaybackSchedule schedule_;
   std::atomic<bool> quit_{false};
+  // Stop may be called from two threads at once (the exit sequence and the
+  // exit guard); the second waits for the first.
+  std::mutex stopMutex_;
   std::mutex wakeMutex_;
   std::condition_variable wake_;
   std::thread listener_;
