@@ -94,11 +94,6 @@ int main(int argc, char** argv) {
   auto state = std::make_unique<app::AppState>();
   state->exeDir = app::ExeDirFromExecutable(executable);
   state->folders = DecideProgramFolders(state->exeDir, CurrentFolderEnvironment());
-  // The program still runs without its own copies: reading gives defaults
-  // and the first save reports what cannot be written.
-  for (const std::string& problem : PrepareUserFolder(state->folders)) {
-    log::Warning(log::kFiles, problem);
-  }
   ConnectSurroundings(*state);
 
   int status = 0;

@@ -237,12 +237,12 @@ TEST(Apply, ColourCycleMaskIsRebuiltFromTheFlags) {
   EXPECT_EQ(rig.Config("Config6", "CYC_7COL_EN"), "69");
 }
 
-// A configuration holding only Init loads as all zeros: no left click, no
-// enabled level, no cycle colour. Apply repairs that before sending, so the
+// A profile whose keys are all but one missing loads as zeros: no left click,
+// no enabled level, no cycle colour. Apply repairs that before sending, so the
 // mouse keeps a left click, and saves what it sent.
 TEST(Apply, RepairsAProfileThatWouldLeaveTheMouseUnusable) {
   Rig rig;
-  test::WriteText(rig.ctx.configPath, "[Init]\nCurConfig=1\n");
+  test::WriteText(rig.ctx.configPath, "[Init]\nCurConfig=1\n[Config1]\nK0=0\n");
   ConfigContext config{rig.settings, rig.tables, &rig.profile, 1, nullptr};
   LoadConfig(config, rig.ctx.configPath, 1, false);
   ASSERT_EQ(int32_t(rig.settings.K[0]), 0);
@@ -263,8 +263,11 @@ TEST(Apply, WriteFailuresAreReportedAndTheMouseStillGetsTheProfile) {
   rig.LoadFactory();
   test::WriteText(rig.dir / "skins", "a file where the skin folder should be");
   const ApplyOutcome outcome = ApplySettings(rig.ctx);
-  ASSERT_EQ(outcome.writeErrors.size(), 1u);
+  // The configuration could not be written, so neither is the macro file it describes.
+  ASSERT_EQ(outcome.writeErrors.size(), 2u);
   EXPECT_NE(outcome.writeErrors[0].find("config"), std::string::npos);
+  EXPECT_NE(outcome.writeErrors[1].find("Macro_EN.dat"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(rig.ctx.macroFilePath));
   EXPECT_EQ(rig.hid->Count(), 22u);
 }
 
@@ -279,7 +282,9 @@ void WriteFactorySections(const std::filesystem::path& configPath) {
     text += std::string("[") + f.section + "]\nK0=1\nDPI_LEVEL=0\nDPI_SET_EN0=1\nCYC_7COL_EN=127\nFIRE_TIME=" +
             std::to_string(f.fire) + "\n";
   }
-  text += "[Config2]\nFIRE_TIME=200\nmacroNum=1\n";
+  macros::MacroRecord kept;
+  macros::SetMacroName(kept, "Kept");
+  text += "[Config2]\nFIRE_TIME=200\nmacroNum=1\n0=" + macros::EncodeMacroEntry(kept) + "\n";
   test::WriteText(configPath, text);
 }
 
@@ -307,10 +312,10 @@ TEST(Reset, RestoresFactoryProfilesByLanguageAndApplies) {
     EXPECT_EQ(rig.Config("Config4", "FIRE_TIME"), "32");
     EXPECT_EQ(rig.Config("Config5", "FIRE_TIME"), c.profile5Fire) << c.language;
     // The current profile (2) was reset too, then reloaded with its section's
-    // macros (one, unnamed) and applied.
+    // macros and applied.
     EXPECT_EQ(rig.settings.FIRE_TIME, 16);
     EXPECT_EQ(rig.tables.userMacroCount, 1);
-    EXPECT_EQ(macros::MacroName(rig.tables.userMacros[0]), "");
+    EXPECT_EQ(macros::MacroName(rig.tables.userMacros[0]), "Kept");
     EXPECT_EQ(rig.Config("Config6", "FIRE_TIME"), "16");
     EXPECT_EQ(rig.Wire().back(), "07 12 00 02 00 00 00 00");
     const char* macroFile = c.language ? "Macro_EN.dat" : "Macro_CN.dat";

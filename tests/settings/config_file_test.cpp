@@ -128,22 +128,36 @@ TEST_F(ConfigFixture, ValuesAreCutStoredAsReadAndLookupsStayBounded) {
   EXPECT_EQ(GetProfileString(file, "Config2", "DPI_LEVEL", 10), "-7");
 }
 
-TEST_F(ConfigFixture, MissingSectionOrFileLoadsZeros) {
-  test::WriteText(file, "[Init]\nCurConfig=3\nVER_SEL=1\n");
-  settings = Distinct();
-  LoadConfig(ctx, file, 3, false);
-  EXPECT_EQ(Describe(settings), Describe([] {
-              MouseSettings z;
-              z.FIRE_TIME = 0;
-              RecomputeDerived(z);
-              return z;
-            }()));
-  EXPECT_TRUE(sink.shown.empty());
-
-  LoadConfig(ctx, dir / "absent.ini", 1, false);
-  test::ExpectOneMissingFileMessage(sink.shown, "absent.ini");
-  LoadConfig(ctx, dir / "absent.ini", 2, true);  // factory loads read no macros
-  EXPECT_EQ(sink.shown.size(), 1u);
+// A profile the file does not hold is never read as zeros: the shipped
+// profile stands in, and the live macros stay.
+TEST_F(ConfigFixture, AProfileTheFileDoesNotHoldComesFromTheShippedDefaults) {
+  MouseSettings shipped;
+  ResetToFactory(shipped);
+  shipped.colourCycleFlags.fill(true);
+  RecomputeDerived(shipped);
+  struct Case {
+    const char* what;
+    std::string text;  // "" : no file
+    int32_t n;
+    bool factory;
+  } cases[] = {
+      {"no section", "[Init]\nCurConfig=3\nVER_SEL=1\n", 1, false},
+      {"an empty section", "[Config1]\n; nothing\n", 1, false},
+      {"no file", "", 1, false},
+      {"no applied snapshot", "[Init]\n", kAppliedProfile, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(file);
+    if (!c.text.empty()) test::WriteText(file, c.text);
+    settings = Distinct();
+    macros->userMacroCount = 2;
+    sink.shown.clear();
+    EXPECT_FALSE(LoadConfig(ctx, file, c.n, c.factory));
+    EXPECT_EQ(Describe(settings), Describe(shipped));
+    EXPECT_EQ(macros->userMacroCount, 2) << "the live macros stay";
+    EXPECT_EQ(sink.shown.size(), c.text.empty() ? 1u : 0u) << "only a missing file is reported";
+  }
 }
 
 TEST_F(ConfigFixture, FactorySectionsFollowTheLanguageAndKeepMacros) {
