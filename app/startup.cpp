@@ -56,6 +56,7 @@ void RemoveStaleTemporaries(std::vector<std::filesystem::path> folders) {
   std::sort(folders.begin(), folders.end());
   folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
   for (const std::filesystem::path& folder : folders) {
+    if (!FolderProblem(folder).empty()) continue;  // nothing is written there (said at start-up)
     const StaleTemporaryCleanup cleanup = RemoveStaleTemporaryFiles(folder, std::filesystem::file_time_type::clock::now());
     for (const std::filesystem::path& removed : cleanup.removed) {
       log::Info(log::kFiles, "removed the stale temporary file " + removed.string());

@@ -91,6 +91,8 @@ ProgramFolders DecideProgramFolders(const fs::path& exeDir, const FolderEnvironm
 
 std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders) {
   std::vector<std::string> problems;
+  // Never a folder relative to wherever the program was started.
+  if (!folders.user.is_absolute()) return {folders.user.string() + ": " + kNoUserFolder};
   if (!IsDirectory(folders.user)) {
     std::error_code ec;
     fs::create_directories(folders.user, ec);
@@ -109,6 +111,7 @@ std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders) {
 }
 
 std::string FolderProblem(const fs::path& folder) {
+  if (!folder.is_absolute()) return kNoUserFolder;
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0) return std::strerror(errno);
   if (!S_ISDIR(st.st_mode)) return std::strerror(ENOTDIR);

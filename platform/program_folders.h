@@ -30,6 +30,10 @@ struct ProgramFolders {
   bool operator==(const ProgramFolders&) const = default;
 };
 
+// Why there is no user folder when neither $XDG_CONFIG_HOME nor $HOME (nor the
+// password database) names an absolute folder.
+inline constexpr const char* kNoUserFolder = "no home folder is known ($HOME is not set)";
+
 // What the decision reads of the environment; tests pass their own.
 struct FolderEnvironment {
   std::string xdgConfigHome;  // $XDG_CONFIG_HOME; ignored unless absolute
@@ -53,8 +57,9 @@ ProgramFolders DecideProgramFolders(const std::filesystem::path& exeDir, const F
 std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders);
 
 // Why the program cannot keep its files in `folder` (the system's words:
-// "No such file or directory", "Not a directory", "Permission denied"), or ""
-// when it is a folder the program may write.
+// "No such file or directory", "Not a directory", "Permission denied";
+// kNoUserFolder for a relative path), or "" when it is a folder the program
+// may write.
 std::string FolderProblem(const std::filesystem::path& folder);
 
 }  // namespace orv

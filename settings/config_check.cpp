@@ -76,7 +76,7 @@ ConfigResolution ResolveConfiguration(const ProgramFolders& folders) {
   const std::filesystem::path& config = folders.configPath;
   const std::filesystem::path folder = config.parent_path();
   std::string folderProblem;
-  if (std::error_code ec; !std::filesystem::is_directory(folder, ec)) {
+  if (std::error_code ec; folder.is_absolute() && !std::filesystem::is_directory(folder, ec)) {
     std::filesystem::create_directories(folder, ec);
     if (ec) folderProblem = ec.message();
   }

@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "macros/macro_files.h"
+#include "platform/atomic_file.h"
 #include "platform/private_profile.h"
+#include "settings/macro_pair.h"
 #include "support/recording_hid.h"
 #include "support/temp_dir.h"
 
@@ -211,6 +213,66 @@ TEST(Apply, WritesCurConfigSnapshotProfileAndMacroFileOnceEach) {
   EXPECT_EQ(rig.Config("Config6", "0"), rig.Config("Config3", "0"));
   EXPECT_EQ(GetProfileString(rig.ctx.macroFilePath, "Macros", "macroNum", 3), "2");
   EXPECT_EQ(rig.settings.CYC_7COL_EN, 0x7F);
+}
+
+// Lets the first `allowed` writes through and refuses every later one, as a
+// kill at that moment would.
+class StopAfterWrites final : public WriteGate {
+ public:
+  explicit StopAfterWrites(int allowed) : left_(allowed) {}
+  std::string Check(const std::filesystem::path&) override {
+    if (left_ == 0) return "stopped";
+    --left_;
+    ++done;
+    return {};
+  }
+  int done = 0;
+
+ private:
+  int left_;
+};
+
+// The function code of user macro 0.
+constexpr int32_t kUserMacro0 = 41;
+
+void SetMacros(macros::MacroTables& tables, const std::vector<std::string>& names) {
+  tables.userMacroCount = static_cast<int16_t>(names.size());
+  for (size_t k = 0; k < names.size(); ++k) macros::SetMacroName(tables.userMacros[k], names[k]);
+}
+
+// Apply writes the configuration and the macro file; whenever it is cut
+// short, the next start reads either the old pair or the new one, so a
+// button never plays another macro than the one it was given.
+TEST(Apply, AKillBetweenItsWritesLeavesTheOldPairOrTheNewOne) {
+  for (int allowed = 0;; ++allowed) {
+    SCOPED_TRACE(allowed);
+    Rig rig;
+    rig.LoadFactory();
+    // Applied: macros A and B, button 4 plays B (macro 1).
+    SetMacros(rig.tables, {"A", "B"});
+    rig.settings.K[4] = kUserMacro0 + 1;
+    ASSERT_TRUE(ApplySettings(rig.ctx).writeErrors.empty());
+    // Then A is deleted, so B is macro 0 and button 4 follows it.
+    SetMacros(rig.tables, {"B"});
+    rig.settings.K[4] = kUserMacro0;
+    StopAfterWrites gate(allowed);
+    SetWriteGate(&gate);
+    ApplySettings(rig.ctx);
+    SetWriteGate(nullptr);
+
+    // The next start: the current profile, then the macro file.
+    MouseSettings settings;
+    macros::MacroTables tables;
+    ProfileState profile;
+    ReadCurrentProfile(rig.ctx.configPath, profile);
+    ConfigContext config{settings, tables, &profile, 1, nullptr};
+    LoadConfig(config, rig.ctx.configPath, profile.curProfile, false);
+    EXPECT_EQ(LoadUserMacros(rig.ctx.configPath, rig.ctx.macroFilePath, 1, profile, tables), "");
+    const int32_t slot = settings.K[4] - kUserMacro0;
+    ASSERT_TRUE(slot >= 0 && slot < tables.userMacroCount) << slot;
+    EXPECT_EQ(macros::MacroName(tables.userMacros[slot]), "B");
+    if (gate.done < allowed) break;  // every write of the Apply went through
+  }
 }
 
 TEST(Apply, TakesTheRepeatCountFirstWhenTheMacroPageIsOpen) {

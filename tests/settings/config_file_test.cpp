@@ -254,12 +254,18 @@ TEST_F(ConfigFixture, ExportThenImportRestoresSettingsAndMacros) {
   macros->userMacros[1] = {};
   macros->userMacroCount = 0;
 
-  ImportConfig(ctx, exchange);
+  EXPECT_EQ(ImportConfig(ctx, exchange), "");
   EXPECT_EQ(Describe(settings), Describe(Distinct()));
   EXPECT_EQ(macros->userMacroCount, 2);
   EXPECT_EQ(macros->userMacros[0], exported->userMacros[0]);
   EXPECT_EQ(macros->userMacros[1], exported->userMacros[1]);
   EXPECT_EQ(profile.configSection, "Config7");
+
+  // A file without exported settings replaces nothing and says so.
+  test::WriteText(exchange, "[Config1]\nK0=1\n");
+  EXPECT_NE(ImportConfig(ctx, exchange).find("Nothing was imported"), std::string::npos);
+  EXPECT_EQ(Describe(settings), Describe(Distinct()));
+  EXPECT_EQ(macros->userMacroCount, 2);
 }
 
 std::filesystem::path ShippedConfig() {
