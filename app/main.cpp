@@ -9,7 +9,7 @@
 // in for the real one, and the desktop settings are written to its host.log
 // instead of being changed.
 #include <QApplication>
-#include <cstdio>
+#include <QMessageBox>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +58,18 @@ void ConnectSurroundings(app::AppState& state) {
   state.clock = std::make_unique<drive::SteadyPlaybackClock>();
 }
 
+// Without a usable lock the program cannot make sure it runs only once: it
+// says which file and why, and ends with a failure status.
+int ReportUnusableLock(int argc, char** argv, const std::string& executable, const std::string& problem) {
+  const std::string text = "The program cannot start: its single-instance lock file cannot be used.\n" + problem;
+  log::Error(log::kApp, text);
+  QApplication application(argc, argv);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(app::AppNameOf(executable)),
+                  QString::fromStdString(text), QMessageBox::Ok);
+  box.exec();
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,9 +89,16 @@ int main(int argc, char** argv) {
   // A second start shows the first copy's window and ends, showing nothing.
   // An automatic start (the mouse plugged in again) leaves that window as it is.
   app::SingleInstance instance;
-  if (!instance.TryBecomeFirst()) {
-    if (!whenPresent) instance.AskFirstToShow();
-    return 0;
+  switch (instance.TryBecomeFirst()) {
+    case app::InstanceLock::Outcome::Ours:
+      break;
+    case app::InstanceLock::Outcome::HeldByAnother:
+      if (!whenPresent) instance.AskFirstToShow();
+      return 0;
+    case app::InstanceLock::Outcome::Unusable:
+      // A copy that answers on the socket is running after all.
+      if (!whenPresent && instance.AskFirstToShow()) return 0;
+      return ReportUnusableLock(argc, argv, executable, instance.LockProblem());
   }
   const int exitSignalFd = app::InstallExitSignals();
   app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
@@ -110,12 +129,11 @@ int main(int argc, char** argv) {
       };
     }
     window.onTitleSet = [&instance, &window, &state] {
-      const bool listening = instance.Listen([&window, &state] {
+      const std::string problem = instance.Listen([&window, &state] {
         if (!window.Destroyed()) app::ShowFromTray(*state, window);
       });
-      if (!listening) {
-        std::fprintf(stderr, "%s: cannot listen on %s: a second start will not bring this window back\n",
-                     app::kAppName, instance.SocketPath().toLocal8Bit().constData());
+      if (!problem.empty()) {
+        log::Warning(log::kApp, "cannot listen on " + problem + ": a second start will not bring this window back");
       }
     };
     window.ConnectExitSignal(exitSignalFd);
