@@ -36,7 +36,7 @@ struct MacroBlockRead {
   int loaded = 0;       // records now in the table
 };
 
-// True for what this program and the original one write: exactly 3192 digits.
+// True for an entry as macro files hold them: exactly 3192 digits.
 bool IsMacroEntry(std::string_view entry);
 
 // The record as a macro entry: exactly 3192 digits; key fields go through
