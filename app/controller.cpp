@@ -186,7 +186,10 @@ void SaveProfile(AppState& s, AppPort& port) {
 // mouse itself may have changed) by reloading the applied snapshot, then hides.
 void CloseWithoutApplying(AppState& s, AppPort& port) {
   s.hoverMain = kNone;
-  settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
+  if (const std::string error = settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
+      !error.empty()) {
+    log::Warning(log::kFiles, error);
+  }
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
   settings::LoadConfig(ctx, s.configPath, settings::kAppliedProfile, false);
   if (s.page == kPageAdvanced) port.RefillMacroLists();

@@ -14,7 +14,10 @@ namespace orv::app {
 
 bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   s.language = language;
-  WriteProfileString(s.configPath, "Init", "VER_SEL", language != 0 ? "1" : "0");
+  if (const std::string error = WriteProfileString(s.configPath, "Init", "VER_SEL", language != 0 ? "1" : "0");
+      !error.empty()) {
+    log::Warning(log::kFiles, error);
+  }
   if (!skin::LoadAllLayouts(s.layout, s.skinDir, language, port)) {
     HostExit(s, port);
     return false;
