@@ -63,7 +63,13 @@ std::string SingleInstance::Listen(std::function<void()> onShowRequest) {
                    [this] { server_->OnListenReadable(Now()); });
   timer_ = new QTimer;
   timer_->setSingleShot(true);
-  QObject::connect(timer_, &QTimer::timeout, timer_, [this] { server_->OnTimer(Now()); });
+  timer_->setTimerType(Qt::PreciseTimer);
+  // A timer may still fire a little early: the next deadline is set again
+  // after every run, whether or not it had work.
+  QObject::connect(timer_, &QTimer::timeout, timer_, [this] {
+    server_->OnTimer(Now());
+    Rewatch();
+  });
   Rewatch();
   return {};
 }
