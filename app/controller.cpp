@@ -9,6 +9,7 @@
 #include "platform/file_names.h"
 #include "platform/log.h"
 #include "settings/config_file.h"
+#include "settings/macro_pair.h"
 #include "settings/mouse_settings.h"
 #include "settings/profile_slots.h"
 #include "skin/function_menu.h"
@@ -45,7 +46,10 @@ void LeaveAdvancedPage(AppState& s, AppPort& port) {
 void ImportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, false));
   if (!file) return;
-  macros::LoadMacros(*file, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
+  if (const std::string said = macros::ImportMacroFile(*file, s.macros); !said.empty()) {
+    log::Warning(log::kFiles, said);
+    port.ShowMessage(said);
+  }
   port.RefillMacroLists();
   port.Invalidate(RepaintArea::Whole);
 }
@@ -57,19 +61,16 @@ void ExportMacros(AppState& s, AppPort& port) {
   if (!error.empty()) ReportSaveErrors(s, port, {NameFile(*file, error)});
 }
 
-// The Advanced page's Save: the macro file of the language, then the current
-// profile with its macros.
+// The Advanced page's Save: the current profile with its macros and the macro
+// file of the language, written as a pair (settings/macro_pair.h).
 void SaveMacrosAndProfile(AppState& s, AppPort& port) {
   TakeRepeatCount(s, port);
-  std::vector<std::string> errors;
-  if (std::string e = macros::SaveMacros(s.macroFilePath, names::kMacroSection, s.macros); !e.empty()) {
-    errors.push_back(NameFile(s.macroFilePath, e));
-  }
+  IniEdit macroFile(s.macroFilePath);
+  macros::SaveMacros(macroFile, names::kMacroSection, s.macros);
+  IniEdit config(s.configPath);
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
-  if (std::string e = settings::SaveConfig(ctx, s.configPath, s.profile.curProfile, true); !e.empty()) {
-    errors.push_back(NameFile(s.configPath, e));
-  }
-  ReportSaveErrors(s, port, errors);
+  settings::SaveConfig(ctx, config, s.profile.curProfile, true);
+  ReportSaveErrors(s, port, settings::CommitMacroPair(config, macroFile, s.language));
 }
 
 // ---- Presses per page ----
@@ -185,7 +186,10 @@ void SaveProfile(AppState& s, AppPort& port) {
 // mouse itself may have changed) by reloading the applied snapshot, then hides.
 void CloseWithoutApplying(AppState& s, AppPort& port) {
   s.hoverMain = kNone;
-  settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
+  if (const std::string error = settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
+      !error.empty()) {
+    log::Warning(log::kFiles, error);
+  }
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
   settings::LoadConfig(ctx, s.configPath, settings::kAppliedProfile, false);
   if (s.page == kPageAdvanced) port.RefillMacroLists();
@@ -202,7 +206,10 @@ void SelectProfile(AppState& s, AppPort& port, int32_t n) {
 void ImportSettings(AppState& s, AppPort& port) {
   if (const auto file = port.ChooseFile(SettingsFileDialog(s, false))) {
     settings::ConfigContext ctx = MakeConfigContext(s, &port);
-    settings::ImportConfig(ctx, *file);
+    if (const std::string said = settings::ImportConfig(ctx, *file); !said.empty()) {
+      log::Warning(log::kFiles, said);
+      port.ShowMessage(said);
+    }
     port.Invalidate(RepaintArea::Whole);
   }
   if (s.page == kPageAdvanced) port.RefillMacroLists();

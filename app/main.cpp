@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <cstdio>
+#include <QMessageBox>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -76,6 +76,18 @@ void UseSessionBusWithoutAutolaunch() {
   ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + folder + "/bus").c_str(), 1);
 }
 
+// Without a usable lock the program cannot make sure it runs only once: it
+// says which file and why, and ends with a failure status.
+int ReportUnusableLock(int argc, char** argv, const std::string& executable, const std::string& problem) {
+  const std::string text = "The program cannot start: its single-instance lock file cannot be used.\n" + problem;
+  log::Error(log::kApp, text);
+  QApplication application(argc, argv);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(app::AppNameOf(executable)),
+                  QString::fromStdString(text), QMessageBox::Ok);
+  box.exec();
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,18 +103,25 @@ int main(int argc, char** argv) {
   const std::string executable = ExecutablePath(argc > 0 ? argv[0] : nullptr);
 
   const bool whenPresent = app::WhenPresentSwitchGiven(argc, argv);
+  UseSessionBusWithoutAutolaunch();
 
   // A second start shows the first copy's window and ends, showing nothing.
   // An automatic start (the mouse plugged in again) leaves that window as it is.
   app::SingleInstance instance;
-  if (!instance.TryBecomeFirst()) {
-    if (!whenPresent) instance.AskFirstToShow();
-    return 0;
+  switch (instance.TryBecomeFirst()) {
+    case app::InstanceLock::Outcome::Ours:
+      break;
+    case app::InstanceLock::Outcome::HeldByAnother:
+      if (!whenPresent) instance.AskFirstToShow();
+      return 0;
+    case app::InstanceLock::Outcome::Unusable:
+      // A copy that answers on the socket is running after all.
+      if (!whenPresent && instance.AskFirstToShow()) return 0;
+      return ReportUnusableLock(argc, argv, executable, instance.LockProblem());
   }
   const int exitSignalFd = app::InstallExitSignals();
   app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
 
-  UseSessionBusWithoutAutolaunch();
   QApplication application(argc, argv);
   // From here on a signal or the display going away ends the program even
   // should the window thread hang.
@@ -116,11 +135,6 @@ int main(int argc, char** argv) {
   auto state = std::make_unique<app::AppState>();
   state->exeDir = app::ExeDirFromExecutable(executable);
   state->folders = DecideProgramFolders(state->exeDir, CurrentFolderEnvironment());
-  // The program still runs without its own copies: reading gives defaults
-  // and the first save reports what cannot be written.
-  for (const std::string& problem : PrepareUserFolder(state->folders)) {
-    log::Warning(log::kFiles, problem);
-  }
   ConnectSurroundings(*state);
 
   int status = 0;
@@ -137,12 +151,11 @@ int main(int argc, char** argv) {
       };
     }
     window.onTitleSet = [&instance, &window, &state] {
-      const bool listening = instance.Listen([&window, &state] {
+      const std::string problem = instance.Listen([&window, &state] {
         if (!window.Destroyed()) app::ShowFromTray(*state, window);
       });
-      if (!listening) {
-        std::fprintf(stderr, "%s: cannot listen on %s: a second start will not bring this window back\n",
-                     app::kAppName, instance.SocketPath().toLocal8Bit().constData());
+      if (!problem.empty()) {
+        log::Warning(log::kApp, "cannot listen on " + problem + ": a second start will not bring this window back");
       }
     };
     window.ConnectExitSignal(exitSignalFd);

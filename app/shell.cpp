@@ -3,7 +3,9 @@
 #include "app/controller.h"
 #include "macros/macro_files.h"
 #include "platform/file_names.h"
+#include "platform/log.h"
 #include "platform/private_profile.h"
+#include "settings/macro_pair.h"
 #include "skin/layout.h"
 
 namespace orv::app {
@@ -12,14 +14,21 @@ namespace orv::app {
 
 bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   s.language = language;
-  WriteProfileString(s.configPath, "Init", "VER_SEL", language != 0 ? "1" : "0");
+  if (const std::string error = WriteProfileString(s.configPath, "Init", "VER_SEL", language != 0 ? "1" : "0");
+      !error.empty()) {
+    log::Warning(log::kFiles, error);
+  }
   if (!skin::LoadAllLayouts(s.layout, s.skinDir, language, port)) {
     HostExit(s, port);
     return false;
   }
   s.macroFilePath = MacroFilePathFor(MacroFolder(s), language);
   // Macro edits not saved yet are dropped: the other language has its own file.
-  macros::LoadMacros(s.macroFilePath, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
+  if (const std::string said = settings::LoadUserMacros(s.configPath, s.macroFilePath, language, s.profile, s.macros);
+      !said.empty()) {
+    log::Warning(log::kFiles, said);
+    port.ShowMessage(said);
+  }
   if (s.page == kPageAdvanced) {
     port.RefillMacroLists();
     port.Invalidate(RepaintArea::Whole);

@@ -1,16 +1,21 @@
 #pragma once
-// One copy of the program at a time. The first copy holds a lock file in the
-// user's runtime folder and, once its window has its title, listens on a
+// One copy of the program at a time: the window toolkit's side of
+// app/instance_guard.h. The first copy holds a lock on a file in the user's
+// runtime folder and, once its window has its title, listens on a
 // Unix-domain socket of the same name (only the user may connect); a second
-// start asks it through the socket to show its window and ends. A lock left by
-// a copy that crashed is taken over, and so is its socket file.
+// start asks it through the socket to show its window and ends. This class
+// only watches the socket's descriptors and runs its timer on the toolkit's
+// event loop; what is accepted, answered and closed is InstanceServer's.
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
-#include <vector>
+#include <string>
 
-class QLockFile;
+#include "app/instance_guard.h"
+
 class QSocketNotifier;
+class QTimer;
 
 namespace orv::app {
 
@@ -23,31 +28,31 @@ class SingleInstance {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // True when this is the first copy (the lock is now ours).
-  bool TryBecomeFirst();
+  // Ours when this is the first copy (the lock is now held); Unusable with
+  // LockProblem() saying which file and why.
+  InstanceLock::Outcome TryBecomeFirst();
+  const std::string& LockProblem() const { return lock_.problem(); }
   // Second copy: asks the first to show its window. False when nobody
   // listens yet (the first copy is still starting) or the request could not
   // be sent.
   bool AskFirstToShow();
   // First copy: answers show requests from now on. Needs a Qt event loop.
-  // False when the socket cannot be made (a second start then cannot reach
-  // this copy; it still ends without a second window).
-  bool Listen(std::function<void()> onShowRequest);
+  // Returns "" or why the socket cannot be made (a second start then cannot
+  // reach this copy; it still ends without a second window).
+  std::string Listen(std::function<void()> onShowRequest);
 
   QString SocketPath() const;
   QString LockPath() const;
 
  private:
-  struct Client;
-  void Accept();
-  void Read(Client& client);
+  void Rewatch();
 
   QString folder_;
-  std::unique_ptr<QLockFile> lock_;
-  int listenFd_ = -1;
+  InstanceLock lock_;
+  std::unique_ptr<InstanceServer> server_;
   QSocketNotifier* listenNotifier_ = nullptr;
-  std::vector<std::unique_ptr<Client>> clients_;
-  std::function<void()> onShowRequest_;
+  std::map<int, QSocketNotifier*> clientNotifiers_;
+  QTimer* timer_ = nullptr;
 };
 
 }  // namespace orv::app

@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/controller.h"
 #include "app/shell.h"
 #include "device/device_link.h"
@@ -9,6 +12,7 @@
 #include "platform/log.h"
 #include "settings/config_check.h"
 #include "settings/config_file.h"
+#include "settings/macro_pair.h"
 #include "skin/layout.h"
 #include "skin/picture_names.h"
 
@@ -41,6 +45,26 @@ int32_t InitialEventLine(const macros::MacroTables& tables) {
   return n > 0 ? 2 * n - 2 : 0;
 }
 
+// A message for the user, kept in the log as well.
+void Tell(AppPort& port, const std::string& text) {
+  log::Warning(log::kFiles, text);
+  port.ShowMessage(text);
+}
+
+void RemoveStaleTemporaries(std::vector<std::filesystem::path> folders) {
+  for (std::filesystem::path& folder : folders) folder = folder.lexically_normal();
+  std::sort(folders.begin(), folders.end());
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+  for (const std::filesystem::path& folder : folders) {
+    if (!FolderProblem(folder).empty()) continue;  // nothing is written there (said at start-up)
+    const StaleTemporaryCleanup cleanup = RemoveStaleTemporaryFiles(folder, std::filesystem::file_time_type::clock::now());
+    for (const std::filesystem::path& removed : cleanup.removed) {
+      log::Info(log::kFiles, "removed the stale temporary file " + removed.string());
+    }
+    if (!cleanup.error.empty()) log::Warning(log::kFiles, cleanup.error);
+  }
+}
+
 }  // namespace
 
 StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOptions& options) {
@@ -51,19 +75,13 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   s.folders = FoldersOf(s);
   s.skinDir = s.folders.data.string() + "/" + names::kSkinFolder;
   s.configPath = s.folders.configPath;
-  // Temporary files of writes that a kill cut short, in the program's own folders.
-  for (const std::filesystem::path& folder : {s.configPath.parent_path(), MacroFolder(s)}) {
-    const StaleTemporaryCleanup cleanup = RemoveStaleTemporaryFiles(folder, std::filesystem::file_time_type::clock::now());
-    for (const std::filesystem::path& removed : cleanup.removed) {
-      log::Info(log::kFiles, "removed the stale temporary file " + removed.string());
-    }
-    if (!cleanup.error.empty()) log::Warning(log::kFiles, cleanup.error);
-  }
-  // A configuration file with nothing of ours in it (empty, foreign or garbled
-  // bytes) is kept aside and replaced by the shipped one, and the user is told.
-  if (const settings::ConfigCheck check = settings::CheckConfigUsable(s.configPath); !check.message.empty()) {
-    log::Warning(log::kFiles, check.message);
-    port.ShowMessage(check.message);
+  // The user's folder gets the shipped files on the first start.
+  for (const std::string& problem : PrepareUserFolder(s.folders)) log::Warning(log::kFiles, problem);
+  // What the settings are read from: never a file that is missing or cannot
+  // be read (settings::ResolveConfiguration says what stands in for it).
+  if (const settings::ConfigResolution resolved = settings::ResolveConfiguration(s.folders);
+      !resolved.message.empty()) {
+    Tell(port, resolved.message);
   }
   // Current profile, language, and that profile's settings.
   settings::ReadCurrentProfile(s.configPath, s.profile);
@@ -105,9 +123,15 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   // The user macros of the language and the built-in macros; they
   // replace the macros the profile load brought.
   s.macroFilePath = MacroFilePathFor(s.folders.user, s.language);
-  macros::LoadMacros(s.macroFilePath, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
+  if (const std::string said = settings::LoadUserMacros(s.configPath, s.macroFilePath, s.language, s.profile, s.macros);
+      !said.empty()) {
+    Tell(port, said);
+  }
   macros::LoadMacros(s.folders.data / names::kConstMacroFile, names::kMacroSection, s.macros, macros::MacroTarget::Const,
                      &port);
+  // Temporary files of writes that a kill cut short, in every folder the
+  // program writes to.
+  RemoveStaleTemporaries({s.configPath.parent_path(), MacroFolder(s)});
   // No popup is open; the editor's line is the selected macro's last event.
   s.buttonMenuOpen = false;
   s.selectedEventLine = InitialEventLine(s.macros);

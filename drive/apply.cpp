@@ -9,26 +9,39 @@
 #include "platform/file_names.h"
 #include "platform/log.h"
 #include "platform/private_profile.h"
+#include "settings/macro_pair.h"
 
 namespace orv::drive {
 using namespace orv::settings;
 namespace {
 
-// The files one Apply or Reset touches, each written once at the end.
+// The files one Apply or Reset touches, each written once at the end: the
+// configuration first, then the macro file it describes (see
+// settings/macro_pair.h), then anything else.
 class FileBatches {
  public:
   IniEdit& For(const std::filesystem::path& file) {
-    auto& slot = edits_[file.lexically_normal().string()];
+    auto& slot = edits_[Key(file)];
     if (!slot) slot = std::make_unique<IniEdit>(file);
     return *slot;
   }
-  void CommitAll(std::vector<std::string>& errors) {
+  void CommitAll(const ApplyContext& ctx, std::vector<std::string>& errors) {
+    const auto config = edits_.find(Key(ctx.configPath));
+    const auto macros = edits_.find(Key(ctx.macroFilePath));
+    if (config != edits_.end() && macros != edits_.end()) {
+      for (std::string& error : CommitMacroPair(*config->second, *macros->second, ctx.config.language)) {
+        errors.push_back(std::move(error));
+      }
+      edits_.erase(Key(ctx.configPath));
+      edits_.erase(Key(ctx.macroFilePath));
+    }
     for (auto& [name, edit] : edits_) {
       if (std::string error = edit->Commit(); !error.empty()) errors.push_back(std::move(error));
     }
   }
 
  private:
+  static std::string Key(const std::filesystem::path& file) { return file.lexically_normal().string(); }
   std::map<std::string, std::unique_ptr<IniEdit>> edits_;
 };
 
@@ -116,7 +129,7 @@ ApplyOutcome ApplySettings(ApplyContext& ctx) {
   ApplyOutcome outcome;
   FileBatches files;
   ApplyWith(ctx, files, outcome);
-  files.CommitAll(outcome.writeErrors);
+  files.CommitAll(ctx, outcome.writeErrors);
   return outcome;
 }
 
@@ -141,7 +154,7 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
   macros::SaveMacros(files.For(ctx.exeDir / macroFile), names::kMacroSection, ctx.config.macros);
 
   ApplyWith(ctx, files, outcome);
-  files.CommitAll(outcome.writeErrors);
+  files.CommitAll(ctx, outcome.writeErrors);
   return outcome;
 }
 

@@ -239,7 +239,9 @@ void PlaybackEngine::CarryOut(int button, uint8_t data) {
     if (deps_.repaint) deps_.repaint();
     if (deps_.profileLocation) {
       const ProfileLocation where = deps_.profileLocation();
-      settings::SaveDpiLevel(where.configPath, where.profile, data);
+      if (const std::string error = settings::SaveDpiLevel(where.configPath, where.profile, data); !error.empty()) {
+        log::Warning(log::kFiles, error);
+      }
     }
   }
 

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "macros/key_names.h"
 #include "platform/decimal.h"
+#include "platform/file_names.h"
 #include "platform/log.h"
 #include "platform/text_codec.h"
 
@@ -49,27 +52,67 @@ bool IsAscii(std::string_view text) {
 int Limit(MacroTarget target) { return target == MacroTarget::User ? MAX_USER_MACROS : MACRO_SLOTS; }
 
 // Reads one macro block through `get(key, capacity)` and stores it in the table.
-// The file is read before the table lock is taken: the INI layer has locks of
-// its own, and nothing that may wait is called while holding the table's.
+// The entries run from key 0 up to the stated count or to the first key that
+// is missing, whichever comes first: a count larger than the entries present
+// never turns into blank macros. The file is read before the table lock is
+// taken: the INI layer has locks of its own, and nothing that may wait is
+// called while holding the table's.
 template <typename Get>
-int LoadBlock(Get&& get, MacroTables& tables, MacroTarget target) {
+MacroBlockRead LoadBlock(Get&& get, MacroTables& tables, MacroTarget target, BadEntries bad) {
+  MacroBlockRead read;
   // A capacity of 3 keeps the first two characters of the count.
-  const int32_t stated = ReadDecimal(get(kMacroCountKey, 3));
-  const int n = std::clamp<int32_t>(stated, 0, Limit(target));
+  const std::string count = get(kMacroCountKey, 3);
+  read.found = !count.empty();
+  read.stated = std::clamp<int32_t>(ReadDecimal(count), 0, Limit(target));
 
-  std::vector<MacroRecord> records(static_cast<size_t>(n));
-  for (int k = 0; k < n; ++k) {
-    DecodeMacroEntry(get(std::to_string(k), kMacroEntryDigits + 1), records[static_cast<size_t>(k)]);
+  std::vector<MacroRecord> records;
+  records.reserve(static_cast<size_t>(read.stated));
+  for (int k = 0; k < read.stated; ++k) {
+    const std::string entry = get(std::to_string(k), kMacroEntryDigits + 1);
+    if (entry.empty()) break;
+    ++read.present;
+    if (!IsMacroEntry(entry)) {
+      ++read.unreadable;
+      if (bad == BadEntries::Skip) continue;
+    }
+    DecodeMacroEntry(entry, records.emplace_back());
   }
+  read.loaded = static_cast<int>(records.size());
 
   std::lock_guard lock(tables.mutex);
   auto& slots = target == MacroTarget::User ? tables.userMacros : tables.constMacros;
   std::copy(records.begin(), records.end(), slots.begin());
   if (target == MacroTarget::User) {
-    tables.userMacroCount = static_cast<int16_t>(n);
-    tables.selectedMacro = n >= 1 ? n - 1 : 0;
+    tables.userMacroCount = static_cast<int16_t>(read.loaded);
+    tables.selectedMacro = read.loaded >= 1 ? read.loaded - 1 : 0;
   }
-  return n;
+  return read;
+}
+
+void LogShortBlock(const std::filesystem::path& file, std::string_view section, const MacroBlockRead& read) {
+  if (read.present >= read.stated) return;
+  log::Warning(log::kFiles, file.string() + " [" + std::string(section) + "]: macroNum is " +
+                                std::to_string(read.stated) + " but only " + std::to_string(read.present) +
+                                " macros follow; those are loaded");
+}
+
+// 64-bit FNV-1a.
+uint64_t Fnv1a(std::string_view bytes, uint64_t hash) {
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ull;
+  }
+  return hash;
+}
+
+template <typename Get>
+std::string BlockSum(Get&& get) {
+  const int n = std::clamp<int32_t>(ReadDecimal(get(kMacroCountKey, 3)), 0, MAX_USER_MACROS);
+  uint64_t hash = Fnv1a(std::to_string(n) + "\n", 0xcbf29ce484222325ull);
+  for (int k = 0; k < n; ++k) hash = Fnv1a(get(std::to_string(k), kMacroEntryDigits + 1) + "\n", hash);
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
 }
 
 }  // namespace
@@ -126,6 +169,19 @@ void DecodeMacroEntry(std::string_view entry, MacroRecord& record) {
   }
 }
 
+bool IsMacroEntry(std::string_view entry) {
+  return entry.size() == kMacroEntryDigits &&
+         std::all_of(entry.begin(), entry.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+MacroBlockRead LoadMacroBlock(IniEdit& file, std::string_view section, MacroTables& tables, MacroTarget target,
+                              BadEntries bad) {
+  const MacroBlockRead read = LoadBlock(
+      [&](std::string_view key, size_t capacity) { return file.Get(section, key, capacity); }, tables, target, bad);
+  LogShortBlock(file.path(), section, read);
+  return read;
+}
+
 int LoadMacros(IniEdit& file, std::string_view section, MacroTables& tables, MacroTarget target,
                MessageSink* messages) {
   // A missing file is reported and then read like an empty one.
@@ -134,8 +190,7 @@ int LoadMacros(IniEdit& file, std::string_view section, MacroTables& tables, Mac
     log::Error(log::kFiles, text);
     messages->ShowMessage(text);
   }
-  return LoadBlock([&](std::string_view key, size_t capacity) { return file.Get(section, key, capacity); }, tables,
-                   target);
+  return LoadMacroBlock(file, section, tables, target, BadEntries::Keep).loaded;
 }
 
 int LoadMacros(const std::filesystem::path& file, std::string_view section, MacroTables& tables,
@@ -146,11 +201,49 @@ int LoadMacros(const std::filesystem::path& file, std::string_view section, Macr
 
 int LoadMacros(const IniDocument& document, std::string_view section, MacroTables& tables, MacroTarget target) {
   return LoadBlock(
-      [&](std::string_view key, size_t capacity) {
-        const std::string* value = document.Find(section, key);
-        return value ? CutToCapacity(*value, capacity) : std::string();
-      },
-      tables, target);
+             [&](std::string_view key, size_t capacity) {
+               const std::string* value = document.Find(section, key);
+               return value ? CutToCapacity(*value, capacity) : std::string();
+             },
+             tables, target, BadEntries::Keep)
+      .loaded;
+}
+
+std::string ImportMacroFile(const std::filesystem::path& file, MacroTables& tables) {
+  IniEdit edit(file);
+  if (!edit.FileExists()) return MissingFileMessage(file, FileProblem(file));
+  // Read aside first: the live list changes only when the file holds macros.
+  const auto read = std::make_unique<MacroTables>();
+  const MacroBlockRead block = LoadMacroBlock(edit, names::kMacroSection, *read, MacroTarget::User, BadEntries::Skip);
+  if (!block.found) {
+    return file.string() + " is not a macro file: it has no macro list (no macroNum in a [" + names::kMacroSection +
+           "] section). Nothing was imported.";
+  }
+  if (block.loaded == 0) {
+    return block.present > 0 ? "No macro of " + file.string() + " could be read. Nothing was imported."
+                             : file.string() + " holds no macros. Nothing was imported.";
+  }
+  {
+    std::scoped_lock lock(tables.mutex, read->mutex);
+    std::copy(read->userMacros.begin(), read->userMacros.begin() + block.loaded, tables.userMacros.begin());
+    tables.userMacroCount = read->userMacroCount;
+    tables.selectedMacro = read->selectedMacro;
+  }
+  if (block.unreadable == 0) return {};
+  return std::to_string(block.loaded) + " macros were imported from " + file.string() + "; " +
+         std::to_string(block.unreadable) + (block.unreadable == 1 ? " entry" : " entries") +
+         " that could not be read " + (block.unreadable == 1 ? "was" : "were") + " skipped.";
+}
+
+std::string MacroBlockSum(IniEdit& file, std::string_view section) {
+  return BlockSum([&](std::string_view key, size_t capacity) { return file.Get(section, key, capacity); });
+}
+
+std::string MacroBlockSum(const IniDocument* document, std::string_view section) {
+  return BlockSum([&](std::string_view key, size_t capacity) {
+    const std::string* value = document ? document->Find(section, key) : nullptr;
+    return value ? CutToCapacity(*value, capacity) : std::string();
+  });
 }
 
 void SaveMacros(IniEdit& file, std::string_view section, const MacroTables& tables) {

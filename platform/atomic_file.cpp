@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -29,6 +30,11 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
+
+std::atomic<WriteGate*> gWriteGate{nullptr};
+
+// Numbered copies of a damaged file tried before giving up; far more than anyone keeps.
+constexpr int kMaxDamagedCopies = 1000;
 
 // As many levels of links as the kernel follows.
 constexpr int kMaxLinkLevels = 40;
@@ -68,7 +74,12 @@ constexpr auto kStaleTemporaryAge = std::chrono::minutes(1);
 
 }  // namespace
 
+void SetWriteGate(WriteGate* gate) { gWriteGate.store(gate); }
+
 std::string WriteFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
+  if (WriteGate* gate = gWriteGate.load()) {
+    if (std::string refused = gate->Check(requested); !refused.empty()) return refused;
+  }
   std::filesystem::path path;
   if (std::string error = ResolveLinks(requested, path); !error.empty()) return error;
   std::filesystem::path dir = path.parent_path();
@@ -123,6 +134,36 @@ std::string WriteFileAtomically(const std::filesystem::path& requested, std::str
     ::close(dfd);
   }
   return {};
+}
+
+std::string KeepDamagedCopy(const std::filesystem::path& file, std::string_view bytes,
+                            std::filesystem::path& keptAs) {
+  mode_t mode = 0644;
+  struct stat st {};
+  const bool known = ::stat(file.c_str(), &st) == 0;
+  if (known) mode = st.st_mode & 0777;
+  const std::string base = file.string() + ".damaged";
+  for (int i = 0; i <= kMaxDamagedCopies; ++i) {
+    const std::string name = i == 0 ? base : base + "." + std::to_string(i);
+    // Exclusive creation: an existing copy is never touched.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return Failure("cannot create", name, errno);
+    }
+    // Run as root, the copy belongs to whoever owns the file, like the file itself.
+    const bool owned = !known || ::geteuid() != 0 || ::fchown(fd, st.st_uid, st.st_gid) == 0;
+    const bool written = owned && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const int err = errno;
+    if (::close(fd) != 0 || !written) {
+      const int reported = written ? errno : err;
+      ::unlink(name.c_str());
+      return Failure("cannot write", name, reported);
+    }
+    keptAs = name;
+    return {};
+  }
+  return "cannot keep a copy of " + file.string() + ": too many damaged copies";
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {

@@ -22,6 +22,27 @@ namespace orv {
 // saying what failed.
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Asked before every WriteFileAtomically: a write it refuses does not touch
+// the disk at all and fails with the gate's reason. The program installs none;
+// tests install one that stops the writes after a given number, the way a kill
+// between two writes would.
+class WriteGate {
+ public:
+  virtual ~WriteGate() = default;
+  // "" lets the write of `path` go ahead; otherwise why it is refused.
+  virtual std::string Check(const std::filesystem::path& path) = 0;
+};
+// Installs `gate` for every thread (nullptr: none). The gate must outlive its use.
+void SetWriteGate(WriteGate* gate);
+
+// Keeps `bytes` (the content of `file`, which the program could not use) as
+// "<file>.damaged", or ".damaged.1", ".damaged.2", ... when that name is
+// taken: an existing copy is never overwritten. The copy gets the file's
+// permission bits and, run as root, its owner. Returns "" and sets `keptAs`,
+// or says what failed (and leaves no partial copy).
+std::string KeepDamagedCopy(const std::filesystem::path& file, std::string_view bytes,
+                            std::filesystem::path& keptAs);
+
 // Reads a whole regular file; nullopt when it does not exist, cannot be read or
 // is not a regular file (a FIFO is never waited on).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);

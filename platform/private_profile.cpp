@@ -29,6 +29,9 @@ struct CacheEntry {
   bool valid = false;
   Stamp stamp;
   std::shared_ptr<const IniDocument> doc;  // null: the file does not exist
+  // Served from memory (ServeReadOnly): doc is fixed and writes are refused.
+  bool readOnly = false;
+  std::string refusal;
 };
 
 std::mutex gRegistryMutex;
@@ -48,6 +51,7 @@ CacheEntry& EntryFor(const std::filesystem::path& file) {
 
 // Brings the entry up to date with the disk. Caller holds entry.mutex.
 const std::shared_ptr<const IniDocument>& Refresh(CacheEntry& entry, const std::filesystem::path& file) {
+  if (entry.readOnly) return entry.doc;
   Stamp now;
   if (!StatFile(file, now)) {
     entry.valid = true;
@@ -214,6 +218,25 @@ std::string CutToCapacity(std::string_view value, size_t capacity) {
   return std::string(value.substr(0, Utf8PrefixForUnits(value, capacity - 1)));
 }
 
+void ServeReadOnly(const std::filesystem::path& file, std::optional<std::string> bytes, std::string refusal) {
+  CacheEntry& entry = EntryFor(file);
+  std::lock_guard lock(entry.mutex);
+  entry.readOnly = true;
+  entry.refusal = std::move(refusal);
+  entry.valid = true;
+  entry.stamp = Stamp{};
+  entry.doc = bytes ? std::make_shared<const IniDocument>(IniDocument::Parse(*bytes)) : nullptr;
+}
+
+void ServeFromDisk(const std::filesystem::path& file) {
+  CacheEntry& entry = EntryFor(file);
+  std::lock_guard lock(entry.mutex);
+  entry.readOnly = false;
+  entry.refusal.clear();
+  entry.valid = false;
+  entry.doc.reset();
+}
+
 std::shared_ptr<const IniDocument> LoadIniDocument(const std::filesystem::path& file) {
   CacheEntry& entry = EntryFor(file);
   std::lock_guard lock(entry.mutex);
@@ -275,6 +298,7 @@ std::string IniEdit::Commit() {
   if (ops_.empty()) return {};
   CacheEntry& entry = EntryFor(path_);
   std::lock_guard lock(entry.mutex);
+  if (entry.readOnly) return entry.refusal;
   const std::shared_ptr<const IniDocument> current = Refresh(entry, path_);
   std::shared_ptr<IniDocument> result;
   if (current == base_) {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,14 @@ std::string CutToCapacity(std::string_view value, size_t capacity);
 
 // The cached parsed form of a file, or nullptr when it does not exist or cannot be read.
 std::shared_ptr<const IniDocument> LoadIniDocument(const std::filesystem::path& file);
+
+// Serves `file` from memory from now on: reads see `bytes` (nullopt: no such
+// file) whatever the disk holds, and every write of it is refused with
+// `refusal` without touching the disk. For a file whose own copy cannot be
+// used, so that the program runs on a stand-in it must never save over it.
+void ServeReadOnly(const std::filesystem::path& file, std::optional<std::string> bytes, std::string refusal);
+// Ends ServeReadOnly: `file` is read from and written to the disk again.
+void ServeFromDisk(const std::filesystem::path& file);
 
 // GetPrivateProfileString: the trimmed value cut to capacity - 1 characters.
 std::string GetProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,

@@ -1,9 +1,12 @@
 #include "platform/program_folders.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 #include "platform/atomic_file.h"
@@ -32,14 +35,19 @@ bool Exists(const fs::path& p) {
 }
 
 // Copies `from` to `to` unless `to` exists or there is nothing to copy.
-void CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<std::string>& problems) {
-  if (Exists(to) || !Exists(from)) return;
+// Returns whether it was copied.
+bool CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<std::string>& problems) {
+  if (Exists(to) || !Exists(from)) return false;
   const std::optional<std::string> bytes = ReadWholeFile(from);
   if (!bytes) {
     problems.push_back(from.string() + ": cannot be read");
-    return;
+    return false;
   }
-  if (std::string error = WriteFileAtomically(to, *bytes); !error.empty()) problems.push_back(std::move(error));
+  if (std::string error = WriteFileAtomically(to, *bytes); !error.empty()) {
+    problems.push_back(std::move(error));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -83,6 +91,8 @@ ProgramFolders DecideProgramFolders(const fs::path& exeDir, const FolderEnvironm
 
 std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders) {
   std::vector<std::string> problems;
+  // Never a folder relative to wherever the program was started.
+  if (!folders.user.is_absolute()) return {folders.user.string() + ": " + kNoUserFolder};
   if (!IsDirectory(folders.user)) {
     std::error_code ec;
     fs::create_directories(folders.user, ec);
@@ -91,9 +101,22 @@ std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders) {
       return problems;
     }
   }
-  CopyIfMissing(PortableConfigPath(folders.data), folders.configPath, problems);
+  // The shipped macro files come with the shipped configuration only. Once
+  // the user has a configuration of their own, its profiles keep a copy of
+  // their macros, and a macro file that has gone is made anew from that copy
+  // at start-up rather than replaced by the examples.
+  if (!CopyIfMissing(PortableConfigPath(folders.data), folders.configPath, problems)) return problems;
   for (const char* name : kUserMacroFiles) CopyIfMissing(folders.data / name, folders.user / name, problems);
   return problems;
+}
+
+std::string FolderProblem(const fs::path& folder) {
+  if (!folder.is_absolute()) return kNoUserFolder;
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISDIR(st.st_mode)) return std::strerror(ENOTDIR);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+  return {};
 }
 
 }  // namespace orv

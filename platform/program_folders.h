@@ -30,6 +30,10 @@ struct ProgramFolders {
   bool operator==(const ProgramFolders&) const = default;
 };
 
+// Why there is no user folder when neither $XDG_CONFIG_HOME nor $HOME (nor the
+// password database) names an absolute folder.
+inline constexpr const char* kNoUserFolder = "no home folder is known ($HOME is not set)";
+
 // What the decision reads of the environment; tests pass their own.
 struct FolderEnvironment {
   std::string xdgConfigHome;  // $XDG_CONFIG_HOME; ignored unless absolute
@@ -45,10 +49,17 @@ std::filesystem::path PortableConfigPath(const std::filesystem::path& folder);
 // Decides between the portable folder and the installed layout (above).
 ProgramFolders DecideProgramFolders(const std::filesystem::path& exeDir, const FolderEnvironment& env);
 
-// Creates the user's folder when it is missing and gives it a copy of each
-// shipped file it lacks: the configuration file and the two user macro files.
-// An existing file is never replaced, so where the data folder is the user's
-// folder nothing happens. Returns what could not be done, one line each.
+// Creates the user's folder when it is missing and, when it has no
+// configuration file, gives it a copy of the shipped one and of each shipped
+// user macro file it lacks. An existing file is never replaced, so where the
+// data folder is the user's folder nothing happens. Returns what could not be
+// done, one line each.
 std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders);
+
+// Why the program cannot keep its files in `folder` (the system's words:
+// "No such file or directory", "Not a directory", "Permission denied";
+// kNoUserFolder for a relative path), or "" when it is a folder the program
+// may write.
+std::string FolderProblem(const std::filesystem::path& folder);
 
 }  // namespace orv

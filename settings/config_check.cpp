@@ -1,13 +1,12 @@
 #include "settings/config_check.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <system_error>
 
 #include "platform/atomic_file.h"
+#include "platform/file_names.h"
+#include "platform/message_port.h"
 #include "platform/private_profile.h"
 #include "settings/config_file.h"
 
@@ -18,9 +17,6 @@ extern const unsigned char kShippedConfigBytes[];
 extern const std::size_t kShippedConfigBytes_size;
 
 namespace {
-
-// Numbered copies tried before giving up; far more than anyone keeps.
-constexpr int kMaxDamagedCopies = 1000;
 
 bool HoldsConfiguration(const IniDocument& doc) {
   if (doc.HasSection("Init")) return true;
@@ -33,50 +29,93 @@ bool HoldsConfiguration(const IniDocument& doc) {
   return doc.HasSection(ProfileSectionName(kLastUserProfile, true, 1));
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
+// FileProblem's words before the system's reason.
+constexpr const char* kUnreadablePrefix = "unreadable: ";
+constexpr const char* kRunsOnDefaults = "The program runs on the default settings, and nothing can be saved.";
+
+// The shipped configuration to stand in for the user's: the data folder's
+// when it is another file and holds a configuration, else the built-in one.
+std::string ShippedConfigBytes(const ProgramFolders& folders) {
+  const std::filesystem::path data = PortableConfigPath(folders.data);
+  if (data != folders.configPath) {
+    if (auto bytes = ReadWholeFile(data); bytes && HoldsConfiguration(IniDocument::Parse(*bytes))) return *bytes;
   }
-  return true;
+  return std::string(ShippedConfigText());
 }
 
-// Copies `bytes` to the first free name of config.ini.damaged, .damaged.1, ...
-// Exclusive creation: an existing copy is never touched. Returns "" or what failed.
-std::string KeepCopy(const std::filesystem::path& configPath, std::string_view bytes, std::filesystem::path& keptAs) {
-  mode_t mode = 0644;
-  struct stat st {};
-  if (::stat(configPath.c_str(), &st) == 0) mode = st.st_mode & 0777;
-  const std::string base = configPath.string() + ".damaged";
-  for (int i = 0; i <= kMaxDamagedCopies; ++i) {
-    const std::string name = i == 0 ? base : base + "." + std::to_string(i);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return "cannot create " + name + ": " + std::strerror(errno);
-    }
-    // Run as root, the copy belongs to whoever owns the file, like the file itself.
-    const bool owned = ::geteuid() != 0 || ::fchown(fd, st.st_uid, st.st_gid) == 0;
-    const bool written = owned && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const int err = errno;
-    if (::close(fd) != 0 || !written) {
-      ::unlink(name.c_str());
-      return "cannot write " + name + ": " + std::strerror(written ? errno : err);
-    }
-    keptAs = name;
-    return {};
+// Serves the configuration file (and, when its folder is the unusable one,
+// the user macro files) from the shipped copies, refusing every save.
+void ServeShippedDefaults(const ProgramFolders& folders, const std::string& refusal, bool macroFilesToo) {
+  ServeReadOnly(folders.configPath, ShippedConfigBytes(folders), refusal);
+  if (!macroFilesToo) return;
+  for (const char* name : {names::kEnglishMacroFile, names::kTurkishMacroFile}) {
+    std::optional<std::string> bytes = ReadWholeFile(folders.user / name);
+    if (!bytes) bytes = ReadWholeFile(folders.data / name);
+    ServeReadOnly(folders.user / name, std::move(bytes), refusal);
   }
-  return "cannot keep a copy of " + configPath.string() + ": too many damaged copies";
+}
+
+ConfigResolution ReadOnlyResolution(const ProgramFolders& folders, const std::string& refusal, bool macroFilesToo,
+                                    std::string message) {
+  ServeShippedDefaults(folders, refusal, macroFilesToo);
+  return {ConfigResolution::Outcome::ReadOnly, std::move(message)};
 }
 
 }  // namespace
 
 std::string_view ShippedConfigText() {
   return {reinterpret_cast<const char*>(kShippedConfigBytes), kShippedConfigBytes_size};
+}
+
+const IniDocument& ShippedConfigDocument() {
+  static const IniDocument* const doc = new IniDocument(IniDocument::Parse(ShippedConfigText()));
+  return *doc;
+}
+
+ConfigResolution ResolveConfiguration(const ProgramFolders& folders) {
+  const std::filesystem::path& config = folders.configPath;
+  const std::filesystem::path folder = config.parent_path();
+  std::string folderProblem;
+  if (std::error_code ec; folder.is_absolute() && !std::filesystem::is_directory(folder, ec)) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec) folderProblem = ec.message();
+  }
+  if (folderProblem.empty()) folderProblem = FolderProblem(folder);
+  if (!folderProblem.empty()) {
+    return ReadOnlyResolution(
+        folders, "nothing can be saved: the folder " + folder.string() + " cannot be used (" + folderProblem + ")",
+        true, "The folder " + folder.string() + " cannot be used: " + folderProblem + ".\n" + kRunsOnDefaults);
+  }
+
+  const std::string problem = FileProblem(config);
+  if (problem == "missing") {
+    if (const std::string error = WriteFileAtomically(config, ShippedConfigText()); !error.empty()) {
+      return ReadOnlyResolution(folders, "nothing can be saved: " + error, false,
+                                MissingFileMessage(config, problem) + "\nThe default settings could not be put in its "
+                                                                      "place: " + error + ".\n" + kRunsOnDefaults);
+    }
+    return {ConfigResolution::Outcome::Restored,
+            MissingFileMessage(config, problem) + "\nThe default settings have been put in its place."};
+  }
+  if (!problem.empty()) {
+    // What cannot be read is never written over: the user may still want it.
+    std::string_view reason = problem;
+    if (reason.starts_with(kUnreadablePrefix)) reason.remove_prefix(std::string_view(kUnreadablePrefix).size());
+    const std::string why(reason);
+    return ReadOnlyResolution(
+        folders, "nothing can be saved: " + config.string() + " cannot be read (" + why + ")", false,
+        "The configuration file " + config.string() + " cannot be read: " + why + ".\n" + kRunsOnDefaults);
+  }
+  ConfigCheck check = CheckConfigUsable(config);
+  switch (check.outcome) {
+    case ConfigCheck::Outcome::Usable: return {};
+    case ConfigCheck::Outcome::Restored: return {ConfigResolution::Outcome::Restored, std::move(check.message)};
+    case ConfigCheck::Outcome::Missing:  // gone since it was looked at
+    case ConfigCheck::Outcome::RestoreFailed: break;
+  }
+  const std::string reason = check.message.empty() ? "it cannot be read" : check.message;
+  return ReadOnlyResolution(folders, "nothing can be saved: " + config.string() + " is damaged", false,
+                            reason + "\n" + kRunsOnDefaults);
 }
 
 ConfigCheck CheckConfigUsable(const std::filesystem::path& configPath) {
@@ -89,7 +128,7 @@ ConfigCheck CheckConfigUsable(const std::filesystem::path& configPath) {
   if (HoldsConfiguration(*doc)) return check;
 
   const auto bytes = ReadWholeFile(configPath);
-  std::string error = bytes ? KeepCopy(configPath, *bytes, check.keptAs) : "cannot read " + configPath.string();
+  std::string error = bytes ? KeepDamagedCopy(configPath, *bytes, check.keptAs) : "cannot read " + configPath.string();
   if (error.empty()) {
     error = WriteFileAtomically(configPath, ShippedConfigText());
     if (!error.empty()) {

@@ -7,10 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/private_profile.h"
+#include "platform/program_folders.h"
+
 namespace orv::settings {
 
 // The config.ini the program ships with, built into the program.
 std::string_view ShippedConfigText();
+// The same, parsed once.
+const IniDocument& ShippedConfigDocument();
 
 struct ConfigCheck {
   enum class Outcome {
@@ -32,5 +37,31 @@ struct ConfigCheck {
 // atomically by the shipped default. A file with Init and missing keys is
 // usable: its missing keys read as zeros and Apply repairs them.
 ConfigCheck CheckConfigUsable(const std::filesystem::path& configPath);
+
+struct ConfigResolution {
+  enum class Outcome {
+    Usable,    // the configuration file is read and written as it is
+    Restored,  // it was missing or damaged: the shipped one is in its place now
+    ReadOnly,  // it cannot be used: the shipped defaults stand in, and nothing is saved
+  };
+  Outcome outcome = Outcome::Usable;
+  // For the user; "" when there is nothing to tell.
+  std::string message;
+};
+
+// Decides, before anything is read, what the configuration file the program
+// works on will give, so that no profile ever comes from a file that is not
+// there or cannot be read:
+//  - its folder cannot be used (cannot be made, not a folder, not writable):
+//    the configuration file and the two user macro files are served from the
+//    shipped ones (the data folder's, else the one built into the program) and
+//    every save of them is refused (ServeReadOnly), saying why;
+//  - the file is missing: the shipped file built into the program is put in
+//    its place;
+//  - it cannot be read (a folder, no permission): served from the built-in
+//    shipped file, and never written over;
+//  - it holds nothing of ours: CheckConfigUsable.
+// `message` names the file or folder and the system's reason.
+ConfigResolution ResolveConfiguration(const ProgramFolders& folders);
 
 }  // namespace orv::settings

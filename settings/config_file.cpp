@@ -2,6 +2,8 @@
 
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
+#include "platform/log.h"
+#include "settings/config_check.h"
 
 namespace orv::settings {
 namespace {
@@ -32,46 +34,79 @@ std::string ProfileSectionName(int32_t n, bool factory, int32_t language) {
   return "CfgReset" + std::to_string(n);
 }
 
-void LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
-  const std::string section = ProfileSectionName(n, factory, ctx.language);
-  NoteProfile(ctx, section, n);
-  {
-    MouseSettings& s = ctx.settings;
-    auto read = [&](const std::string& key, size_t capacity) { return ReadDecimal(file.Get(section, key, capacity)); };
+namespace {
 
-    for (int b = 0; b < kButtonCount; ++b) s.K[b] = read(ButtonKey(b), kKeyCapacity);
-    s.WHEEL_STATUS = read("WHEEL_STATUS", kKeyCapacity);
-    s.MACRO_MODE2 = read("MACRO_MODE2", kKeyCapacity);
-    // Kept as stored, even outside 0 ... 5: RepairInvariants deals with it
-    // before anything is sent, and the file round-trips unchanged.
-    s.DPI_LEVEL = read("DPI_LEVEL", kKeyCapacity);
-    for (int lv = 0; lv < kLevelCount; ++lv) {
-      DpiLevel& l = s.levels[static_cast<size_t>(lv)];
-      l.step = LowByte(read(StepKey(lv), kLevelKeyCapacity));
-      l.enabled = read(EnableKey(lv), kLevelKeyCapacity) != 0 ? 1 : 0;
-      l.r = read(ColourKey(lv, 'R'), kLevelKeyCapacity);
-      l.g = read(ColourKey(lv, 'G'), kLevelKeyCapacity);
-      l.b = read(ColourKey(lv, 'B'), kLevelKeyCapacity);
-    }
-    s.LED_TYPE = LowByte(read("LED_TYPE", kKeyCapacity));
-    s.LED_CYC_TIME = LowByte(read("LED_CYC_TIME", kKeyCapacity));
-    s.CYC_7COL_EN = LowByte(read("CYC_7COL_EN", kKeyCapacity));
-    SetCycleFlagsFromMask(s, s.CYC_7COL_EN);
-    s.DPI_SPEED = LowByte(read("DPI_SPEED", kKeyCapacity));
-    s.WHEEL_SPEED = LowByte(read("WHEEL_SPEED", kKeyCapacity));
-    s.USB_SPEED = LowByte(read("USB_SPEED", kKeyCapacity));
-    s.FIRE_TIME = read("FIRE_TIME", kKeyCapacity);
-    RecomputeDerived(s);
+// Reads the settings keys of one profile through `get(key, capacity)`.
+// Returns whether any of them was there.
+template <typename Get>
+bool ReadProfileKeys(MouseSettings& s, Get&& get) {
+  bool any = false;
+  auto read = [&](const std::string& key, size_t capacity) {
+    const std::string text = get(key, capacity);
+    if (!text.empty()) any = true;
+    return ReadDecimal(text);
+  };
+  for (int b = 0; b < kButtonCount; ++b) s.K[b] = read(ButtonKey(b), kKeyCapacity);
+  s.WHEEL_STATUS = read("WHEEL_STATUS", kKeyCapacity);
+  s.MACRO_MODE2 = read("MACRO_MODE2", kKeyCapacity);
+  // Kept as stored, even outside 0 ... 5: RepairInvariants deals with it
+  // before anything is sent, and the file round-trips unchanged.
+  s.DPI_LEVEL = read("DPI_LEVEL", kKeyCapacity);
+  for (int lv = 0; lv < kLevelCount; ++lv) {
+    DpiLevel& l = s.levels[static_cast<size_t>(lv)];
+    l.step = LowByte(read(StepKey(lv), kLevelKeyCapacity));
+    l.enabled = read(EnableKey(lv), kLevelKeyCapacity) != 0 ? 1 : 0;
+    l.r = read(ColourKey(lv, 'R'), kLevelKeyCapacity);
+    l.g = read(ColourKey(lv, 'G'), kLevelKeyCapacity);
+    l.b = read(ColourKey(lv, 'B'), kLevelKeyCapacity);
   }
-  // Factory profiles carry no macros of their own.
-  if (!factory) {
-    macros::LoadMacros(file, section, ctx.macros, macros::MacroTarget::User, ctx.messages);
-  }
+  s.LED_TYPE = LowByte(read("LED_TYPE", kKeyCapacity));
+  s.LED_CYC_TIME = LowByte(read("LED_CYC_TIME", kKeyCapacity));
+  s.CYC_7COL_EN = LowByte(read("CYC_7COL_EN", kKeyCapacity));
+  SetCycleFlagsFromMask(s, s.CYC_7COL_EN);
+  s.DPI_SPEED = LowByte(read("DPI_SPEED", kKeyCapacity));
+  s.WHEEL_SPEED = LowByte(read("WHEEL_SPEED", kKeyCapacity));
+  s.USB_SPEED = LowByte(read("USB_SPEED", kKeyCapacity));
+  s.FIRE_TIME = read("FIRE_TIME", kKeyCapacity);
+  RecomputeDerived(s);
+  return any;
 }
 
-void LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory) {
+}  // namespace
+
+bool LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
+  const std::string section = ProfileSectionName(n, factory, ctx.language);
+  NoteProfile(ctx, section, n);
+  // A user profile's load reports a missing file (its macros cannot be read).
+  if (!factory && ctx.messages && !file.FileExists()) {
+    const std::string text = MissingFileMessage(file.path(), FileProblem(file.path()));
+    log::Error(log::kFiles, text);
+    ctx.messages->ShowMessage(text);
+  }
+  if (ReadProfileKeys(ctx.settings, [&](const std::string& key, size_t capacity) {
+        return file.Get(section, key, capacity);
+      })) {
+    // Factory profiles carry no macros of their own.
+    if (!factory) macros::LoadMacros(file, section, ctx.macros, macros::MacroTarget::User, nullptr);
+    return true;
+  }
+  // A profile the file does not hold is never read as zeros (no buttons, no
+  // lights, a 200-DPI level): it comes from the shipped defaults, the same
+  // section or else profile 1, and the live macros stay as they are.
+  const IniDocument& shipped = ShippedConfigDocument();
+  const std::string from = shipped.HasSection(section) ? section : ProfileSectionName(kFirstUserProfile, false, 0);
+  log::Warning(log::kFiles, file.path().string() + " holds no profile [" + section + "]; the shipped [" + from +
+                                "] is used instead");
+  ReadProfileKeys(ctx.settings, [&](const std::string& key, size_t capacity) {
+    const std::string* value = shipped.Find(from, key);
+    return value ? CutToCapacity(*value, capacity) : std::string();
+  });
+  return false;
+}
+
+bool LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory) {
   IniEdit edit(file);
-  LoadConfig(ctx, edit, n, factory);
+  return LoadConfig(ctx, edit, n, factory);
 }
 
 void SaveConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool withMacros) {
@@ -126,7 +161,19 @@ uint8_t ReadLanguage(const std::filesystem::path& configPath) {
   return LowByte(ReadDecimal(GetProfileString(configPath, "Init", "VER_SEL", kKeyCapacity)));
 }
 
-void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) { LoadConfig(ctx, file, kExchangeProfile, false); }
+std::string ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
+  IniEdit edit(file);
+  if (!edit.FileExists()) return MissingFileMessage(file, FileProblem(file));
+  const std::string section = ProfileSectionName(kExchangeProfile, false, 0);
+  // A file without the exchange profile would replace the settings with nothing.
+  if (edit.Get(section, ButtonKey(0), kKeyCapacity).empty() && edit.Get(section, "DPI_LEVEL", kKeyCapacity).empty()) {
+    return file.string() + " holds no exported settings (no profile [" + section + "]). Nothing was imported.";
+  }
+  ConfigContext quiet = ctx;
+  quiet.messages = nullptr;
+  LoadConfig(quiet, edit, kExchangeProfile, false);
+  return {};
+}
 
 std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
   return SaveConfig(ctx, file, kExchangeProfile, true);

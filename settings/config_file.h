@@ -42,9 +42,12 @@ std::string ProfileSectionName(int32_t n, bool factory, int32_t language);
 
 // Reads profile n into the live settings. Missing keys read as 0. A user
 // profile (factory clear) also brings its macros; a factory profile never
-// changes the macros.
-void LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory);
-void LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory);
+// changes the macros. A profile the file does not hold (no file, no section,
+// none of the profile's keys) is never read as zeros: its settings come from
+// the shipped defaults (the same section, else profile 1), the live macros
+// stay, and false is returned. A missing file is reported to the messages.
+bool LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory);
+bool LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory);
 
 // Writes the live settings into section "Config" + n, followed by the user
 // macros when withMacros is set. The first form adds the writes to the batch;
@@ -66,8 +69,10 @@ void ReadCurrentProfile(const std::filesystem::path& configPath, ProfileState& o
 // a missing key gives 0 (Turkish).
 uint8_t ReadLanguage(const std::filesystem::path& configPath);
 
-// Settings exchange files: profile 7 with its macros.
-void ImportConfig(ConfigContext& ctx, const std::filesystem::path& file);
+// Settings exchange files: profile 7 with its macros. An import of a file
+// that is missing or holds no profile 7 changes nothing and returns what the
+// user is told; "" when the settings were imported.
+std::string ImportConfig(ConfigContext& ctx, const std::filesystem::path& file);
 std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file);
 
 }  // namespace orv::settings

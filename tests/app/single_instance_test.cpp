@@ -14,6 +14,7 @@
 #include <QFile>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "support/temp_dir.h"
@@ -54,13 +55,13 @@ class SingleInstanceTest : public ::testing::Test {
 
 TEST_F(SingleInstanceTest, SecondStartReachesTheFirst) {
   SingleInstance first(Folder(dir_));
-  ASSERT_TRUE(first.TryBecomeFirst());
+  ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   SingleInstance second(Folder(dir_));
-  EXPECT_FALSE(second.TryBecomeFirst());
+  EXPECT_EQ(second.TryBecomeFirst(), InstanceLock::Outcome::HeldByAnother);
   // Before the first listens, the request finds nobody.
   EXPECT_FALSE(second.AskFirstToShow());
   int shows = 0;
-  ASSERT_TRUE(first.Listen([&] { ++shows; }));
+  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
   struct stat st {};
   ASSERT_EQ(::stat(first.SocketPath().toLocal8Bit().constData(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u) << "only the user may connect";
@@ -82,18 +83,18 @@ TEST_F(SingleInstanceTest, StaleSocketOfACrashedCopyIsTakenOver) {
     ::close(fd);
   }
   SingleInstance first(Folder(dir_));
-  ASSERT_TRUE(first.TryBecomeFirst());
+  ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_TRUE(first.Listen([&] { ++shows; }));
+  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
   EXPECT_TRUE(SingleInstance(Folder(dir_)).AskFirstToShow());
   EXPECT_TRUE(SpinUntil([&] { return shows == 1; }));
 }
 
 TEST_F(SingleInstanceTest, GarbageAndSilentPeersShowNothing) {
   SingleInstance first(Folder(dir_));
-  ASSERT_TRUE(first.TryBecomeFirst());
+  ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_TRUE(first.Listen([&] { ++shows; }));
+  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
   SendRaw(first.SocketPath(), "");
   SendRaw(first.SocketPath(), std::string(1000, 'x'));
   SendRaw(first.SocketPath(), "hello\n");
@@ -104,11 +105,35 @@ TEST_F(SingleInstanceTest, GarbageAndSilentPeersShowNothing) {
   EXPECT_EQ(shows, 1);
 }
 
+// More silent peers than there are places: the event loop stops watching the
+// socket while the places are taken, watches it again once the idle ones are
+// dropped, and a real request still gets through.
+TEST_F(SingleInstanceTest, SilentPeersBeyondTheBoundDoNotKeepARequestOut) {
+  SingleInstance first(Folder(dir_));
+  ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
+  int shows = 0;
+  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
+  std::vector<int> silent;
+  for (int i = 0; i < 12; ++i) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(first.SocketPath());
+    std::memcpy(address.sun_path, native.constData(), static_cast<size_t>(native.size()));
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    silent.push_back(fd);
+  }
+  for (int i = 0; i < 10; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  SendRaw(first.SocketPath(), "show\n");
+  EXPECT_TRUE(SpinUntil([&] { return shows == 1; }));
+  for (int fd : silent) ::close(fd);
+}
+
 TEST_F(SingleInstanceTest, SocketPathTooLongIsReportedNotTruncated) {
   const QString folder = Folder(dir_) + "/" + QString(120, QChar('d'));
   SingleInstance first(folder);
-  ASSERT_TRUE(first.TryBecomeFirst());
-  EXPECT_FALSE(first.Listen([] {}));
+  ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
+  EXPECT_NE(first.Listen([] {}), "");
   EXPECT_FALSE(SingleInstance(folder).AskFirstToShow());
 }
 
@@ -116,14 +141,14 @@ TEST_F(SingleInstanceTest, SocketFileGoesWithTheFirstCopy) {
   QString path;
   {
     SingleInstance first(Folder(dir_));
-    ASSERT_TRUE(first.TryBecomeFirst());
-    ASSERT_TRUE(first.Listen([] {}));
+    ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
+    ASSERT_EQ(first.Listen([] {}), "");
     path = first.SocketPath();
     EXPECT_TRUE(QFile::exists(path));
   }
   EXPECT_FALSE(QFile::exists(path));
   SingleInstance next(Folder(dir_));
-  EXPECT_TRUE(next.TryBecomeFirst());
+  EXPECT_EQ(next.TryBecomeFirst(), InstanceLock::Outcome::Ours);
 }
 
 }  // namespace

@@ -180,20 +180,23 @@ TEST_F(StartupTest, ADamagedConfigurationIsKeptAsideAndReplaced) {
 }
 
 // Temporary files left by a write that was killed before its rename are
-// removed at start-up once they are old; a fresh one may belong to a write in
-// progress and stays.
+// removed at start-up once they are old, in every folder the program writes
+// to; a fresh one may belong to a write in progress and stays.
 TEST_F(StartupTest, StaleTemporaryFilesOfCutShortWritesAreRemoved) {
   PlugMouse();
   const auto configDir = ConfigPath().parent_path();
   const auto stale = configDir / ".config.ini.Ab12Cd";
+  const auto staleMacros = dir.path() / ".Macro_EN.dat.Qw34Er";
   const auto fresh = configDir / ".config.ini.Zz98Yy";
   const auto foreign = configDir / "notes.txt";
-  for (const auto& f : {stale, fresh, foreign}) WriteText(f, "x");
+  for (const auto& f : {stale, staleMacros, fresh, foreign}) WriteText(f, "x");
   const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5);
   std::filesystem::last_write_time(stale, old);
+  std::filesystem::last_write_time(staleMacros, old);
   std::filesystem::last_write_time(foreign, old);
   ASSERT_EQ(Start(), app::StartupResult::Running);
   EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_FALSE(std::filesystem::exists(staleMacros)) << "the macro files' folder too";
   EXPECT_TRUE(std::filesystem::exists(fresh));
   EXPECT_TRUE(std::filesystem::exists(foreign));
 }

@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "macros/macro_files.h"
+#include "platform/atomic_file.h"
 #include "platform/private_profile.h"
+#include "settings/macro_pair.h"
 #include "support/recording_hid.h"
 #include "support/temp_dir.h"
 
@@ -213,6 +215,66 @@ TEST(Apply, WritesCurConfigSnapshotProfileAndMacroFileOnceEach) {
   EXPECT_EQ(rig.settings.CYC_7COL_EN, 0x7F);
 }
 
+// Lets the first `allowed` writes through and refuses every later one, as a
+// kill at that moment would.
+class StopAfterWrites final : public WriteGate {
+ public:
+  explicit StopAfterWrites(int allowed) : left_(allowed) {}
+  std::string Check(const std::filesystem::path&) override {
+    if (left_ == 0) return "stopped";
+    --left_;
+    ++done;
+    return {};
+  }
+  int done = 0;
+
+ private:
+  int left_;
+};
+
+// The function code of user macro 0.
+constexpr int32_t kUserMacro0 = 41;
+
+void SetMacros(macros::MacroTables& tables, const std::vector<std::string>& names) {
+  tables.userMacroCount = static_cast<int16_t>(names.size());
+  for (size_t k = 0; k < names.size(); ++k) macros::SetMacroName(tables.userMacros[k], names[k]);
+}
+
+// Apply writes the configuration and the macro file; whenever it is cut
+// short, the next start reads either the old pair or the new one, so a
+// button never plays another macro than the one it was given.
+TEST(Apply, AKillBetweenItsWritesLeavesTheOldPairOrTheNewOne) {
+  for (int allowed = 0;; ++allowed) {
+    SCOPED_TRACE(allowed);
+    Rig rig;
+    rig.LoadFactory();
+    // Applied: macros A and B, button 4 plays B (macro 1).
+    SetMacros(rig.tables, {"A", "B"});
+    rig.settings.K[4] = kUserMacro0 + 1;
+    ASSERT_TRUE(ApplySettings(rig.ctx).writeErrors.empty());
+    // Then A is deleted, so B is macro 0 and button 4 follows it.
+    SetMacros(rig.tables, {"B"});
+    rig.settings.K[4] = kUserMacro0;
+    StopAfterWrites gate(allowed);
+    SetWriteGate(&gate);
+    ApplySettings(rig.ctx);
+    SetWriteGate(nullptr);
+
+    // The next start: the current profile, then the macro file.
+    MouseSettings settings;
+    macros::MacroTables tables;
+    ProfileState profile;
+    ReadCurrentProfile(rig.ctx.configPath, profile);
+    ConfigContext config{settings, tables, &profile, 1, nullptr};
+    LoadConfig(config, rig.ctx.configPath, profile.curProfile, false);
+    EXPECT_EQ(LoadUserMacros(rig.ctx.configPath, rig.ctx.macroFilePath, 1, profile, tables), "");
+    const int32_t slot = settings.K[4] - kUserMacro0;
+    ASSERT_TRUE(slot >= 0 && slot < tables.userMacroCount) << slot;
+    EXPECT_EQ(macros::MacroName(tables.userMacros[slot]), "B");
+    if (gate.done < allowed) break;  // every write of the Apply went through
+  }
+}
+
 TEST(Apply, TakesTheRepeatCountFirstWhenTheMacroPageIsOpen) {
   Rig rig;
   rig.LoadFactory();
@@ -237,12 +299,12 @@ TEST(Apply, ColourCycleMaskIsRebuiltFromTheFlags) {
   EXPECT_EQ(rig.Config("Config6", "CYC_7COL_EN"), "69");
 }
 
-// A configuration holding only Init loads as all zeros: no left click, no
-// enabled level, no cycle colour. Apply repairs that before sending, so the
+// A profile whose keys are all but one missing loads as zeros: no left click,
+// no enabled level, no cycle colour. Apply repairs that before sending, so the
 // mouse keeps a left click, and saves what it sent.
 TEST(Apply, RepairsAProfileThatWouldLeaveTheMouseUnusable) {
   Rig rig;
-  test::WriteText(rig.ctx.configPath, "[Init]\nCurConfig=1\n");
+  test::WriteText(rig.ctx.configPath, "[Init]\nCurConfig=1\n[Config1]\nK0=0\n");
   ConfigContext config{rig.settings, rig.tables, &rig.profile, 1, nullptr};
   LoadConfig(config, rig.ctx.configPath, 1, false);
   ASSERT_EQ(int32_t(rig.settings.K[0]), 0);
@@ -263,8 +325,11 @@ TEST(Apply, WriteFailuresAreReportedAndTheMouseStillGetsTheProfile) {
   rig.LoadFactory();
   test::WriteText(rig.dir / "skins", "a file where the skin folder should be");
   const ApplyOutcome outcome = ApplySettings(rig.ctx);
-  ASSERT_EQ(outcome.writeErrors.size(), 1u);
+  // The configuration could not be written, so neither is the macro file it describes.
+  ASSERT_EQ(outcome.writeErrors.size(), 2u);
   EXPECT_NE(outcome.writeErrors[0].find("config"), std::string::npos);
+  EXPECT_NE(outcome.writeErrors[1].find("Macro_EN.dat"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(rig.ctx.macroFilePath));
   EXPECT_EQ(rig.hid->Count(), 22u);
 }
 
@@ -279,7 +344,9 @@ void WriteFactorySections(const std::filesystem::path& configPath) {
     text += std::string("[") + f.section + "]\nK0=1\nDPI_LEVEL=0\nDPI_SET_EN0=1\nCYC_7COL_EN=127\nFIRE_TIME=" +
             std::to_string(f.fire) + "\n";
   }
-  text += "[Config2]\nFIRE_TIME=200\nmacroNum=1\n";
+  macros::MacroRecord kept;
+  macros::SetMacroName(kept, "Kept");
+  text += "[Config2]\nFIRE_TIME=200\nmacroNum=1\n0=" + macros::EncodeMacroEntry(kept) + "\n";
   test::WriteText(configPath, text);
 }
 
@@ -307,10 +374,10 @@ TEST(Reset, RestoresFactoryProfilesByLanguageAndApplies) {
     EXPECT_EQ(rig.Config("Config4", "FIRE_TIME"), "32");
     EXPECT_EQ(rig.Config("Config5", "FIRE_TIME"), c.profile5Fire) << c.language;
     // The current profile (2) was reset too, then reloaded with its section's
-    // macros (one, unnamed) and applied.
+    // macros and applied.
     EXPECT_EQ(rig.settings.FIRE_TIME, 16);
     EXPECT_EQ(rig.tables.userMacroCount, 1);
-    EXPECT_EQ(macros::MacroName(rig.tables.userMacros[0]), "");
+    EXPECT_EQ(macros::MacroName(rig.tables.userMacros[0]), "Kept");
     EXPECT_EQ(rig.Config("Config6", "FIRE_TIME"), "16");
     EXPECT_EQ(rig.Wire().back(), "07 12 00 02 00 00 00 00");
     const char* macroFile = c.language ? "Macro_EN.dat" : "Macro_CN.dat";

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the macro entry reader and to the macro block reader.
 // Reading never crashes; a read record written and read again gives the same
 // record and the same entry; the entry is always 3192 digits; a block never
-// fills more slots than its table has, and never the recording record.
+// fills more slots than its table has, and never the recording record; a
+// block's fingerprint is always 16 hexadecimal digits.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,5 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(tables->userMacros[orv::macros::MAX_USER_MACROS] == MacroRecord{});
   const int builtIn = orv::macros::LoadMacros(doc, "Macros", *tables, MacroTarget::Const);
   Check(builtIn >= 0 && builtIn <= orv::macros::MACRO_SLOTS);
+  // The fingerprint that pairs a macro file with the configuration.
+  const std::string sum = orv::macros::MacroBlockSum(&doc, "Macros");
+  Check(sum.size() == 16);
+  for (char c : sum) Check((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'));
+  Check(orv::macros::IsMacroEntry(entry));
   return 0;
 }

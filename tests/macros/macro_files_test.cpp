@@ -242,6 +242,8 @@ TEST(MacroFiles, SaveBoundsAnOutOfRangeCount) {
   }
 }
 
+// No count, or a count with none of its entries: an empty list, no message,
+// and no blank macros made up for the entries that are not there.
 TEST(MacroFiles, MissingSectionOrKeysEmptyTheListWithoutAMessage) {
   TempDir dir;
   const auto file = dir / "m.dat";
@@ -253,17 +255,54 @@ TEST(MacroFiles, MissingSectionOrKeysEmptyTheListWithoutAMessage) {
     tables->userMacroCount = 4;
     tables->selectedMacro = 3;
     orv::test::RecordingSink sink;
-    const int n = LoadMacros(file, "Macros", *tables, MacroTarget::User, &sink);
+    EXPECT_EQ(LoadMacros(file, "Macros", *tables, MacroTarget::User, &sink), 0) << text;
     EXPECT_TRUE(sink.messages.empty()) << text;
-    if (n == 0) {
-      EXPECT_EQ(tables->userMacroCount, 0) << text;
-      EXPECT_EQ(tables->selectedMacro, 0) << text;
-      EXPECT_EQ(tables->userMacros[0], old) << text;
+    EXPECT_EQ(tables->userMacroCount, 0) << text;
+    EXPECT_EQ(tables->selectedMacro, 0) << text;
+    EXPECT_EQ(tables->userMacros[0], old) << text;
+  }
+}
+
+// An import takes the macros a file holds and nothing else: a file that holds
+// none leaves the list as it is and says why; entries that cannot be read are
+// left out and counted.
+TEST(MacroFiles, AnImportReplacesTheListOnlyWithMacrosItCanRead) {
+  MacroRecord a, b;
+  SetMacroName(a, "a");
+  SetMacroName(b, "b");
+  const std::string good = EncodeMacroEntry(a), other = EncodeMacroEntry(b);
+  struct Case {
+    const char* what;
+    std::string text;  // "" : no such file
+    std::vector<std::string> names;  // the list afterwards
+    const char* said;                // part of the message; "" : none
+  } cases[] = {
+      {"every entry good", "[Macros]\nmacroNum=2\n0=" + good + "\n1=" + other + "\n", {"a", "b"}, ""},
+      {"one entry cut short", "[Macros]\nmacroNum=3\n0=" + good + "\n1=" + good.substr(0, 99) + "\n2=" + other + "\n",
+       {"a", "b"}, "2 macros were imported"},
+      {"one entry not digits", "[Macros]\nmacroNum=2\n0=" + std::string(3192, 'x') + "\n1=" + other + "\n", {"b"},
+       "1 entry that could not be read was skipped"},
+      {"no entry readable", "[Macros]\nmacroNum=1\n0=hello\n", {"mine"}, "could be read. Nothing was imported"},
+      {"an empty list", "[Macros]\nmacroNum=0\n", {"mine"}, "holds no macros"},
+      {"no macro list", "[Config1]\nK0=1\n", {"mine"}, "is not a macro file"},
+      {"no file", "", {"mine"}, kMissingFileMessage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const auto file = dir / "import.dat";
+    if (!c.text.empty()) WriteText(file, c.text);
+    auto tables = Tables();
+    tables->userMacroCount = 1;
+    SetMacroName(tables->userMacros[0], "mine");
+    const std::string said = ImportMacroFile(file, *tables);
+    std::vector<std::string> names;
+    for (int k = 0; k < tables->userMacroCount; ++k) names.push_back(MacroName(tables->userMacros[k]));
+    EXPECT_EQ(names, c.names);
+    if (*c.said == '\0') {
+      EXPECT_EQ(said, "");
     } else {
-      // Entries named by the count but absent read as empty macros.
-      EXPECT_EQ(n, 2);
-      EXPECT_EQ(tables->userMacros[0], MacroRecord{});
-      EXPECT_EQ(tables->userMacros[1], MacroRecord{});
+      EXPECT_NE(said.find(c.said), std::string::npos) << said;
     }
   }
 }

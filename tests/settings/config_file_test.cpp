@@ -123,22 +123,36 @@ TEST_F(ConfigFixture, ValuesAreCutStoredAsReadAndLookupsStayBounded) {
   EXPECT_EQ(GetProfileString(file, "Config2", "DPI_LEVEL", 10), "-7");
 }
 
-TEST_F(ConfigFixture, MissingSectionOrFileLoadsZeros) {
-  test::WriteText(file, "[Init]\nCurConfig=3\nVER_SEL=1\n");
-  settings = Distinct();
-  LoadConfig(ctx, file, 3, false);
-  EXPECT_EQ(Describe(settings), Describe([] {
-              MouseSettings z;
-              z.FIRE_TIME = 0;
-              RecomputeDerived(z);
-              return z;
-            }()));
-  EXPECT_TRUE(sink.messages.empty());
-
-  LoadConfig(ctx, dir / "absent.ini", 1, false);
-  test::ExpectOneMissingFileMessage(sink.messages, "absent.ini");
-  LoadConfig(ctx, dir / "absent.ini", 2, true);  // factory loads read no macros
-  EXPECT_EQ(sink.messages.size(), 1u);
+// A profile the file does not hold is never read as zeros: the shipped
+// profile stands in, and the live macros stay.
+TEST_F(ConfigFixture, AProfileTheFileDoesNotHoldComesFromTheShippedDefaults) {
+  MouseSettings shipped;
+  ResetToFactory(shipped);
+  shipped.colourCycleFlags.fill(true);
+  RecomputeDerived(shipped);
+  struct Case {
+    const char* what;
+    std::string text;  // "" : no file
+    int32_t n;
+    bool factory;
+  } cases[] = {
+      {"no section", "[Init]\nCurConfig=3\nVER_SEL=1\n", 1, false},
+      {"an empty section", "[Config1]\n; nothing\n", 1, false},
+      {"no file", "", 1, false},
+      {"no applied snapshot", "[Init]\n", kAppliedProfile, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(file);
+    if (!c.text.empty()) test::WriteText(file, c.text);
+    settings = Distinct();
+    macros->userMacroCount = 2;
+    sink.messages.clear();
+    EXPECT_FALSE(LoadConfig(ctx, file, c.n, c.factory));
+    EXPECT_EQ(Describe(settings), Describe(shipped));
+    EXPECT_EQ(macros->userMacroCount, 2) << "the live macros stay";
+    EXPECT_EQ(sink.messages.size(), c.text.empty() ? 1u : 0u) << "only a missing file is reported";
+  }
 }
 
 TEST_F(ConfigFixture, FactorySectionsFollowTheLanguageAndKeepMacros) {
@@ -235,12 +249,18 @@ TEST_F(ConfigFixture, ExportThenImportRestoresSettingsAndMacros) {
   macros->userMacros[1] = {};
   macros->userMacroCount = 0;
 
-  ImportConfig(ctx, exchange);
+  EXPECT_EQ(ImportConfig(ctx, exchange), "");
   EXPECT_EQ(Describe(settings), Describe(Distinct()));
   EXPECT_EQ(macros->userMacroCount, 2);
   EXPECT_EQ(macros->userMacros[0], exported->userMacros[0]);
   EXPECT_EQ(macros->userMacros[1], exported->userMacros[1]);
   EXPECT_EQ(profile.configSection, "Config7");
+
+  // A file without exported settings replaces nothing and says so.
+  test::WriteText(exchange, "[Config1]\nK0=1\n");
+  EXPECT_NE(ImportConfig(ctx, exchange).find("Nothing was imported"), std::string::npos);
+  EXPECT_EQ(Describe(settings), Describe(Distinct()));
+  EXPECT_EQ(macros->userMacroCount, 2);
 }
 
 std::filesystem::path ShippedConfig() {
