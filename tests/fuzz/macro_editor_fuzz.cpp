@@ -1,0 +1,711 @@
+// Drives the macro editor, the recorder and the controller with random
+// sequences of what a user does on the window (the same plain code the window
+// calls, through faked controls and a faked window), and checks after every
+// step that no macro was corrupted, edited in the wrong place or mixed with
+// another, that saves store exactly the live tables and that the buttons keep
+// playing the macros they were given.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/controller.h"
+#include "app/fake_macro_view.h"
+#include "app/fake_port.h"
+#include "app/macro_editor.h"
+#include "app/menu_commands.h"
+#include "macros/key_names.h"
+#include "macros/macro_files.h"
+#include "platform/decimal.h"
+#include "platform/file_names.h"
+#include "platform/private_profile.h"
+#include "settings/config_file.h"
+#include "skin/function_menu.h"
+#include "skin/hit_indexes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using orv::app::AppState;
+using orv::app::Point;
+using orv::macros::MacroRecord;
+using orv::macros::MacroTables;
+namespace M = orv::skin::hits::main;
+namespace A = orv::skin::hits::advanced;
+
+[[noreturn]] void Fail(const std::string& what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
+  __builtin_trap();
+}
+void Check(bool ok, const std::string& what) {
+  static const char* only = std::getenv("ORV_FUZZ_ONLY");
+  if (!ok && (only == nullptr || what.find(only) != std::string::npos)) Fail(what);
+}
+
+class NullWriter final : public orv::device::HidWriter {
+ public:
+  bool SetFeature(const uint8_t*, size_t) override { return true; }
+};
+
+std::string ReadBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// Replaces the file by a new one (a new inode, so no cached copy survives).
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+  const fs::path tmp = file.string() + ".new";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+  fs::rename(tmp, file);
+}
+
+MacroRecord Macro(const std::string& name, std::vector<orv::macros::MacroEvent> events, uint8_t mode = 0,
+                  uint16_t repeat = 1) {
+  MacroRecord r;
+  orv::macros::SetMacroName(r, name);
+  r.mode = mode;
+  r.repeatCount = repeat;
+  r.eventCount = static_cast<uint8_t>(events.size());
+  for (size_t k = 0; k < events.size(); ++k) {
+    r.events[k] = events[k];
+    r.delays[k] = static_cast<uint16_t>(30 + 10 * k);
+  }
+  return r;
+}
+
+void Fill(MacroTables& t, const std::vector<MacroRecord>& records) {
+  t.userMacros = {};
+  for (size_t i = 0; i < records.size(); ++i) t.userMacros[i] = records[i];
+  t.userMacroCount = static_cast<int16_t>(records.size());
+}
+
+// The user macros of a table, copied.
+struct Macros {
+  std::array<MacroRecord, orv::macros::MACRO_SLOTS> userMacros{};
+  int16_t userMacroCount = 0;
+  int32_t selectedMacro = 0;
+};
+
+// A layout whose entry i of every family lies on its own 10 x 10 square:
+// Main at (10 i, 0), Color at (10 i, 100), Advanced at (10 i, 200).
+void WriteGridLayouts(const fs::path& skinDir) {
+  using orv::skin::LayoutFile;
+  for (int language : {0, 1}) {
+    const auto positions = [](int entries, int y) {
+      std::string text = "[BUTTONPOS]\n";
+      for (int i = 0; i < entries; ++i) {
+        text += std::to_string(i) + "=0," + std::to_string(10 * i) + "," + std::to_string(y) + ",10,10,t" +
+                std::to_string(i) + ",\n";
+      }
+      return text;
+    };
+    const auto write = [&](LayoutFile which, const std::string& text) {
+      const fs::path file = orv::skin::LayoutPath(skinDir, language, which);
+      fs::create_directories(file.parent_path());
+      std::ofstream(file) << text;
+    };
+    std::string main = positions(orv::skin::kMainEntries, 0) + "[FUN_STRING]\n";
+    for (int k = 1; k <= orv::skin::kFunctionNameKeys; ++k) main += std::to_string(k) + "=f" + std::to_string(k) + ",\n";
+    write(LayoutFile::Main, main);
+    write(LayoutFile::Color, positions(orv::skin::kColorEntries, 100));
+    write(LayoutFile::Advanced, positions(orv::skin::kAdvancedEntries, 200) +
+                                    "[EDIT]\n2=0,0,300,10,10,\n3=0,0,310,10,10,\n4=0,0,320,10,10,\n"
+                                    "[MACRODISPLAY]\n1=0,0,330,10,10,\n2=0,0,340,10,10,\n");
+    write(LayoutFile::Warning, positions(orv::skin::kWarningEntries, 400));
+  }
+}
+
+// The files every run starts from: profiles holding macros of their own, the
+// two languages' macro files, a macro file and a settings file to import.
+struct World {
+  fs::path root, skinDir, work, configPath, importMacros, importSettings, exportFile;
+  std::map<fs::path, std::string> initial;
+  orv::skin::SkinLayout layout;
+  // The state after the start-up's loads, which every run begins with.
+  orv::settings::MouseSettings settings;
+  Macros macros;
+  orv::settings::ProfileState profile;
+  uint64_t writesRestored = 0;
+
+  World() {
+    root = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    root /= "orv-macro-fuzz-" + std::to_string(::getpid());
+    fs::remove_all(root);
+    skinDir = root / "skins";
+    WriteGridLayouts(skinDir);
+    orv::test::CollectingMessages messages;
+    Check(orv::skin::LoadAllLayouts(layout, skinDir, 1, messages), "layouts load");
+    work = root / "work";
+    fs::create_directories(work / "config");
+    configPath = work / "config" / "config.ini";
+    fs::copy_file(fs::path(ORV_SOURCE_DIR) / "resources" / "config" / "config.ini", configPath);
+    importMacros = work / "import.dat";
+    importSettings = work / "import.ini";
+    exportFile = work / "export.dat";
+
+    using orv::macros::MacroEvent;
+    const uint8_t D = orv::macros::ACTION_DOWN, U = orv::macros::ACTION_UP;
+    const MacroRecord hello = Macro("Hello", {{11, D}, {11, U}, {8, D}, {8, U}, {15, D}, {15, U}});
+    const MacroRecord dbl = Macro("Double Click", {{240, D}, {240, U}, {240, D}, {240, U}}, 1, 5);
+    const MacroRecord line = Macro("Select Line", {{74, D}, {74, U}, {225, D}, {77, D}, {77, U}, {225, U}});
+    const MacroRecord fire = Macro("Fire", {{44, D}, {44, U}}, 2);
+    const MacroRecord empty = Macro("Empty", {});
+    const MacroRecord tab = Macro("Tab", {{43, D}, {43, U}}, 1, 3);
+
+    const auto saveMacros = [](const fs::path& file, const std::vector<MacroRecord>& records) {
+      MacroTables t;
+      Fill(t, records);
+      Check(orv::macros::SaveMacros(file, orv::names::kMacroSection, t).empty(), "write " + file.string());
+    };
+    saveMacros(work / orv::names::UserMacroFileFor(1), {hello, dbl, line});
+    saveMacros(work / orv::names::UserMacroFileFor(0), {tab, fire});
+    saveMacros(importMacros, {fire, empty, hello, tab});
+
+    // Profiles 1 ... 6 hold macro blocks of their own, with button 3 on a macro.
+    const std::vector<std::vector<MacroRecord>> profiles = {
+        {hello, dbl, line}, {dbl, hello}, {}, {line, fire, empty, tab}, {tab}, {hello, dbl, line}};
+    for (int n = 1; n <= 6; ++n) {
+      orv::settings::MouseSettings settings;
+      MacroTables tables;
+      orv::settings::ConfigContext ctx{settings, tables, nullptr, 1, nullptr};
+      orv::settings::LoadConfig(ctx, configPath, n, false);
+      Fill(tables, profiles[static_cast<size_t>(n - 1)]);
+      if (tables.userMacroCount > 0) settings.K[3] = 41 + tables.userMacroCount - 1;
+      Check(orv::settings::SaveConfig(ctx, configPath, n, true).empty(), "write profile");
+    }
+    {
+      orv::settings::MouseSettings settings;
+      MacroTables tables;
+      orv::settings::ConfigContext ctx{settings, tables, nullptr, 1, nullptr};
+      orv::settings::LoadConfig(ctx, configPath, 1, false);
+      Fill(tables, {empty, fire});
+      settings.K[4] = 42;
+      Check(orv::settings::SaveConfig(ctx, importSettings, orv::settings::kExchangeProfile, true).empty(),
+            "write settings file");
+    }
+    {
+      MacroTables tables;
+      profile.curProfile = 1;
+      orv::settings::ConfigContext ctx{settings, tables, &profile, 1, nullptr};
+      orv::settings::LoadConfig(ctx, configPath, 1, false);
+      orv::macros::LoadMacros(work / orv::names::UserMacroFileFor(1), orv::names::kMacroSection, tables,
+                              orv::macros::MacroTarget::User, nullptr);
+      macros = Macros{tables.userMacros, tables.userMacroCount, tables.selectedMacro};
+    }
+    for (const fs::path& f : {configPath, work / fs::path(orv::names::UserMacroFileFor(1)),
+                              work / fs::path(orv::names::UserMacroFileFor(0)), importMacros, importSettings}) {
+      initial[f] = ReadBytes(f);
+    }
+    writesRestored = orv::IniFileWriteCount();
+  }
+  ~World() {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+  }
+  // Puts back the files a run changed (a file left alone stays cached).
+  void Restore() {
+    if (orv::IniFileWriteCount() == writesRestored) return;
+    for (const auto& [file, bytes] : initial) {
+      if (ReadBytes(file) != bytes) WriteBytes(file, bytes);
+    }
+    std::error_code ignored;
+    fs::remove(exportFile, ignored);
+    writesRestored = orv::IniFileWriteCount();
+  }
+};
+
+World& TheWorld() {
+  static World world;
+  return world;
+}
+
+// The next bytes of the input, 0 once it is used up.
+class Input {
+ public:
+  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool Empty() const { return pos_ >= size_; }
+  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+Macros Loaded(const fs::path& file, const std::string& section) {
+  MacroTables t;
+  orv::macros::LoadMacros(file, section, t, orv::macros::MacroTarget::User, nullptr);
+  return Macros{t.userMacros, t.userMacroCount, t.selectedMacro};
+}
+
+std::string SlotText(int i) { return "slot " + std::to_string(i); }
+
+// The event list's in-place editor as the window has it: a pending character,
+// an edit box over one line; a confirmed edit puts its text into the line; every
+// end of an edit, and a refill of the list while one is open, is announced to
+// the editor.
+class Session;
+class WindowView final : public orv::test::FakeMacroView {
+ public:
+  explicit WindowView(Session& session) : session_(session) {}
+  void SetEventLines(const std::vector<std::string>& lines) override;
+  void BeginEventEdit() override;
+
+  int pending = 0;
+  int editLine = -1;  // -1: no edit open
+  std::string editText;
+
+ private:
+  Session& session_;
+};
+
+class Session {
+ public:
+  explicit Session(const World& w) : world_(w), view(*this) {
+    s.exeDir = w.work;
+    s.skinDir = w.skinDir;
+    s.configPath = w.configPath;
+    s.language = 1;
+    s.macroFilePath = orv::app::MacroFilePathFor(w.work, 1);
+    s.profile = w.profile;
+    s.settings = w.settings;
+    s.macros.userMacros = w.macros.userMacros;
+    s.macros.userMacroCount = w.macros.userMacroCount;
+    s.macros.selectedMacro = w.macros.selectedMacro;
+    s.recorder.SetClock([this] { return clock_ += 7; });
+    s.channel.SetWriteCollection(orv::device::HandleState::Open, std::make_shared<NullWriter>(), 8);
+    s.layout = w.layout;
+    view.Destroy();
+    view.geometry = {0, 0, 100, 10 * 600, 10, 0};
+    port.state = &s;
+    port.controls = &view;
+    port.warningAnswer = 1;
+    TrackButtons();
+    // The user has opened the macro page.
+    orv::app::EnterAdvancedPage(s, port);
+  }
+
+  void Step(Input& in);
+  void BeginEditing();
+  void EndEdit(bool confirm);
+  void CheckAll();
+
+  AppState s;
+  orv::test::FakePort port;
+
+ private:
+  const World& world_;
+
+ public:
+  WindowView view;
+
+ private:
+  int32_t clock_ = 0;
+  bool menuOpen_ = false;
+  // The macro and line an open edit was started on, and the macro then.
+  int32_t editMacro_ = -1;
+  MacroRecord editBefore_;
+  // The button functions as they should be.
+  std::array<int32_t, 7> expectedK_{};
+  bool nameBoxTyped_ = false;
+  std::string last_;
+
+  void Click(Point p) {
+    orv::app::OnPointerMove(s, p, port);
+    orv::app::OnPress(s, p, port);
+    orv::app::OnRelease(s, p, port);
+  }
+  static Point MainAt(int i) { return {10 * i + 5, 5}; }
+  static Point AdvancedAt(int i) { return {10 * i + 5, 205}; }
+  bool OnAdvanced() const { return s.page == orv::app::kPageAdvanced; }
+
+  const MacroRecord& Slot(int i) const { return s.macros.userMacros[static_cast<size_t>(i)]; }
+  Macros Snapshot() const { return Macros{s.macros.userMacros, s.macros.userMacroCount, s.macros.selectedMacro}; }
+
+  void TrackButtons() {
+    for (int b = 0; b < 7; ++b) expectedK_[static_cast<size_t>(b)] = s.settings.K[static_cast<size_t>(b)];
+  }
+
+  // The user's edit of line `line` of the shown macro: what it should do.
+  void ExpectEditEffect(const Macros& before, bool confirm, const std::string& text, int32_t macro, int line,
+                        const MacroRecord& startedOn);
+  void CheckTablesEqual(const Macros& expected, const std::string& what, bool withSelection = false) const;
+  void CheckSaved(const std::string& what) const;
+  void CheckLoaded(const fs::path& file, const std::string& section, const std::string& what) const;
+};
+
+void WindowView::SetEventLines(const std::vector<std::string>& lines) {
+  // The window ends an open edit, without its text, before it refills the list.
+  if (editLine >= 0) session_.EndEdit(false);
+  FakeMacroView::SetEventLines(lines);
+}
+
+void WindowView::BeginEventEdit() {
+  pending = 1;
+  session_.BeginEditing();
+}
+
+// Only with the pending character 1, on the selected line.
+void Session::BeginEditing() {
+  if (view.pending != 1 || view.editLine >= 0) return;
+  view.pending = 0;
+  if (view.eventSel < 0 || view.eventSel >= static_cast<int>(view.eventLines.size())) return;
+  view.editLine = view.eventSel;
+  view.editText = view.eventLines[static_cast<size_t>(view.eventSel)];
+  editMacro_ = s.macros.selectedMacro;
+  editBefore_ = editMacro_ >= 0 && editMacro_ < orv::macros::MACRO_SLOTS ? Slot(editMacro_) : MacroRecord{};
+  last_ = "edit begun on line " + std::to_string(view.editLine);
+}
+
+void Session::EndEdit(bool confirm) {
+  if (view.editLine < 0) return;
+  const int line = view.editLine;
+  view.editLine = -1;
+  if (confirm && line < static_cast<int>(view.eventLines.size()) && view.editText != view.eventLines[line]) {
+    view.eventLines[line] = view.editText;
+    view.eventSel = line;
+  }
+  orv::app::OnEventEditEnded(s, view);
+}
+
+void Session::CheckTablesEqual(const Macros& expected, const std::string& what, bool withSelection) const {
+  Check(s.macros.userMacroCount == expected.userMacroCount, what + ": macro count");
+  for (int i = 0; i < orv::macros::MACRO_SLOTS; ++i) {
+    if (i >= expected.userMacroCount && i >= s.macros.userMacroCount) break;
+    Check(Slot(i) == expected.userMacros[static_cast<size_t>(i)], what + ": " + SlotText(i));
+  }
+  if (withSelection) Check(s.macros.selectedMacro == expected.selectedMacro, what + ": selection");
+}
+
+void Session::CheckLoaded(const fs::path& file, const std::string& section, const std::string& what) const {
+  const Macros t = Loaded(file, section);
+  Check(t.userMacroCount == s.macros.userMacroCount, what + ": count in " + section);
+  for (int i = 0; i < t.userMacroCount; ++i) {
+    Check(t.userMacros[static_cast<size_t>(i)] == Slot(i), what + ": " + SlotText(i) + " in " + section);
+  }
+}
+
+// After a save: the language's macro file and the profile's section hold
+// exactly the live macros (a recording running included, with what it has
+// recorded so far), and the profile the live button functions.
+void Session::CheckSaved(const std::string& what) const {
+  CheckLoaded(s.macroFilePath, orv::names::kMacroSection, what + " (macro file)");
+  CheckLoaded(s.configPath, "Config" + std::to_string(s.profile.curProfile), what + " (profile)");
+  if (s.recorder.Recording()) {
+    const Macros t = Loaded(s.macroFilePath, orv::names::kMacroSection);
+    Check(t.userMacros[static_cast<size_t>(s.recorder.Macro())].eventCount == s.recorder.Count(),
+          what + ": the recording so far is saved");
+  }
+}
+
+void Session::ExpectEditEffect(const Macros& before, bool confirm, const std::string& text, int32_t macro,
+                               int line, const MacroRecord& startedOn) {
+  Macros expected;
+  expected.userMacros = before.userMacros;
+  expected.userMacroCount = before.userMacroCount;
+  const bool delayLine = line % 2 == 1 && line / 2 + 1 < startedOn.eventCount;
+  const bool still = macro >= 0 && macro < before.userMacroCount && before.userMacros[static_cast<size_t>(macro)] == startedOn;
+  if (confirm && delayLine && still) {
+    std::string number = text;
+    if (const size_t ms = number.find("ms"); ms != std::string::npos) number.resize(ms);
+    const int32_t v = std::clamp<int32_t>(orv::ReadDecimal(number), 0, 65535);
+    expected.userMacros[static_cast<size_t>(macro)].delays[static_cast<size_t>(line / 2)] = static_cast<uint16_t>(v);
+  }
+  CheckTablesEqual(expected, std::string("in-place edit ") + (confirm ? "confirmed" : "cancelled") + " on line " +
+                                 std::to_string(line) + " of " + SlotText(macro) + " with \"" + text + "\"");
+}
+
+void Session::Step(Input& in) {
+  const uint8_t op = in.Byte() % 21;
+  const uint8_t arg = in.Byte();
+  const Macros before = Snapshot();
+  bool reload = false;                 // the action reloads the macro tables from a file
+  fs::path loadedFile;
+  std::string loadedSection;
+  bool saved = false;
+  bool selects = false;                // the action shows a macro in the name box
+  std::optional<int32_t> deleted;      // the slot a Delete removed
+  std::optional<int32_t> onlyMacro;    // the action may change this macro only
+  // A menu shown by a right-click closes at any other action.
+  if (op != 7) menuOpen_ = false;
+
+  // The keyboard focus moves to another control: an open edit ends, confirmed.
+  const auto focusMoves = [&] {
+    if (view.editLine < 0) return;
+    const int line = view.editLine;
+    const std::string text = view.editText;
+    const Macros pre = Snapshot();
+    EndEdit(true);
+    ExpectEditEffect(pre, true, text, editMacro_, line, editBefore_);
+  };
+
+  switch (op) {
+    case 0:  // a click on a line of the macro list
+      if (!OnAdvanced() || view.macroLines.empty()) return;
+      focusMoves();
+      view.macroSel = arg % static_cast<int>(view.macroLines.size());
+      orv::app::OnMacroSelected(s, view);
+      selects = true;
+      break;
+    case 1: {  // a name typed into the name box
+      if (!OnAdvanced() || s.recorder.Recording()) return;
+      focusMoves();
+      const int count = s.macros.userMacroCount;
+      switch (arg % 4) {
+        case 0: view.name = count > 0 ? orv::macros::MacroName(Slot(arg / 4 % count)) : "x"; break;
+        case 1: view.name = "n" + std::to_string(arg / 4 % 3); break;
+        case 2: view.name = "   "; break;
+        default: view.name.clear(); break;
+      }
+      nameBoxTyped_ = true;
+      last_ = "typed name '" + view.name + "'";
+      return;
+    }
+    case 2: {  // a skin button of the macro editor
+      if (!OnAdvanced()) return;
+      const int index = arg % 8;
+      if (index == A::kImportMacros) {
+        port.fileAnswer = arg & 0x80 ? world_.importMacros : fs::path();
+        if (arg & 0x80) {
+          reload = true;
+          loadedFile = world_.importMacros;
+          loadedSection = orv::names::kMacroSection;
+        }
+      }
+      if (index == A::kExportMacros) port.fileAnswer = world_.exportFile;
+      if (index == A::kDeleteMacro && !s.recorder.Recording() && view.MacroSelection() >= 0) {
+        deleted = view.MacroSelection();
+      }
+      if (index == A::kCountedMode || index == A::kHeldMode) onlyMacro = s.macros.selectedMacro;
+      if (index == A::kDeleteMacro) selects = true;
+      Click(AdvancedAt(index));
+      saved = index == A::kSaveMacros;
+      if (index == A::kExportMacros) CheckLoaded(world_.exportFile, orv::names::kMacroSection, "export");
+      last_ = "advanced " + std::to_string(index);
+      break;
+    }
+    case 3: {  // a key typed while recording
+      if (!s.recorder.Recording()) return;
+      static constexpr uint32_t kVks[] = {'A', 'B', 'C', 0xA0, 0x0D};
+      const uint32_t message = arg & 1 ? orv::macros::kKeyUp : orv::macros::kKeyDown;
+      onlyMacro = s.recorder.Macro();
+      orv::app::RecordKey(s, view, {message, kVks[(arg >> 1) % 5]});
+      last_ = "key";
+      break;
+    }
+    case 4:  // Ctrl+A on the event list
+      if (!OnAdvanced() || s.recorder.Recording()) return;
+      view.pending = 1;
+      [[fallthrough]];
+    case 5:  // Insert released on the event list
+    case 6: {  // a right-click on the event list
+      if (!OnAdvanced()) return;
+      if (op == 6) {
+        focusMoves();
+        const int line = arg % (static_cast<int>(view.eventLines.size()) + 2);
+        view.SelectEventLine(line);
+        if (!s.recorder.Recording() && orv::app::OnRightRelease(s, view, view.OverLine(line))) {
+          menuOpen_ = true;
+          last_ = "right-click on line " + std::to_string(line);
+          break;
+        }
+        if (view.EventSelection() != line) break;  // not released over the selected line
+      }
+      if (s.recorder.Recording() && op != 6) return;
+      BeginEditing();
+      return;
+    }
+    case 7: {  // a command of the context menu, or Escape
+      if (!menuOpen_) return;
+      menuOpen_ = false;
+      static constexpr int kCommands[] = {orv::app::kCmdEnForwardLeftDown, orv::app::kCmdEnBackwardRightUp,
+                                          orv::app::kCmdTrForwardMidDown, orv::app::kCmdEnModifyDelay,
+                                          orv::app::kCmdTrModifyDelay, orv::app::kCmdEnDelete,
+                                          orv::app::kCmdTrBackwardLeftUp};
+      const int pick = arg % 8;
+      if (pick == 7) return;  // Escape: no command
+      onlyMacro = s.macros.selectedMacro;
+      last_ = "context command " + std::to_string(kCommands[pick]);
+      orv::app::OnContextCommand(s, kCommands[pick], port);
+      break;
+    }
+    case 8: {  // typing into the open edit box
+      if (view.editLine < 0) return;
+      static const char* kTexts[] = {"500", "70000", "-1", "abc", "    120ms", "", "65535", "0"};
+      view.editText = kTexts[arg % 8];
+      return;
+    }
+    case 9: {  // the edit ends: Return, Escape, the focus moves away, the list scrolls
+      if (view.editLine < 0) return;
+      const bool confirm = arg % 4 != 1;
+      const int line = view.editLine;
+      const std::string text = view.editText;
+      const Macros pre = Snapshot();
+      EndEdit(confirm);
+      ExpectEditEffect(pre, confirm, text, editMacro_, line, editBefore_);
+      last_ = "edit ended";
+      break;
+    }
+    case 10:  // a page tab
+      Click(MainAt(M::kMainTab + arg % 3));
+      last_ = "tab";
+      break;
+    case 11: {  // a profile chip
+      const int n = arg % 5 + 1;
+      Click(MainAt(M::kFirstProfile + n - 1));
+      reload = true;
+      loadedFile = s.configPath;
+      loadedSection = "Config" + std::to_string(n);
+      last_ = "profile " + std::to_string(n);
+      break;
+    }
+    case 12:  // close without applying
+      Click(MainAt(M::kCloseWithoutApplying));
+      reload = true;
+      loadedFile = s.configPath;
+      loadedSection = "Config6";
+      last_ = "cancel";
+      break;
+    case 13: {  // language
+      const bool english = arg & 1;
+      Click(MainAt(english ? M::kEnglish : M::kTurkish));
+      reload = true;
+      loadedFile = orv::app::MacroFilePathFor(world_.work, english ? 1 : 0);
+      loadedSection = orv::names::kMacroSection;
+      last_ = "language";
+      break;
+    }
+    case 14:  // settings import
+      port.fileAnswer = world_.importSettings;
+      Click(MainAt(M::kImportSettings));
+      reload = true;
+      loadedFile = world_.importSettings;
+      loadedSection = "Config7";
+      last_ = "settings import";
+      break;
+    case 15:  // factory settings
+      Click(MainAt(M::kReset));
+      reload = true;
+      loadedFile = s.configPath;
+      loadedSection = "Config" + std::to_string(s.profile.curProfile);
+      saved = true;
+      last_ = "reset";
+      break;
+    case 16:  // Apply
+      Click(MainAt(M::kApply));
+      saved = true;
+      last_ = "apply";
+      break;
+    case 17:  // the shared bar's Save
+      Click(MainAt(M::kSave));
+      CheckLoaded(s.configPath, "Config" + std::to_string(s.profile.curProfile), "bar save");
+      last_ = "save";
+      break;
+    case 18: {  // a button's function menu: a user macro
+      if (s.page != orv::app::kPageMain || s.macros.userMacroCount == 0) return;
+      const int b = arg % 7;
+      Click(MainAt(M::kFirstButton + b));
+      if (!s.buttonMenuOpen) return;
+      orv::app::ChooseSubMenuRow(s, orv::skin::kMenuRowMacros, arg / 7 % s.macros.userMacroCount + 1, port);
+      TrackButtons();
+      last_ = "button function";
+      break;
+    }
+    case 19:  // a click on an empty place of the window
+      Click({5, 900});
+      last_ = "click elsewhere";
+      break;
+    default:  // a letter typed on the event list
+      if (!OnAdvanced() || s.recorder.Recording()) return;
+      view.pending = 'x';
+      return;
+  }
+
+  if (selects) nameBoxTyped_ = false;
+
+  // ---- What every step keeps ----
+  Check(s.macros.userMacroCount >= 0 && s.macros.userMacroCount <= orv::macros::MAX_USER_MACROS, "macro count");
+  Check(s.macros.userMacroCount == 0 || (s.macros.selectedMacro >= 0 && s.macros.selectedMacro < s.macros.userMacroCount),
+        "selection within the list after " + last_);
+  Check(Slot(orv::macros::MAX_USER_MACROS) == MacroRecord{}, "slot 12 stays the empty recording record");
+  if (s.recorder.Recording()) {
+    Check(s.recorder.Macro() >= 0 && s.recorder.Macro() < s.macros.userMacroCount, "recording slot listed");
+  }
+
+  if (onlyMacro) {
+    for (int i = 0; i < orv::macros::MACRO_SLOTS; ++i) {
+      if (i == *onlyMacro) continue;
+      Check(Slot(i) == before.userMacros[static_cast<size_t>(i)],
+            last_ + " on " + SlotText(*onlyMacro) + " changed " + SlotText(i));
+    }
+  }
+  if (reload) {
+    Check(!s.recorder.Recording(), "a recording ends before " + last_ + " reloads the macros");
+    CheckLoaded(loadedFile, loadedSection, last_ + " loads exactly the file's macros");
+  }
+  if (saved) CheckSaved(last_);
+
+  // Button functions follow their macros: a Delete moves the functions of
+  // the later macros down with them and takes the deleted macro's away.
+  if (reload || op == 18 || op == 16) {
+    // Loads bring their own functions; Apply repairs a profile without a
+    // left click.
+    TrackButtons();
+  } else {
+    if (deleted && s.macros.userMacroCount < before.userMacroCount) {
+      for (int32_t& k : expectedK_) {
+        if (k < 41 || k > 52) continue;
+        const int32_t j = k - 41;
+        if (j == *deleted) {
+          k = 0;
+        } else if (j > *deleted && j < before.userMacroCount) {
+          --k;
+        }
+      }
+    }
+    for (int b = 0; b < 7; ++b) {
+      Check(s.settings.K[static_cast<size_t>(b)] == expectedK_[static_cast<size_t>(b)],
+            "button " + std::to_string(b) + " plays the macro it was given after " + last_);
+    }
+  }
+
+  // The controls show the selected macro as it is.
+  if (OnAdvanced() && view.editLine < 0 && !s.recorder.Recording() && s.macros.userMacroCount > 0) {
+    const MacroRecord& r = Slot(s.macros.selectedMacro);
+    std::vector<std::string> names;
+    for (int i = 0; i < s.macros.userMacroCount; ++i) names.push_back(orv::macros::MacroName(Slot(i)));
+    Check(view.macroLines == names, "the macro list shows the macros after " + last_);
+    Check(view.macroSel == s.macros.selectedMacro, "the macro list selects the selected macro after " + last_);
+    Check(view.eventLines == orv::macros::EventListLines(r), "the event list shows the selected macro after " + last_);
+    const bool counted = r.mode == orv::macros::MODE_COUNTED;
+    Check(view.countText == (counted ? std::to_string(r.repeatCount) : std::string("1")) &&
+              view.countEnabled == counted,
+          "the count box shows the selected macro's count after " + last_);
+    if (!nameBoxTyped_) Check(view.name == orv::macros::MacroName(r), "the name box names the selected macro after " + last_);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  World& world = TheWorld();
+  world.Restore();
+  Session session(world);
+  Input in(data, size);
+  while (!in.Empty()) session.Step(in);
+  return 0;
+}
