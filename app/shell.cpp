@@ -18,6 +18,7 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
     return false;
   }
   s.macroFilePath = MacroFilePathFor(MacroFolder(s), language);
+  EndRecordingBeforeReload(s, port);
   // Macro edits not saved yet are dropped: the other language has its own file.
   macros::LoadMacros(s.macroFilePath, names::kMacroSection, s.macros, macros::MacroTarget::User, &port);
   if (s.page == kPageAdvanced) {

@@ -17,7 +17,8 @@ class FakeMacroView : public app::MacroView {
   bool countEnabled = false;
   std::vector<std::string> eventLines;
   int eventSel = -1;
-  int editsBegun = 0;
+  int editorLine = -1;  // the line the in-place editor is open on, -1 when it is closed
+  std::string editorText;
   app::EventListGeometry geometry{0, 0, 100, 200, 10, 0};
 
   // The window makes the controls empty when the Advanced page opens and
@@ -31,6 +32,7 @@ class FakeMacroView : public app::MacroView {
     countEnabled = false;
     eventLines.clear();
     eventSel = -1;
+    editorLine = -1;
   }
   void Destroy() {
     Create();
@@ -80,7 +82,12 @@ class FakeMacroView : public app::MacroView {
   void SelectEventLine(int line) override { eventSel = In(line, eventLines) ? line : -1; }
   void FocusEventList() override {}
   app::EventListGeometry EventGeometry() override { return geometry; }
-  void BeginEventEdit() override { ++editsBegun; }
+  void OpenLineEditor(int line) override {
+    editorLine = line;
+    editorText = EventLineText(line);
+  }
+  std::string LineEditorText() override { return editorText; }
+  void CloseLineEditor() override { editorLine = -1; }
 
   // A right-click with the pointer over event line `line` (the list's top
   // line is 0, items 10 pixels high).

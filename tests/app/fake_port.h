@@ -140,6 +140,10 @@ class FakePort final : public app::AppPort {
     calls.push_back("ToggleRecording");
     if (Wired()) app::ToggleRecording(*state, *controls);
   }
+  void StopRecording() override {
+    calls.push_back("StopRecording");
+    if (state != nullptr) app::StopRecording(*state);
+  }
   void ToggleMacroMode(uint8_t bit) override {
     calls.push_back("ToggleMacroMode " + std::to_string(bit));
     if (Wired()) app::ToggleMacroMode(*state, *controls, *this, bit);

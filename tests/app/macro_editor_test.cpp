@@ -108,10 +108,10 @@ TEST_F(MacroEditorTest, ModifyDelayOpensTheEditorOnDelayLinesOnly) {
   AddStoredMacro("m", 3);
   RightClickLine(2);
   app::RunContextCommand(s, view, port, app::kCmdEnModifyDelay);
-  EXPECT_EQ(view.editsBegun, 0);
+  EXPECT_EQ(view.editorLine, -1);
   RightClickLine(3);
   app::RunContextCommand(s, view, port, app::kCmdTrModifyDelay);
-  EXPECT_EQ(view.editsBegun, 1);
+  EXPECT_EQ(view.editorLine, 3);
 }
 
 TEST_F(MacroEditorTest, NoMacroOrRecordingMeansContextCommandsDoNothing) {
@@ -140,18 +140,24 @@ TEST_F(MacroEditorTest, RightClickBelowTheLinesOpensNoMenu) {
   EXPECT_FALSE(app::OnRightRelease(s, view, {500, 5}));  // outside the list
 }
 
-TEST_F(MacroEditorTest, EndOfADelayEditParsesTheLine) {
+// An edit opened with Ctrl+A on delay line 3 (the delay after event 1).
+TEST_F(MacroEditorTest, TheTextOfAConfirmedEditBecomesTheDelayOfItsLine) {
   struct Case {
     const char* text;
+    bool confirm;
     uint16_t stored;
-  } cases[] = {{"    120ms", 120}, {"abc", 0}, {"70000ms", 70000 % 65536}, {"-1", 255}, {"[↓]A", 0}, {"45 ms", 45}};
+  } cases[] = {{"    120ms", true, 120}, {"abc", true, 0},    {"70000ms", true, 65535}, {"-1", true, 0},
+               {"45 ms", true, 45},      {"500", false, 101}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     s.macros.userMacroCount = 0;
     AddStoredMacro("m", 3);
-    RightClickLine(3);
-    view.eventLines[3] = c.text;  // what the in-place editor left in the line
-    app::OnEventEditEnded(s, view);
+    view.eventSel = 3;
+    app::OnEventListCharacter(s, view, 1);
+    ASSERT_EQ(view.editorLine, 3);
+    view.editorText = c.text;
+    app::EndEventEdit(s, view, c.confirm);
+    EXPECT_EQ(view.editorLine, -1);
     EXPECT_EQ(Rec().delays[1], c.stored);
     EXPECT_EQ(view.eventLines[3], macros::DelayLineText(c.stored));
   }
