@@ -299,7 +299,6 @@ class Session {
   orv::test::FakeMacroView view;
   orv::test::FakePort port;
   int32_t clock_ = 0;
-  bool menuOpen_ = false;
   // The open in-place edit as the user started it: the macro shown and the
   // line, and that macro then.
   int32_t editMacro_ = -1;
@@ -395,35 +394,47 @@ void Session::CheckControls() const {
   if (!nameBoxTyped_) Check(view.name == orv::macros::MacroName(r), "the name box names the selected macro after " + last_);
 }
 
+// The user's actions, one byte each (a second byte, and for a right-click a
+// third, chooses among their variants).
+enum Op : uint8_t {
+  kSelectMacro, kTypeName, kNew, kDelete, kRecord, kSave, kCounted, kHeld, kImportMacros, kExportMacros,
+  kKey, kCtrlA, kInsert, kLetter, kClickLine, kRightClickLine, kTypeInEdit, kEndEdit, kTab, kProfile,
+  kCancel, kLanguage, kImportSettings, kReset, kApply, kBarSave, kButtonFunction, kClickElsewhere, kOpCount
+};
+
 void Session::Step(Input& in) {
-  const uint8_t op = in.Byte() % 21;
+  const auto op = static_cast<Op>(in.Byte() % kOpCount);
   const uint8_t arg = in.Byte();
   const bool wasEditing = Editing();
 
   // While the edit box has the focus, keys typed on the list go to it.
-  if (wasEditing && (op == 4 || op == 5 || op == 20)) return;
-  if (op == 8) {  // typing into the open edit box
+  if (wasEditing && (op == kCtrlA || op == kInsert || op == kLetter)) return;
+  if (op == kTypeInEdit) {
     static const char* kTexts[] = {"500", "70000", "-1", "abc", "    120ms", "", "65535", "0"};
     if (wasEditing) view.editorText = kTexts[arg % 8];
     return;
   }
   // Anything else ends an open edit first (Return, Escape, the focus moving
   // away, a click on the window): what the tables should then hold.
-  const bool escape = op == 9 && arg % 4 == 1;
+  const bool escape = op == kEndEdit && arg % 4 == 1;
   const Macros before = wasEditing && !escape ? WithEditConfirmed(Snapshot()) : Snapshot();
   bool reload = false;  // the action reloads the macro tables from a file
   fs::path loadedFile;
   std::string loadedSection;
   bool saved = false;
-  bool selects = false;             // the action shows a macro in the name box
-  std::optional<int32_t> deleted;   // the slot a Delete removes
-  std::optional<int32_t> onlyMacro; // the action may change this macro only (or none at all)
-  bool buttonsSet = false;          // the action sets button functions itself
-  // A menu shown by a right-click closes at any other action.
-  if (op != 7) menuOpen_ = false;
+  bool selects = false;              // the action shows a macro in the name box
+  std::optional<int32_t> deleted;    // the slot a Delete removes
+  std::optional<int32_t> onlyMacro;  // the action may change this macro only (-1: none at all)
+  bool buttonsSet = false;           // the action sets button functions itself
+  bool mayOpenEdit = false;          // the action may open an edit
+
+  const auto advancedButton = [&](int index) {
+    Click(AdvancedAt(index));
+    last_ = "advanced " + std::to_string(index);
+  };
 
   switch (op) {
-    case 0:  // a click on a line of the macro list (its focus ends an edit)
+    case kSelectMacro:  // a click on a line of the macro list (its focus ends an edit)
       if (!OnAdvanced() || view.macroLines.empty()) return;
       orv::app::EndEventEdit(s, view, true);
       view.macroSel = arg % static_cast<int>(view.macroLines.size());
@@ -432,7 +443,7 @@ void Session::Step(Input& in) {
       onlyMacro = -1;
       last_ = "select " + std::to_string(view.macroSel);
       break;
-    case 1: {  // a name typed into the name box
+    case kTypeName: {
       if (!OnAdvanced()) return;
       orv::app::EndEventEdit(s, view, true);
       const int count = s.macros.userMacroCount;
@@ -447,38 +458,59 @@ void Session::Step(Input& in) {
       last_ = "typed name '" + view.name + "'";
       break;
     }
-    case 2: {  // a skin button of the macro editor
+    case kNew:
       if (!OnAdvanced()) return;
-      const int index = arg % 8;
-      if (index == A::kImportMacros) {
-        const bool chosen = arg & 0x80;
-        port.fileAnswer = chosen ? std::optional<fs::path>(world_.importMacros) : std::nullopt;
-        if (chosen) {
-          reload = true;
-          loadedFile = world_.importMacros;
-          loadedSection = orv::names::kMacroSection;
-        } else {
-          onlyMacro = -1;
-        }
-      }
-      if (index == A::kExportMacros) {
-        port.fileAnswer = world_.exportFile;
-        onlyMacro = -1;
-      }
-      if (index == A::kDeleteMacro && !s.recorder.Recording() && view.MacroSelection() >= 0) {
+      advancedButton(A::kAddMacro);
+      break;
+    case kDelete:
+      if (!OnAdvanced()) return;
+      if (!s.recorder.Recording() && view.MacroSelection() >= 0) {
         deleted = view.MacroSelection();
         selects = true;
+      } else {
+        onlyMacro = -1;
       }
-      if (index == A::kCountedMode || index == A::kHeldMode) onlyMacro = s.macros.selectedMacro;
-      if (index == A::kSaveMacros) onlyMacro = s.macros.selectedMacro;  // takes its repeat count
-      if (index == A::kRecord) onlyMacro = s.recorder.Recording() ? s.recorder.Macro() : view.MacroSelection();
-      Click(AdvancedAt(index));
-      saved = index == A::kSaveMacros;
-      if (index == A::kExportMacros) CheckLoaded(world_.exportFile, orv::names::kMacroSection, "export");
-      last_ = "advanced " + std::to_string(index);
+      advancedButton(A::kDeleteMacro);
+      break;
+    case kRecord:
+      if (!OnAdvanced()) return;
+      onlyMacro = s.recorder.Recording() ? s.recorder.Macro() : view.MacroSelection();
+      advancedButton(A::kRecord);
+      break;
+    case kSave:
+      if (!OnAdvanced()) return;
+      onlyMacro = s.macros.selectedMacro;  // takes its repeat count
+      advancedButton(A::kSaveMacros);
+      saved = true;
+      break;
+    case kCounted:
+    case kHeld:
+      if (!OnAdvanced()) return;
+      onlyMacro = s.macros.selectedMacro;
+      advancedButton(op == kCounted ? A::kCountedMode : A::kHeldMode);
+      break;
+    case kImportMacros: {
+      if (!OnAdvanced()) return;
+      const bool chosen = arg & 1;
+      port.fileAnswer = chosen ? std::optional<fs::path>(world_.importMacros) : std::nullopt;
+      if (chosen) {
+        reload = true;
+        loadedFile = world_.importMacros;
+        loadedSection = orv::names::kMacroSection;
+      } else {
+        onlyMacro = -1;
+      }
+      advancedButton(A::kImportMacros);
       break;
     }
-    case 3: {  // a key typed while recording, by its position
+    case kExportMacros:
+      if (!OnAdvanced()) return;
+      port.fileAnswer = world_.exportFile;
+      onlyMacro = -1;
+      advancedButton(A::kExportMacros);
+      CheckLoaded(world_.exportFile, orv::names::kMacroSection, "export");
+      break;
+    case kKey: {  // a key typed while recording, by its position
       if (!s.recorder.Recording()) return;
       // A, B, left Shift, Return, the key left of 1, the ISO key, keypad Enter, volume up
       static constexpr uint32_t kKeycodes[] = {38, 56, 50, 36, 49, 94, 104, 123};
@@ -489,60 +521,66 @@ void Session::Step(Input& in) {
       last_ = "key";
       break;
     }
-    case 4:  // Ctrl+A on the event list
-    case 5:  // Insert released on the event list
-    case 20:  // a letter typed on the event list
+    case kCtrlA:
+    case kInsert:
+    case kLetter:
       if (!OnAdvanced() || s.recorder.Recording()) return;
-      if (op == 5) {
+      if (op == kInsert) {
         orv::app::OnEventListInsertReleased(s, view);
       } else {
-        orv::app::OnEventListCharacter(s, view, op == 4 ? 1 : 'x');
+        orv::app::OnEventListCharacter(s, view, op == kCtrlA ? 1 : 'x');
       }
       onlyMacro = -1;
-      last_ = op == 4 ? "Ctrl+A" : op == 5 ? "Insert" : "a letter";
+      mayOpenEdit = true;
+      last_ = op == kCtrlA ? "Ctrl+A" : op == kInsert ? "Insert" : "a letter";
       break;
-    case 6: {  // a right-click on the event list (its press takes the focus)
+    case kClickLine: {  // a left click on a line of the event list (its focus ends an edit)
       if (!OnAdvanced()) return;
+      orv::app::EndEventEdit(s, view, true);
+      const int line = arg % (static_cast<int>(view.eventLines.size()) + 1);
+      view.SelectEventLine(line);
+      onlyMacro = -1;
+      last_ = "click on line " + std::to_string(line);
+      break;
+    }
+    case kRightClickLine: {  // a right-click on the event list, then a menu command or Escape
+      if (!OnAdvanced()) return;
+      const uint8_t command = in.Byte();
       orv::app::EndEventEdit(s, view, true);
       const int line = arg % (static_cast<int>(view.eventLines.size()) + 2);
       onlyMacro = -1;
+      mayOpenEdit = true;
       last_ = "right-click on line " + std::to_string(line);
       if (s.recorder.Recording()) break;  // the window does not route it while recording
       view.SelectEventLine(line);
-      if (orv::app::OnRightRelease(s, view, view.OverLine(line))) {
-        menuOpen_ = true;
-      } else {
+      if (!orv::app::OnRightRelease(s, view, view.OverLine(line))) {
         orv::app::OnEventListRightReleased(s, view, view.EventSelection() == line && line >= 0);
+        break;
       }
-      break;
-    }
-    case 7: {  // a command of the context menu, or Escape
-      if (!menuOpen_) return;
-      menuOpen_ = false;
       static constexpr int kCommands[] = {orv::app::kCmdEnForwardLeftDown, orv::app::kCmdEnBackwardRightUp,
                                           orv::app::kCmdTrForwardMidDown, orv::app::kCmdEnModifyDelay,
                                           orv::app::kCmdTrModifyDelay, orv::app::kCmdEnDelete,
                                           orv::app::kCmdTrBackwardLeftUp};
-      const int pick = arg % 8;
-      if (pick == 7) return;  // Escape: no command
+      const int pick = command % 8;
+      if (pick == 7) break;  // Escape: no command
       onlyMacro = s.macros.selectedMacro;
-      last_ = "context command " + std::to_string(kCommands[pick]);
+      last_ += ", command " + std::to_string(kCommands[pick]);
       orv::app::OnContextCommand(s, kCommands[pick], port);
       break;
     }
-    case 9:  // the edit ends: Return, Escape, the focus moves away, the list scrolls
+    case kEndEdit:  // Return, Escape, the focus moving away, the list scrolling
       if (!wasEditing) return;
       orv::app::EndEventEdit(s, view, !escape);
-      last_ = escape ? "edit cancelled" : "edit confirmed";
-      CheckTablesEqual(before, last_ + " on line " + std::to_string(editLine_) + " of " + SlotText(editMacro_) +
-                                   " with \"" + view.editorText + "\"");
+      onlyMacro = -1;
+      last_ = std::string(escape ? "edit cancelled" : "edit confirmed") + " on line " + std::to_string(editLine_) +
+              " of " + SlotText(editMacro_) + " with \"" + view.editorText + "\"";
       break;
-    case 10:  // a page tab
+    case kTab:
       Click(MainAt(M::kMainTab + arg % 3));
       onlyMacro = -1;
       last_ = "tab";
       break;
-    case 11: {  // a profile chip
+    case kProfile: {
       const int n = arg % 5 + 1;
       Click(MainAt(M::kFirstProfile + n - 1));
       reload = true;
@@ -551,14 +589,14 @@ void Session::Step(Input& in) {
       last_ = "profile " + std::to_string(n);
       break;
     }
-    case 12:  // close without applying
+    case kCancel:  // close without applying
       Click(MainAt(M::kCloseWithoutApplying));
       reload = true;
       loadedFile = s.configPath;
       loadedSection = "Config" + std::to_string(orv::settings::kAppliedProfile);
       last_ = "cancel";
       break;
-    case 13: {  // language
+    case kLanguage: {
       const bool english = arg & 1;
       Click(MainAt(english ? M::kEnglish : M::kTurkish));
       reload = true;
@@ -567,7 +605,7 @@ void Session::Step(Input& in) {
       last_ = "language";
       break;
     }
-    case 14:  // settings import
+    case kImportSettings:
       port.fileAnswer = world_.importSettings;
       Click(MainAt(M::kImportSettings));
       reload = true;
@@ -575,7 +613,7 @@ void Session::Step(Input& in) {
       loadedSection = "Config" + std::to_string(orv::settings::kExchangeProfile);
       last_ = "settings import";
       break;
-    case 15:  // factory settings
+    case kReset:  // factory settings
       Click(MainAt(M::kReset));
       reload = true;
       loadedFile = s.configPath;
@@ -583,20 +621,20 @@ void Session::Step(Input& in) {
       saved = true;
       last_ = "reset";
       break;
-    case 16:  // Apply (repairs a profile without a left click)
+    case kApply:  // repairs a profile without a left click
       Click(MainAt(M::kApply));
       saved = true;
       buttonsSet = true;
       onlyMacro = s.macros.selectedMacro;  // takes its repeat count
       last_ = "apply";
       break;
-    case 17:  // the shared bar's Save
+    case kBarSave:
       Click(MainAt(M::kSave));
       CheckLoaded(s.configPath, "Config" + std::to_string(s.profile.curProfile), "bar save");
       onlyMacro = -1;
       last_ = "save";
       break;
-    case 18: {  // a button's function menu: a user macro, or Escape
+    case kButtonFunction: {  // a button's function menu: a user macro, or Escape
       if (s.page != orv::app::kPageMain || s.macros.userMacroCount == 0) return;
       const int b = arg % kButtons;
       Click(MainAt(M::kFirstButton + b));
@@ -614,12 +652,14 @@ void Session::Step(Input& in) {
       orv::app::ChooseSubMenuRow(s, orv::skin::kMenuRowMacros, arg / kButtons % s.macros.userMacroCount + 1, port);
       break;
     }
-    default:  // 19: a click on an empty place of the window
+    default:  // kClickElsewhere: a click on an empty place of the window
       Click({5, 900});
       onlyMacro = -1;
       last_ = "click elsewhere";
       break;
   }
+  // The user's action ended the edit that was open (unless it opened one).
+  if (!mayOpenEdit) Check(!Editing(), "an edit stays open after " + last_);
   if (selects) nameBoxTyped_ = false;
   if (Editing() && !wasEditing) {
     editMacro_ = s.macros.selectedMacro;
@@ -633,6 +673,11 @@ void Session::Step(Input& in) {
             (s.macros.selectedMacro >= 0 && s.macros.selectedMacro < s.macros.userMacroCount),
         "selection within the list after " + last_);
   Check(Slot(orv::macros::MAX_USER_MACROS) == MacroRecord{}, "slot 12 stays the empty recording record");
+  for (int i = 0; i < s.macros.userMacroCount; ++i) {
+    const std::string name = orv::macros::MacroName(Slot(i));
+    Check(before.userMacroCount > i || name.find_first_not_of(" \t") != std::string::npos,
+          "a new macro has a name that is not only blanks after " + last_);
+  }
   Check(s.recording == s.recorder.Recording(), "the recording flag follows the recorder");
   if (s.recorder.Recording()) {
     Check(s.recorder.Macro() >= 0 && s.recorder.Macro() < s.macros.userMacroCount, "recording slot listed");
