@@ -185,9 +185,11 @@ TEST_F(MacroEditorTest, AddFindsNamesCaseSensitivelyAndStopsAtTwelve) {
   app::AddMacro(s, view);
   EXPECT_EQ(s.macros.selectedMacro, 0);
   EXPECT_EQ(view.macroSel, 0);
-  view.name = "";
-  app::AddMacro(s, view);
-  EXPECT_EQ(s.macros.userMacroCount, 2);
+  for (const char* blank : {"", "   "}) {
+    view.name = blank;
+    app::AddMacro(s, view);
+    EXPECT_EQ(s.macros.userMacroCount, 2);
+  }
   view.name = "a name longer than nineteen units";
   app::AddMacro(s, view);
   EXPECT_EQ(view.macroLines.back(), "a name longer than ");
@@ -203,10 +205,15 @@ TEST_F(MacroEditorTest, DeleteMovesSlotsDownAndResetsTheVacatedSlot) {
   AddStoredMacro("a", 1);
   AddStoredMacro("b", 2, macros::MODE_COUNTED, 5);
   AddStoredMacro("c", 3, macros::MODE_HELD);
+  // Buttons on a, b, c and on the unlisted slot 3.
+  for (int b = 0; b < 4; ++b) s.settings.K[b] = 41 + b;
   view.macroSel = 1;
   app::OnMacroSelected(s, view);
   app::DeleteMacro(s, view);
   EXPECT_EQ(s.macros.userMacroCount, 2);
+  // The buttons follow their macros; b's is left without a function.
+  EXPECT_EQ((std::vector<int32_t>{s.settings.K[0], s.settings.K[1], s.settings.K[2], s.settings.K[3]}),
+            (std::vector<int32_t>{41, 0, 42, 44}));
   EXPECT_EQ(macros::MacroName(Rec(1)), "c");
   EXPECT_EQ(Rec(1).eventCount, 3);
   EXPECT_EQ(Rec(2).mode, 0);
