@@ -729,6 +729,14 @@ void MainWindow::RecordNativeKey(uint32_t keycode, bool press, bool autoRepeat) 
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  // A menu of the program took the keyboard while it was open: the
+  // recording takes it back once the menu has let it go.
+  if (type == QEvent::Hide && rootGrab_.Active() && qobject_cast<QMenu*>(watched) != nullptr) {
+    QTimer::singleShot(0, this, [this] {
+      if (!rootGrab_.Reassert()) log::Warning(log::kApp, "recording: the keyboard could not be taken back after a menu");
+    });
+    return false;
+  }
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease) return false;
   // Only this window and its controls; dialogs and menus go their own way.
   auto* widget = qobject_cast<QWidget*>(watched);

@@ -7,12 +7,32 @@
 #include <cstdlib>
 #include <memory>
 
+// Last: the X library's headers define names (None, KeyPress, ...) that the
+// window toolkit's headers use too.
+#include <X11/XKBlib.h>
+
 namespace orv::app {
 namespace {
 
+QNativeInterface::QX11Application* X11() {
+  return qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+}
+
 xcb_connection_t* Connection() {
-  auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  auto* x11 = X11();
   return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+// Whether a held key repeats as presses alone (true) or as release and press
+// pairs, the server's default; the recording asks for presses alone, which
+// it drops.
+bool DetectableAutoRepeat(bool on) {
+  auto* x11 = X11();
+  if (x11 == nullptr || x11->display() == nullptr) return false;
+  Bool supported = False;
+  const Bool was = XkbGetDetectableAutoRepeat(x11->display(), &supported);
+  XkbSetDetectableAutoRepeat(x11->display(), on ? True : False, &supported);
+  return was == True;
 }
 
 struct FreeDeleter {
@@ -38,24 +58,36 @@ bool X11KeyboardGrab::Grab(uintptr_t window, std::string& problem) {
     problem = "the window's screen is unknown to the X server";
     return false;
   }
-  const Reply<xcb_grab_keyboard_reply_t> grab(xcb_grab_keyboard_reply(
-      c, xcb_grab_keyboard(c, 0, tree->root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr));
-  if (!grab || grab->status != XCB_GRAB_STATUS_SUCCESS) {
-    problem = grab && grab->status == XCB_GRAB_STATUS_ALREADY_GRABBED
+  root_ = tree->root;
+  const int status = GrabRoot();
+  if (status != XCB_GRAB_STATUS_SUCCESS) {
+    problem = status == XCB_GRAB_STATUS_ALREADY_GRABBED
                   ? "another program holds the keyboard"
-                  : "the X server refused the keyboard grab (status " +
-                        std::to_string(grab ? int{grab->status} : -1) + ")";
+                  : "the X server refused the keyboard grab (status " + std::to_string(status) + ")";
     return false;
   }
-  root_ = tree->root;
   down_.reset();
+  detectableBefore_ = DetectableAutoRepeat(true);
   active_ = true;
   return true;
+}
+
+bool X11KeyboardGrab::Reassert() { return !active_ || GrabRoot() == XCB_GRAB_STATUS_SUCCESS; }
+
+int X11KeyboardGrab::GrabRoot() {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr) return -1;
+  // The keys are reported to the root window, not to ours; neither the
+  // keyboard nor the pointer is frozen.
+  const Reply<xcb_grab_keyboard_reply_t> grab(xcb_grab_keyboard_reply(
+      c, xcb_grab_keyboard(c, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr));
+  return grab ? grab->status : -1;
 }
 
 void X11KeyboardGrab::Release() {
   if (!active_) return;
   active_ = false;
+  DetectableAutoRepeat(detectableBefore_);
   if (xcb_connection_t* c = Connection()) {
     xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
     xcb_flush(c);

@@ -15,8 +15,8 @@ namespace orv::app {
 
 class X11KeyboardGrab final : public QAbstractNativeEventFilter {
  public:
-  // `onKey` gets the X key code of each press and release; a press of a key
-  // already down (the server's auto-repeat) is not passed on.
+  // `onKey` gets the X key code of each press and release. While the grab
+  // lasts a held key repeats as presses alone, which are not passed on.
   explicit X11KeyboardGrab(std::function<void(uint32_t keycode, bool press)> onKey);
   ~X11KeyboardGrab() override;
   X11KeyboardGrab(const X11KeyboardGrab&) = delete;
@@ -28,6 +28,10 @@ class X11KeyboardGrab final : public QAbstractNativeEventFilter {
   bool Grab(uintptr_t window, std::string& problem);
   void Release();
   bool Active() const { return active_; }
+  // Takes the keyboard back after one of the program's own popup menus,
+  // which grab it while they are open and let it go when they close. False
+  // when the server refused.
+  bool Reassert();
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -35,7 +39,10 @@ class X11KeyboardGrab final : public QAbstractNativeEventFilter {
   std::function<void(uint32_t, bool)> onKey_;
   bool active_ = false;
   uint32_t root_ = 0;
+  // The grab request on root_: the server's status, -1 without an answer.
+  int GrabRoot();
   std::bitset<256> down_;
+  bool detectableBefore_ = false;  // the client's auto-repeat setting before the grab
 };
 
 }  // namespace orv::app
