@@ -47,9 +47,11 @@ namespace A = orv::skin::hits::advanced;
   std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
   __builtin_trap();
 }
-void Check(bool ok, const std::string& what) {
-  if (!ok) Fail(what);
-}
+// The message is built only when the check fails.
+#define CHECK(ok, what) \
+  do {                  \
+    if (!(ok)) Fail(what); \
+  } while (false)
 
 // The program's log lines (repaired profiles and the like) are not what is
 // checked here.
@@ -157,7 +159,7 @@ struct World {
     skinDir = root / "skins";
     WriteGridLayouts(skinDir);
     orv::test::CollectingMessages messages;
-    Check(orv::skin::LoadAllLayouts(layout, skinDir, 1, messages), "layouts load");
+    CHECK(orv::skin::LoadAllLayouts(layout, skinDir, 1, messages), "layouts load");
     work = root / "work";
     fs::create_directories(work / "config");
     configPath = work / "config" / "config.ini";
@@ -178,7 +180,7 @@ struct World {
     const auto saveMacros = [](const fs::path& file, const std::vector<MacroRecord>& records) {
       MacroTables t;
       Fill(t, records);
-      Check(orv::macros::SaveMacros(file, orv::names::kMacroSection, t).empty(), "write " + file.string());
+      CHECK(orv::macros::SaveMacros(file, orv::names::kMacroSection, t).empty(), "write " + file.string());
     };
     saveMacros(work / orv::names::UserMacroFileFor(1), {hello, dbl, line});
     saveMacros(work / orv::names::UserMacroFileFor(0), {tab, fire});
@@ -194,7 +196,7 @@ struct World {
       orv::settings::LoadConfig(ctx, configPath, n, false);
       Fill(tables, profiles[static_cast<size_t>(n - 1)]);
       if (tables.userMacroCount > 0) settings.K[3] = 41 + tables.userMacroCount - 1;
-      Check(orv::settings::SaveConfig(ctx, configPath, n, true).empty(), "write profile");
+      CHECK(orv::settings::SaveConfig(ctx, configPath, n, true).empty(), "write profile");
     }
     {
       orv::settings::MouseSettings settings;
@@ -203,7 +205,7 @@ struct World {
       orv::settings::LoadConfig(ctx, configPath, 1, false);
       Fill(tables, {empty, fire});
       settings.K[4] = 42;
-      Check(orv::settings::SaveConfig(ctx, importSettings, orv::settings::kExchangeProfile, true).empty(),
+      CHECK(orv::settings::SaveConfig(ctx, importSettings, orv::settings::kExchangeProfile, true).empty(),
             "write settings file");
     }
     {
@@ -343,17 +345,17 @@ class Session {
   }
 
   void CheckTablesEqual(const Macros& expected, const std::string& what) const {
-    Check(s.macros.userMacroCount == expected.userMacroCount, what + ": macro count");
+    CHECK(s.macros.userMacroCount == expected.userMacroCount, what + ": macro count");
     for (int i = 0; i < orv::macros::MACRO_SLOTS; ++i) {
-      Check(Slot(i) == expected.userMacros[static_cast<size_t>(i)], what + ": " + SlotText(i));
+      CHECK(Slot(i) == expected.userMacros[static_cast<size_t>(i)], what + ": " + SlotText(i));
     }
   }
 
   void CheckLoaded(const fs::path& file, const std::string& section, const std::string& what) const {
     const Macros t = Loaded(file, section);
-    Check(t.userMacroCount == s.macros.userMacroCount, what + ": count in " + section);
+    CHECK(t.userMacroCount == s.macros.userMacroCount, what + ": count in " + section);
     for (int i = 0; i < t.userMacroCount; ++i) {
-      Check(t.userMacros[static_cast<size_t>(i)] == Slot(i), what + ": " + SlotText(i) + " in " + section);
+      CHECK(t.userMacros[static_cast<size_t>(i)] == Slot(i), what + ": " + SlotText(i) + " in " + section);
     }
   }
 
@@ -366,12 +368,12 @@ class Session {
     CheckLoaded(s.configPath, section, what + " (profile)");
     if (s.recorder.Recording()) {
       const Macros t = Loaded(s.macroFilePath, orv::names::kMacroSection);
-      Check(t.userMacros[static_cast<size_t>(s.recorder.Macro())].eventCount == s.recorder.Count(),
+      CHECK(t.userMacros[static_cast<size_t>(s.recorder.Macro())].eventCount == s.recorder.Count(),
             what + ": the recording so far is saved");
     }
     for (int b = 0; b < kButtons; ++b) {
       const std::string key = "K" + std::to_string(b);
-      Check(orv::ReadDecimal(orv::GetProfileString(s.configPath, section, key, 32)) == s.settings.K[static_cast<size_t>(b)],
+      CHECK(orv::ReadDecimal(orv::GetProfileString(s.configPath, section, key, 32)) == s.settings.K[static_cast<size_t>(b)],
             what + ": " + key + " saved");
     }
   }
@@ -380,18 +382,18 @@ class Session {
 };
 
 void Session::CheckControls() const {
-  Check(Editing() == s.eventEdit.has_value(), "the edit box is open exactly while an edit is after " + last_);
+  CHECK(Editing() == s.eventEdit.has_value(), "the edit box is open exactly while an edit is after " + last_);
   if (!OnAdvanced() || Editing() || s.recorder.Recording() || s.macros.userMacroCount == 0) return;
   const MacroRecord& r = Slot(s.macros.selectedMacro);
   std::vector<std::string> names;
   for (int i = 0; i < s.macros.userMacroCount; ++i) names.push_back(orv::macros::MacroName(Slot(i)));
-  Check(view.macroLines == names, "the macro list shows the macros after " + last_);
-  Check(view.macroSel == s.macros.selectedMacro, "the macro list selects the selected macro after " + last_);
-  Check(view.eventLines == orv::macros::EventListLines(r), "the event list shows the selected macro after " + last_);
+  CHECK(view.macroLines == names, "the macro list shows the macros after " + last_);
+  CHECK(view.macroSel == s.macros.selectedMacro, "the macro list selects the selected macro after " + last_);
+  CHECK(view.eventLines == orv::macros::EventListLines(r), "the event list shows the selected macro after " + last_);
   const bool counted = r.mode == orv::macros::MODE_COUNTED;
-  Check(view.countText == (counted ? std::to_string(r.repeatCount) : std::string("1")) && view.countEnabled == counted,
+  CHECK(view.countText == (counted ? std::to_string(r.repeatCount) : std::string("1")) && view.countEnabled == counted,
         "the count box shows the selected macro's count after " + last_);
-  if (!nameBoxTyped_) Check(view.name == orv::macros::MacroName(r), "the name box names the selected macro after " + last_);
+  if (!nameBoxTyped_) CHECK(view.name == orv::macros::MacroName(r), "the name box names the selected macro after " + last_);
 }
 
 // The user's actions, one byte each (a second byte, and for a right-click a
@@ -644,7 +646,7 @@ void Session::Step(Input& in) {
       if (!s.buttonMenuOpen) break;
       if (arg & 0x80) {
         const int32_t k = s.settings.K[static_cast<size_t>(b)];
-        Check(orv::app::OnEscapeKey(s, port) && !s.buttonMenuOpen && port.calls.back() == "CloseButtonMenu" &&
+        CHECK(orv::app::OnEscapeKey(s, port) && !s.buttonMenuOpen && port.calls.back() == "CloseButtonMenu" &&
                   s.settings.K[static_cast<size_t>(b)] == k,
               "Escape closes the function menu without a choice");
         break;
@@ -659,7 +661,7 @@ void Session::Step(Input& in) {
       break;
   }
   // The user's action ended the edit that was open (unless it opened one).
-  if (!mayOpenEdit) Check(!Editing(), "an edit stays open after " + last_);
+  if (!mayOpenEdit) CHECK(!Editing(), "an edit stays open after " + last_);
   if (selects) nameBoxTyped_ = false;
   if (Editing() && !wasEditing) {
     editMacro_ = s.macros.selectedMacro;
@@ -668,26 +670,26 @@ void Session::Step(Input& in) {
   }
 
   // ---- What every step keeps ----
-  Check(s.macros.userMacroCount >= 0 && s.macros.userMacroCount <= orv::macros::MAX_USER_MACROS, "macro count");
-  Check(s.macros.userMacroCount == 0 ||
+  CHECK(s.macros.userMacroCount >= 0 && s.macros.userMacroCount <= orv::macros::MAX_USER_MACROS, "macro count");
+  CHECK(s.macros.userMacroCount == 0 ||
             (s.macros.selectedMacro >= 0 && s.macros.selectedMacro < s.macros.userMacroCount),
         "selection within the list after " + last_);
-  Check(Slot(orv::macros::MAX_USER_MACROS) == MacroRecord{}, "slot 12 stays the empty recording record");
+  CHECK(Slot(orv::macros::MAX_USER_MACROS) == MacroRecord{}, "slot 12 stays the empty recording record");
   for (int i = 0; i < s.macros.userMacroCount; ++i) {
     const std::string name = orv::macros::MacroName(Slot(i));
-    Check(before.userMacroCount > i || name.find_first_not_of(" \t") != std::string::npos,
+    CHECK(before.userMacroCount > i || name.find_first_not_of(" \t") != std::string::npos,
           "a new macro has a name that is not only blanks after " + last_);
   }
-  Check(s.recording == s.recorder.Recording(), "the recording flag follows the recorder");
+  CHECK(s.recording == s.recorder.Recording(), "the recording flag follows the recorder");
   if (s.recorder.Recording()) {
-    Check(s.recorder.Macro() >= 0 && s.recorder.Macro() < s.macros.userMacroCount, "recording slot listed");
+    CHECK(s.recorder.Macro() >= 0 && s.recorder.Macro() < s.macros.userMacroCount, "recording slot listed");
   }
 
   // An action on one macro leaves every other byte for byte (-1: all).
   if (onlyMacro) {
     for (int i = 0; i < orv::macros::MACRO_SLOTS; ++i) {
       if (i == *onlyMacro) continue;
-      Check(Slot(i) == before.userMacros[static_cast<size_t>(i)],
+      CHECK(Slot(i) == before.userMacros[static_cast<size_t>(i)],
             last_ + " on " + SlotText(*onlyMacro) + " changed " + SlotText(i));
     }
   }
@@ -704,7 +706,7 @@ void Session::Step(Input& in) {
     CheckTablesEqual(expected, "delete of " + SlotText(*deleted));
   }
   if (reload) {
-    Check(!s.recorder.Recording(), "a recording ends before " + last_ + " reloads the macros");
+    CHECK(!s.recorder.Recording(), "a recording ends before " + last_ + " reloads the macros");
     CheckLoaded(loadedFile, loadedSection, last_ + " loads exactly the file's macros");
   }
   if (saved) CheckSaved(last_);
@@ -726,7 +728,7 @@ void Session::Step(Input& in) {
       }
     }
     for (int b = 0; b < kButtons; ++b) {
-      Check(s.settings.K[static_cast<size_t>(b)] == expectedK_[static_cast<size_t>(b)],
+      CHECK(s.settings.K[static_cast<size_t>(b)] == expectedK_[static_cast<size_t>(b)],
             "button " + std::to_string(b) + " plays the macro it was given after " + last_);
     }
   }
