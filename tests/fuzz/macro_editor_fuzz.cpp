@@ -186,28 +186,26 @@ struct World {
     saveMacros(work / orv::names::UserMacroFileFor(0), {tab, fire});
     saveMacros(importMacros, {fire, empty, hello, tab});
 
-    // Profiles 1 ... 6 hold macro blocks of their own, with button 3 on a macro.
-    const std::vector<std::vector<MacroRecord>> profiles = {
-        {hello, dbl, line}, {dbl, hello}, {}, {line, fire, empty, tab}, {tab}, {hello, dbl, line}};
-    for (int n = 1; n <= 6; ++n) {
-      orv::settings::MouseSettings settings;
-      MacroTables tables;
-      orv::settings::ConfigContext ctx{settings, tables, nullptr, 1, nullptr};
-      orv::settings::LoadConfig(ctx, configPath, n, false);
-      Fill(tables, profiles[static_cast<size_t>(n - 1)]);
-      if (tables.userMacroCount > 0) settings.K[3] = 41 + tables.userMacroCount - 1;
-      CHECK(orv::settings::SaveConfig(ctx, configPath, n, true).empty(), "write profile");
-    }
-    {
+    // Profile n of `file`: profile 1's settings with `records` as its macros
+    // and button `button` on macro `slot`.
+    const auto writeProfile = [&](const fs::path& file, int n, const std::vector<MacroRecord>& records, int button,
+                                  int slot) {
       orv::settings::MouseSettings settings;
       MacroTables tables;
       orv::settings::ConfigContext ctx{settings, tables, nullptr, 1, nullptr};
       orv::settings::LoadConfig(ctx, configPath, 1, false);
-      Fill(tables, {empty, fire});
-      settings.K[4] = 42;
-      CHECK(orv::settings::SaveConfig(ctx, importSettings, orv::settings::kExchangeProfile, true).empty(),
-            "write settings file");
+      Fill(tables, records);
+      if (slot < tables.userMacroCount) settings.K[static_cast<size_t>(button)] = 41 + slot;
+      CHECK(orv::settings::SaveConfig(ctx, file, n, true).empty(), "write profile " + std::to_string(n));
+    };
+    // Profiles 1 ... 6 hold macro blocks of their own, with button 3 on the last macro.
+    const std::vector<std::vector<MacroRecord>> profiles = {
+        {hello, dbl, line}, {dbl, hello}, {}, {line, fire, empty, tab}, {tab}, {hello, dbl, line}};
+    for (int n = 6; n >= 1; --n) {
+      const auto& records = profiles[static_cast<size_t>(n - 1)];
+      writeProfile(configPath, n, records, 3, static_cast<int>(records.size()) - 1);
     }
+    writeProfile(importSettings, orv::settings::kExchangeProfile, {empty, fire}, 4, 1);
     {
       MacroTables tables;
       profile.curProfile = 1;
