@@ -153,8 +153,17 @@ struct World {
   World() {
     static QuietLog quiet;
     orv::log::SetSink(&quiet);
-    root = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    root /= "orv-macro-fuzz-" + std::to_string(::getpid());
+    const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const std::string prefix = "orv-macro-fuzz-";
+    // Folders of runs that ended on a finding (no clean-up then) go first.
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(base, ignored)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(prefix, 0) == 0 && !fs::exists("/proc/" + name.substr(prefix.size()))) {
+        fs::remove_all(entry.path(), ignored);
+      }
+    }
+    root = base / (prefix + std::to_string(::getpid()));
     fs::remove_all(root);
     skinDir = root / "skins";
     WriteGridLayouts(skinDir);
