@@ -98,6 +98,9 @@ class AppPort : public MessageSink {
   virtual void AddMacro() = 0;             // index 2: a macro named by the name box
   virtual void DeleteMacro() = 0;          // index 3: the selected macro
   virtual void ToggleRecording() = 0;      // index 4
+  // Ends a recording that runs (before the macros are reloaded) and gives
+  // the keyboard back; nothing when none runs.
+  virtual void StopRecording() = 0;
   virtual void ToggleMacroMode(uint8_t modeBit) = 0;  // indexes 6 and 7
   // The Advanced page's four controls, for the editor's operations; none
   // where the port has no such controls.

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "device/device_link.h"
@@ -67,6 +68,15 @@ class ProfileMirror {
   mutable std::mutex mutex_;
   std::filesystem::path configPath_;
   int32_t profile_ = 0;
+};
+
+// An in-place edit of the event list: the macro and line it was opened on,
+// and that macro as it was then (an edit whose macro changed meanwhile, by a
+// deletion, a move or a reload, stores nothing).
+struct EventEdit {
+  int32_t macro = 0;
+  int32_t line = 0;
+  macros::MacroRecord before;
 };
 
 struct AppState {
@@ -136,6 +146,8 @@ struct AppState {
   int32_t eventLineCount = 0;  // lines of the event list at the last right-click
   int32_t contextMacro = 0;    // macro the context commands act on
   int32_t contextEvent = 0;    // event the context commands act on
+  std::optional<EventEdit> eventEdit;  // the event list's open in-place edit
+  int32_t eventListPendingChar = 0;    // the last character typed on the event list
   bool recording = false;      // a macro recording runs (mirrors recorder.Recording())
   macros::Recorder recorder;
 

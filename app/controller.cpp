@@ -36,9 +36,12 @@ bool AnyHover(const AppState& s) {
   return s.hoverMain != kNone || s.hoverColor != kNone || s.hoverAdvanced != kNone;
 }
 
-// The Advanced page's controls exist exactly while the page is shown.
+// The Advanced page's controls exist exactly while the page is shown; an
+// edit still open in the event list ends first, as a click elsewhere ends it.
 void LeaveAdvancedPage(AppState& s, AppPort& port) {
-  if (s.page == kPageAdvanced) port.DestroyMacroControls();
+  if (s.page != kPageAdvanced) return;
+  if (MacroView* view = port.MacroControls()) EndEventEdit(s, *view, true);
+  port.DestroyMacroControls();
 }
 
 // ---- Advanced page operations ----
@@ -46,6 +49,7 @@ void LeaveAdvancedPage(AppState& s, AppPort& port) {
 void ImportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, false));
   if (!file) return;
+  EndRecordingBeforeReload(s, port);
   if (const std::string said = macros::ImportMacroFile(*file, s.macros); !said.empty()) {
     log::Warning(log::kFiles, said);
     port.ShowMessage(said);
@@ -186,6 +190,7 @@ void SaveProfile(AppState& s, AppPort& port) {
 // mouse itself may have changed) by reloading the applied snapshot, then hides.
 void CloseWithoutApplying(AppState& s, AppPort& port) {
   s.hoverMain = kNone;
+  EndRecordingBeforeReload(s, port);
   if (const std::string error = settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
       !error.empty()) {
     log::Warning(log::kFiles, error);
@@ -197,6 +202,7 @@ void CloseWithoutApplying(AppState& s, AppPort& port) {
 }
 
 void SelectProfile(AppState& s, AppPort& port, int32_t n) {
+  EndRecordingBeforeReload(s, port);
   s.profile.curProfile = n;
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
   settings::LoadConfig(ctx, s.configPath, n, false);
@@ -205,6 +211,7 @@ void SelectProfile(AppState& s, AppPort& port, int32_t n) {
 
 void ImportSettings(AppState& s, AppPort& port) {
   if (const auto file = port.ChooseFile(SettingsFileDialog(s, false))) {
+    EndRecordingBeforeReload(s, port);
     settings::ConfigContext ctx = MakeConfigContext(s, &port);
     if (const std::string said = settings::ImportConfig(ctx, *file); !said.empty()) {
       log::Warning(log::kFiles, said);
@@ -225,6 +232,7 @@ void ExportSettings(AppState& s, AppPort& port) {
 }
 
 void ResetProfiles(AppState& s, AppPort& port) {
+  EndRecordingBeforeReload(s, port);
   ApplyWindow window(s, port);
   drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
   const drive::ApplyOutcome outcome = drive::ResetAllProfiles(ctx);
@@ -255,6 +263,9 @@ void OnPointerMove(AppState& s, Point p, AppPort& port) {
 }
 
 void OnPress(AppState& s, Point p, AppPort& port) {
+  // A click on the window ends an edit of the event list, keeping its text,
+  // before the click does anything else.
+  if (MacroView* view = port.MacroControls()) EndEventEdit(s, *view, true);
   if (AnyHover(s)) {
     s.pressed = 1;
     port.Invalidate(RepaintArea::Whole);
@@ -366,6 +377,17 @@ bool ConsumeCloseMenuOnPaint(AppState& s) {
 void NoteButtonMenuClosed(AppState& s) {
   s.buttonMenuOpen = false;
   s.closeMenuOnPaint = false;
+}
+
+bool OnEscapeKey(AppState& s, AppPort& port) {
+  if (!s.buttonMenuOpen) return false;
+  port.CloseButtonMenu();
+  NoteButtonMenuClosed(s);
+  return true;
+}
+
+void EndRecordingBeforeReload(AppState& s, AppPort& port) {
+  if (s.recording || s.recorder.Recording()) port.StopRecording();
 }
 
 void PickLevelColour(AppState& s, int level, AppPort& port) {

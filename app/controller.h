@@ -46,6 +46,13 @@ bool ChooseSubMenuRow(AppState& state, int menuRow, int subRow, AppPort& port);
 bool ConsumeCloseMenuOnPaint(AppState& state);
 // The function menu closed by other means (hide, language switch, unplug).
 void NoteButtonMenuClosed(AppState& state);
+// Escape pressed in the window: an open function menu closes without a
+// choice. True when it did.
+bool OnEscapeKey(AppState& state, AppPort& port);
+
+// The macro tables are about to be replaced from a file: a recording that
+// runs ends first, keeping what it recorded in its macro, so the two never mix.
+void EndRecordingBeforeReload(AppState& state, AppPort& port);
 
 // Lets the user choose level n's colour; the window repaints either way.
 void PickLevelColour(AppState& state, int level, AppPort& port);

@@ -1,9 +1,8 @@
 #pragma once
-// A list with in-place editing of its selected line: the character code 1
-// (Ctrl+A, or what the context menu's Modify Delay sends) opens an edit box
-// over the line; Return or losing the focus confirms, Escape cancels;
-// scrolling and resizing confirm. Every end of an edit, confirmed or not,
-// is announced with editEnded().
+// The event list with its in-place editor. A thin adapter: what opens and
+// ends an edit, and what an edit stores, is the macro editor's
+// (app/macro_editor.h); the list reports the user's keys and clicks as
+// signals and shows or removes the edit box when asked.
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -31,16 +30,26 @@ class EditableListBox final : public QListWidget {
  public:
   explicit EditableListBox(QWidget* parent);
 
-  // A character code as if typed: 1 opens the editor on the selected line.
-  void SendCharacter(int code);
-  // Ends the edit, replacing the line's text with the edit box's when
-  // `confirm` is set and the text changed. Nothing when no edit is open.
-  void EndEditing(bool confirm);
+  // Shows the edit box over `line` with the line's text, all selected, and
+  // gives it the focus.
+  void OpenEditor(int line);
+  QString EditorText() const;
+  // Removes the edit box; the line keeps its text.
+  void CloseEditor();
   bool Editing() const { return edit_ != nullptr; }
   QLineEdit* Editor() const { return edit_; }
+  // Asks for the open edit to end (nothing when none is open).
+  void RequestEnd(bool confirm);
 
  signals:
-  void editEnded();
+  // A character typed on the list (Ctrl+A gives 1).
+  void characterTyped(int code);
+  void insertReleased();
+  // The right button released; whether over the selected line.
+  void rightReleased(bool overSelectedLine);
+  // The edit box asks to end the edit: Return, focus lost, scrolling and
+  // resizing confirm; Escape cancels.
+  void endRequested(bool confirm);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -50,11 +59,7 @@ class EditableListBox final : public QListWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void BeginEditing();
-
   QPointer<EditHelper> edit_;
-  int editingLine_ = -1;
-  int pendingChar_ = 0;
 };
 
 }  // namespace orv::app

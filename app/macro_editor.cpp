@@ -14,6 +14,8 @@ using macros::MacroRecord;
 inline constexpr int32_t kOverflowEvents = 254;
 inline constexpr const char* kOverflowMessage = "Overflow!!!";
 inline constexpr int32_t kLastContextMacro = macros::MAX_USER_MACROS - 1;
+inline constexpr int kEditCharacter = 1;  // the character that opens the in-place editor
+inline constexpr int32_t kMaxDelayMs = 65535;
 
 bool ValidSlot(int32_t m) { return m >= 0 && m < macros::MACRO_SLOTS; }
 
@@ -30,6 +32,13 @@ std::vector<std::string> EventLines(const MacroRecord& r, int32_t k) {
   return lines;
 }
 
+// A name of blanks only names nothing.
+bool BlankName(const std::string& text) { return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos; }
+
+// The user turns to another control or command: an open edit ends as a click
+// elsewhere ends it, confirmed.
+void FinishEventEdit(AppState& s, MacroView& view) { EndEventEdit(s, view, true); }
+
 void ShowCountOf(MacroView& view, const MacroRecord& r) {
   if (r.mode == macros::MODE_COUNTED) {
     view.SetCountBox(std::to_string(r.repeatCount), true);
@@ -41,6 +50,8 @@ void ShowCountOf(MacroView& view, const MacroRecord& r) {
 }  // namespace
 
 void ShowMacroEvents(AppState& s, MacroView& view, int32_t m) {
+  // A refill takes the lines an open edit stands on: it ends unstored.
+  EndEventEdit(s, view, false);
   if (!ValidSlot(m)) {
     view.SetEventLines({});
     return;
@@ -55,6 +66,7 @@ void ShowMacroEvents(AppState& s, MacroView& view, int32_t m) {
 }
 
 void OnMacroSelected(AppState& s, MacroView& view) {
+  FinishEventEdit(s, view);
   const int sel = view.MacroSelection();
   if (sel < 0) return;
   {
@@ -67,6 +79,7 @@ void OnMacroSelected(AppState& s, MacroView& view) {
 
 void RefillMacroLists(AppState& s, MacroView& view) {
   if (!view.Exists()) return;
+  EndEventEdit(s, view, false);
   const int count = std::clamp<int>(s.macros.userMacroCount, 0, macros::MAX_USER_MACROS);
   std::vector<std::string> names;
   for (int i = 0; i < count; ++i) names.push_back(macros::MacroName(Slot(s, i)));
@@ -96,30 +109,37 @@ int32_t FindMacroByName(const AppState& s, const std::string& name) {
 }
 
 void AddMacro(AppState& s, MacroView& view) {
+  FinishEventEdit(s, view);
   const std::string text = view.NameText();
   view.FocusMacroList();
-  if (s.macros.userMacroCount >= macros::MAX_USER_MACROS || text.empty()) return;
+  if (s.macros.userMacroCount >= macros::MAX_USER_MACROS || BlankName(text)) return;
   const int32_t i = s.macros.userMacroCount > 0 ? FindMacroByName(s, text) : 0;
-  if (i == s.macros.userMacroCount) {
-    {
-      std::lock_guard lock(s.macros.mutex);
-      s.macros.selectedMacro = i;
-      macros::SetMacroName(Slot(s, i), text);
-      s.macros.userMacroCount = static_cast<int16_t>(i + 1);
-    }
-    view.SetEventLines({});
-    view.AddMacroLine(macros::MacroName(Slot(s, i)));
-    // The new macro is shown as it is: its mode and count box.
-    ShowCountOf(view, Slot(s, i));
-  } else {
-    std::lock_guard lock(s.macros.mutex);
-    s.macros.selectedMacro = i;
+  if (i != s.macros.userMacroCount) {
+    // A macro of that name exists: it is selected as a click on it would.
+    view.SelectMacroLine(i);
+    OnMacroSelected(s, view);
+    return;
   }
-  view.SelectMacroLine(s.macros.selectedMacro);
+  {
+    // A new macro is empty, played once, whatever the slot held before.
+    std::lock_guard lock(s.macros.mutex);
+    MacroRecord& r = Slot(s, i);
+    r = MacroRecord{};
+    macros::SetMacroName(r, text);
+    r.mode = macros::MODE_ONCE;
+    r.repeatCount = 1;
+    s.macros.selectedMacro = i;
+    s.macros.userMacroCount = static_cast<int16_t>(i + 1);
+  }
+  view.SetEventLines({});
+  view.AddMacroLine(macros::MacroName(Slot(s, i)));
+  ShowCountOf(view, Slot(s, i));
+  view.SelectMacroLine(i);
 }
 
 void DeleteMacro(AppState& s, MacroView& view) {
   if (s.recorder.Recording() || view.MacroLineCount() <= 0) return;
+  FinishEventEdit(s, view);
   const int w = view.MacroSelection();
   const int32_t count = s.macros.userMacroCount;
   if (w < 0 || w >= count) return;
@@ -134,6 +154,18 @@ void DeleteMacro(AppState& s, MacroView& view) {
     s.macros.userMacroCount = static_cast<int16_t>(count - 1);
     s.macros.selectedMacro = v;
   }
+  // The buttons follow their macros: those on a later macro move down with
+  // it, those on the deleted one are left without a function.
+  for (Shared<int32_t>& k : s.settings.K) {
+    const int32_t code = k;
+    if (code < settings::kFirstUserMacroFunction || code > settings::kLastUserMacroFunction) continue;
+    const int32_t j = code - settings::kFirstUserMacroFunction;
+    if (j == w) {
+      k = settings::kNoFunction;
+    } else if (j > w && j < count) {
+      k = code - 1;
+    }
+  }
   view.RemoveMacroLine(w);
   view.SelectMacroLine(v);
   if (view.MacroLineCount() == 0) {
@@ -147,6 +179,7 @@ void DeleteMacro(AppState& s, MacroView& view) {
 }
 
 void ToggleMacroMode(AppState& s, MacroView& view, AppPort& port, uint8_t modeBit) {
+  FinishEventEdit(s, view);
   const int32_t m = s.macros.selectedMacro;
   if (!ListedMacro(s, m)) return;
   MacroRecord& r = Slot(s, m);
@@ -207,6 +240,7 @@ void DeleteMacroEvent(AppState& s, int32_t m, int32_t e) {
 
 bool OnRightRelease(AppState& s, MacroView& view, Point cursor) {
   if (s.recorder.Recording() || !view.Exists()) return false;
+  FinishEventEdit(s, view);
   const EventListGeometry g = view.EventGeometry();
   const int32_t h = g.itemHeight;
   const int32_t line = h != 0 ? (h * g.topLine + cursor.y - g.top) / h : 0;
@@ -225,6 +259,7 @@ void RunContextCommand(AppState& s, MacroView& view, MessageSink& messages, int 
   const std::optional<ContextCommand> cmd = ContextCommandFor(commandId);
   // Nothing while recording, and nothing without a listed macro to act on.
   if (!cmd || s.recorder.Recording() || !ListedMacro(s, s.contextMacro)) return;
+  FinishEventEdit(s, view);
   const int32_t m = s.contextMacro;
   switch (cmd->action) {
     case ContextAction::AddForward:
@@ -239,7 +274,7 @@ void RunContextCommand(AppState& s, MacroView& view, MessageSink& messages, int 
       }
       break;
     case ContextAction::ModifyDelay:
-      if (s.eventLineCount != 0 && s.selectedEventLine % 2 == 1) view.BeginEventEdit();
+      if (s.eventLineCount != 0 && s.selectedEventLine % 2 == 1) OnEventListCharacter(s, view, kEditCharacter);
       return;
     case ContextAction::Delete:
       DeleteMacroEvent(s, m, s.contextEvent);
@@ -249,26 +284,66 @@ void RunContextCommand(AppState& s, MacroView& view, MessageSink& messages, int 
   ShowMacroEvents(s, view, m);
 }
 
-void OnEventEditEnded(AppState& s, MacroView& view) {
-  if (!ListedMacro(s, s.contextMacro) || s.contextEvent < 0 || s.contextEvent >= macros::MAX_EVENTS) return;
-  std::string text = view.EventLineText(s.selectedEventLine);
-  if (const size_t ms = text.find("ms"); ms != std::string::npos) text.resize(ms);
-  const int32_t v = ReadDecimal(text);
-  // Two bytes: the low byte of v, then the low byte of v / 256.
-  const auto lo = static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFF);
-  const auto hi = static_cast<uint16_t>(static_cast<uint32_t>(v / 256) & 0xFF);
+// ---- In-place editing ----
+
+namespace {
+
+// Opens the editor on the selected line of the shown macro when a character 1
+// is pending (and takes it). Not while recording: the keys are the recording's.
+void BeginEventEdit(AppState& s, MacroView& view) {
+  if (s.eventListPendingChar != kEditCharacter) return;
+  s.eventListPendingChar = 0;
+  if (s.eventEdit || s.recorder.Recording() || !view.Exists()) return;
+  const int line = view.EventSelection();
+  const int32_t m = s.macros.selectedMacro;
+  if (line < 0 || line >= view.EventLineCount() || !ListedMacro(s, m)) return;
+  s.eventEdit = EventEdit{m, line, Slot(s, m)};
+  view.OpenLineEditor(line);
+}
+
+}  // namespace
+
+void OnEventListCharacter(AppState& s, MacroView& view, int code) {
+  s.eventListPendingChar = code;
+  BeginEventEdit(s, view);
+}
+
+void OnEventListInsertReleased(AppState& s, MacroView& view) { BeginEventEdit(s, view); }
+
+void OnEventListRightReleased(AppState& s, MacroView& view, bool overSelectedLine) {
+  if (overSelectedLine) BeginEventEdit(s, view);
+}
+
+void EndEventEdit(AppState& s, MacroView& view, bool confirm) {
+  if (!s.eventEdit) return;
+  // Taken first: closing the editor moves the focus, which ends it again.
+  const EventEdit edit = std::move(*s.eventEdit);
+  s.eventEdit.reset();
+  const std::string text = view.LineEditorText();
+  view.CloseLineEditor();
+  if (!confirm || !ListedMacro(s, edit.macro) || Slot(s, edit.macro) != edit.before) return;
+  const MacroRecord& r = Slot(s, edit.macro);
+  // Line 2k + 1 is the delay after event k; the last event's is not shown.
+  const int32_t k = edit.line / 2;
+  if (edit.line % 2 != 1 || k + 1 >= r.eventCount) return;
+  std::string number = text;
+  if (const size_t ms = number.find("ms"); ms != std::string::npos) number.resize(ms);
+  const auto delay = static_cast<uint16_t>(std::clamp<int32_t>(ReadDecimal(number), 0, kMaxDelayMs));
   {
     std::lock_guard lock(s.macros.mutex);
-    Slot(s, s.contextMacro).delays[static_cast<size_t>(s.contextEvent)] = static_cast<uint16_t>(lo | (hi << 8));
+    Slot(s, edit.macro).delays[static_cast<size_t>(k)] = delay;
   }
-  ShowMacroEvents(s, view, s.contextMacro);
+  if (s.macros.selectedMacro == edit.macro && view.Exists()) {
+    ShowMacroEvents(s, view, edit.macro);
+    view.SelectEventLine(edit.line);
+  }
 }
 
 void ToggleRecording(AppState& s, MacroView& view) {
+  FinishEventEdit(s, view);
   view.FocusEventList();
   if (s.recorder.Recording()) {
-    s.recorder.Stop(s.macros);
-    s.recording = false;
+    StopRecording(s);
     return;
   }
   if (view.MacroLineCount() <= 0) return;
@@ -278,6 +353,11 @@ void ToggleRecording(AppState& s, MacroView& view) {
   s.recording = true;
   view.SetCountBox("1", false);
   view.SetEventLines({});
+}
+
+void StopRecording(AppState& s) {
+  s.recorder.Stop(s.macros);
+  s.recording = false;
 }
 
 bool RecordKey(AppState& s, MacroView& view, macros::KeyMessage message) {

@@ -55,9 +55,12 @@ class MacroView {
   virtual void SelectEventLine(int line) = 0;  // outside the list: no selection
   virtual void FocusEventList() = 0;
   virtual EventListGeometry EventGeometry() = 0;
-  // Sends the character code 1 to the list, which opens its in-place editor
-  // on the selected line.
-  virtual void BeginEventEdit() = 0;
+  // The in-place editor: an edit box over line `line` holding that line's
+  // text, all of it selected, with the keyboard focus. Closing it leaves the
+  // line as it was.
+  virtual void OpenLineEditor(int line) = 0;
+  virtual std::string LineEditorText() = 0;
+  virtual void CloseLineEditor() = 0;
 };
 
 // Fills the event list with the lines of user macro m and sets the count box
@@ -91,12 +94,26 @@ void DeleteMacroEvent(AppState& state, int32_t m, int32_t e);
 bool OnRightRelease(AppState& state, MacroView& view, Point cursor);
 // A context-menu command of either language.
 void RunContextCommand(AppState& state, MacroView& view, MessageSink& messages, int commandId);
-// The event list's in-place editor closed: the delay of the line the last
-// right-click chose is taken from that line's text.
-void OnEventEditEnded(AppState& state, MacroView& view);
+
+// ---- In-place editing of the event list ----
+// A character typed on the event list: the control character 1 (Ctrl+A, and
+// what Modify Delay sends) opens the editor on the selected line.
+void OnEventListCharacter(AppState& state, MacroView& view, int code);
+// Insert released, or the right button released over the selected line: the
+// editor opens when a character 1 is still pending.
+void OnEventListInsertReleased(AppState& state, MacroView& view);
+void OnEventListRightReleased(AppState& state, MacroView& view, bool overSelectedLine);
+// Ends an open edit. Confirmed, its text (the number before "ms", 0 ... 65535)
+// becomes the delay of the line the edit was opened on, when that line is a
+// delay line and its macro is still the same one in the same place; an edit
+// on an event line, of a macro deleted, moved or reloaded meanwhile, and a
+// cancelled edit change nothing.
+void EndEventEdit(AppState& state, MacroView& view, bool confirm);
 
 // Advanced index 4: starts or stops recording into the selected macro.
 void ToggleRecording(AppState& state, MacroView& view);
+// Ends a recording that runs; what it recorded stays in its macro.
+void StopRecording(AppState& state);
 // A key message while recording: records it and shows its lines. True when
 // an event was recorded.
 bool RecordKey(AppState& state, MacroView& view, macros::KeyMessage message);

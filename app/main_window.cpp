@@ -38,6 +38,7 @@
 #include "app/shell.h"
 #include "macros/macro_model.h"
 #include "platform/file_names.h"
+#include "platform/log.h"
 #include "macros/native_keys.h"
 #include "skin/picture_names.h"
 #include "skin/region.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(AppState& state)
       state_(state),
       painter_(FoldersOf(state).data.string() + "/" + names::kSkinFolder),
       animation_(state, [this] { PostRepaint(); }),
+      rootGrab_([this](uint32_t keycode, bool press) { RecordNativeKey(keycode, press, false); }),
       resume_([this] { return ApplyReachedMouse(state_, *this); }, *this) {
   // Every pixel is painted from the composed page: no background erase.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -148,11 +150,16 @@ MainWindow::MainWindow(AppState& state)
   // The window's pre-filter (keys while recording, right-clicks of the
   // Advanced page) sees the events of the window's own controls too.
   qApp->installEventFilter(this);
+  qApp->installNativeEventFilter(&rootGrab_);
 }
 
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   GrabKeyboardForRecording(false);
+  qApp->removeNativeEventFilter(&rootGrab_);
+  // The controls go while the window is whole: an edit box losing its focus
+  // calls back into it.
+  DestroyMacroControls();
   StopAnimation();
   if (preparedShape_.valid()) preparedShape_.wait();
   // The menus use menuStyle_, which goes before the children do.
@@ -550,7 +557,13 @@ void MainWindow::CreateMacroControls() {
     app::OnMacroSelected(state_, *this);
     Invalidate(RepaintArea::OutsideControls);
   });
-  connect(eventList_, &EditableListBox::editEnded, this, [this] { app::OnEventEditEnded(state_, *this); });
+  connect(eventList_, &EditableListBox::characterTyped, this,
+          [this](int code) { app::OnEventListCharacter(state_, *this, code); });
+  connect(eventList_, &EditableListBox::insertReleased, this, [this] { app::OnEventListInsertReleased(state_, *this); });
+  connect(eventList_, &EditableListBox::rightReleased, this,
+          [this](bool overSelected) { app::OnEventListRightReleased(state_, *this, overSelected); });
+  connect(eventList_, &EditableListBox::endRequested, this,
+          [this](bool confirm) { app::EndEventEdit(state_, *this, confirm); });
   StyleControls();
   for (QWidget* w : {static_cast<QWidget*>(countEdit_), static_cast<QWidget*>(nameEdit_),
                      static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
@@ -559,6 +572,8 @@ void MainWindow::CreateMacroControls() {
 }
 
 void MainWindow::DestroyMacroControls() {
+  // An edit still open goes with the list, unstored.
+  app::EndEventEdit(state_, *this, false);
   delete countEdit_;
   delete nameEdit_;
   delete macroList_;
@@ -670,24 +685,58 @@ void MainWindow::ToggleRecording() {
   Invalidate(RepaintArea::Whole);
 }
 
+void MainWindow::StopRecording() {
+  if (!state_.recording && !state_.recorder.Recording()) return;
+  app::StopRecording(state_);
+  GrabKeyboardForRecording(false);
+  Invalidate(RepaintArea::Whole);
+}
+
 void MainWindow::ToggleMacroMode(uint8_t modeBit) { app::ToggleMacroMode(state_, *this, *this, modeBit); }
 
-// While recording, every key of the desktop comes to this window and to no
-// other program. Where the window system allows no grab (Wayland), the keys
-// that reach the focused window are recorded.
+// While recording, every key of the desktop comes to this program and to no
+// other. On X11 the keyboard is grabbed on the root window, so the recording
+// keeps every key whatever our window does; should the server refuse, or
+// where the window system allows no grab (Wayland), the keys that reach the
+// focused window are recorded.
 void MainWindow::GrabKeyboardForRecording(bool grab) {
   QWindow* window = windowHandle();
   if (grab == keyboardGrabbed_) return;
   if (!grab) {
+    rootGrab_.Release();
     if (window != nullptr) window->setKeyboardGrabEnabled(false);
     keyboardGrabbed_ = false;
     return;
   }
+  std::string problem;
+  if (rootGrab_.Grab(static_cast<uintptr_t>(winId()), problem)) {
+    keyboardGrabbed_ = true;
+    return;
+  }
+  if (!problem.empty()) {
+    log::Warning(log::kApp, "recording: the keyboard is not grabbed (" + problem +
+                                "); only keys typed into this window are recorded");
+  }
   keyboardGrabbed_ = window != nullptr && window->setKeyboardGrabEnabled(true);
+}
+
+void MainWindow::RecordNativeKey(uint32_t keycode, bool press, bool autoRepeat) {
+  if (destroyed_ || !state_.recording) return;
+  if (const auto message = macros::KeyMessageFor({keycode, press, autoRepeat})) {
+    if (app::RecordKey(state_, *this, *message)) Invalidate(RepaintArea::OutsideControls);
+  }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  // A menu of the program took the keyboard while it was open: the
+  // recording takes it back once the menu has let it go.
+  if (type == QEvent::Hide && rootGrab_.Active() && qobject_cast<QMenu*>(watched) != nullptr) {
+    QTimer::singleShot(0, this, [this] {
+      if (!rootGrab_.Reassert()) log::Warning(log::kApp, "recording: the keyboard could not be taken back after a menu");
+    });
+    return false;
+  }
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease) return false;
   // Only this window and its controls; dialogs and menus go their own way.
   auto* widget = qobject_cast<QWidget*>(watched);
@@ -701,13 +750,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const bool press = type == QEvent::KeyPress;
   if (state_.recording) {
     // The keyboard belongs to the recording: nothing reaches the controls.
-    const macros::NativeKeyEvent native{key->nativeVirtualKey(), press, key->isAutoRepeat()};
-    if (const auto message = macros::KeyMessageFor(native)) {
-      if (app::RecordKey(state_, *this, *message)) Invalidate(RepaintArea::OutsideControls);
-    }
+    // (With the desktop's keyboard grabbed the keys come as native events.)
+    if (!rootGrab_.Active()) RecordNativeKey(key->nativeScanCode(), press, key->isAutoRepeat());
     return true;
   }
   if (key->key() == Qt::Key_F10) return true;
+  // Escape closes an open function menu without a choice.
+  if (press && key->key() == Qt::Key_Escape) OnEscapeKey(state_, *this);
   return press && (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
 }
 
@@ -776,7 +825,8 @@ void MainWindow::SetCountBox(const std::string& text, bool enabled) {
 
 void MainWindow::SetEventLines(const std::vector<std::string>& lines) {
   if (!eventList_) return;
-  eventList_->EndEditing(false);
+  // The lines an open edit stands on go: it ends unstored.
+  app::EndEventEdit(state_, *this, false);
   QStringList items;
   items.reserve(static_cast<qsizetype>(lines.size()));
   for (const std::string& line : lines) items << Q(line);
@@ -828,8 +878,14 @@ EventListGeometry MainWindow::EventGeometry() {
   return g;
 }
 
-void MainWindow::BeginEventEdit() {
-  if (eventList_) eventList_->SendCharacter(1);
+void MainWindow::OpenLineEditor(int line) {
+  if (eventList_) eventList_->OpenEditor(line);
+}
+
+std::string MainWindow::LineEditorText() { return eventList_ ? eventList_->EditorText().toStdString() : std::string(); }
+
+void MainWindow::CloseLineEditor() {
+  if (eventList_) eventList_->CloseEditor();
 }
 
 }  // namespace orv::app

@@ -15,6 +15,7 @@
 #include "app/colour_animation.h"
 #include "app/resume_reapply.h"
 #include "app/popups.h"
+#include "app/x11_keyboard_grab.h"
 #include "skin/menu_style.h"
 #include "app/macro_editor.h"
 #include "platform/file_stamp.h"
@@ -92,6 +93,7 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   void AddMacro() override;
   void DeleteMacro() override;
   void ToggleRecording() override;
+  void StopRecording() override;
   void ToggleMacroMode(uint8_t modeBit) override;
   MacroView* MacroControls() override { return this; }
 
@@ -116,10 +118,14 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   void SelectEventLine(int line) override;
   void FocusEventList() override;
   EventListGeometry EventGeometry() override;
-  void BeginEventEdit() override;
+  void OpenLineEditor(int line) override;
+  std::string LineEditorText() override;
+  void CloseLineEditor() override;
 
   // Whether the keyboard is grabbed for a recording (tests).
   bool KeyboardGrabbed() const { return keyboardGrabbed_; }
+  // A key pressed or released while recording, by its X key code.
+  void RecordNativeKey(uint32_t keycode, bool press, bool autoRepeat);
 
   // ---- TimerPort (the retries after a resume) ----
   void CallAfter(uint32_t ms, std::function<void()> fn) override;
@@ -199,6 +205,7 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   QPointer<QListWidget> macroList_;
   QPointer<EditableListBox> eventList_;
   bool keyboardGrabbed_ = false;
+  X11KeyboardGrab rootGrab_;
 
   QTimer* callTimer_ = nullptr;
   std::function<void()> call_;

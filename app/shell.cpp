@@ -23,6 +23,7 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
     return false;
   }
   s.macroFilePath = MacroFilePathFor(MacroFolder(s), language);
+  EndRecordingBeforeReload(s, port);
   // Macro edits not saved yet are dropped: the other language has its own file.
   if (const std::string said = settings::LoadUserMacros(s.configPath, s.macroFilePath, language, s.profile, s.macros);
       !said.empty()) {

@@ -33,7 +33,7 @@ constexpr Nanos kSpinNanos = 200'000;
 constexpr int32_t kFirstConsumerKey = 21, kLastConsumerKey = 30;
 constexpr int32_t kFirstConstMacro = 31, kLastConstMacro = 38;
 constexpr int32_t kCalculator = 39, kTerminal = 40;
-constexpr int32_t kFirstUserMacro = 41, kLastUserMacro = 52;
+constexpr int32_t kFirstUserMacro = settings::kFirstUserMacroFunction, kLastUserMacro = settings::kLastUserMacroFunction;
 
 constexpr uint8_t kButtonEventBase = 0xF0;
 

@@ -78,6 +78,18 @@ constexpr auto kVkUsagePairs = [] {
   return pairs;
 }();
 
+// Keys the recorder takes from their position (native_keys.h) whose usage
+// the table above lacks: the key left of 1 (grave on US keyboards, ² on French
+// ones), keypad Enter, the extra ISO key (< >), keypad =, the Brazilian and
+// Japanese extra keys and Hangeul/Hanja. Written unchanged their usage would
+// read back as another key (53 as the digit 5), so each is written as a
+// virtual key of its own that no table above gives and that files hold for
+// nothing else: the platform's codes for these keys where it has one (OEM_8,
+// OEM_102, ABNT_C1, ABNT_C2, HANGUL, HANJA), two unassigned codes otherwise.
+constexpr VkUsage kPositionOnlyPairs[] = {
+    {0xDF, 53}, {0x0E, 88}, {0xE2, 100}, {0x0F, 103}, {0xC2, 133}, {0xC1, 135}, {0x15, 144}, {0x19, 145},
+};
+
 using ByteMap = std::array<uint8_t, 256>;
 
 constexpr ByteMap Identity() {
@@ -89,20 +101,27 @@ constexpr ByteMap Identity() {
 constexpr ByteMap kVkToUsage = [] {
   ByteMap map = Identity();
   for (const VkUsage& p : kVkUsagePairs) map[p.vk] = p.usage;
+  for (const VkUsage& p : kPositionOnlyPairs) map[p.vk] = p.usage;
   return map;
 }();
 
 constexpr ByteMap kUsageToVk = [] {
   ByteMap map = Identity();
   for (const VkUsage& p : kVkUsagePairs) map[p.usage] = p.vk;
+  for (const VkUsage& p : kPositionOnlyPairs) map[p.usage] = p.vk;
   return map;
 }();
 
-// The inverse is only exact when no two virtual keys share a usage.
+// The inverse is only exact when no two virtual keys share a usage, and a
+// code of one pair is no code of another.
 constexpr bool UsagesAreDistinct() {
-  for (size_t i = 0; i < kVkUsagePairs.size(); ++i) {
-    for (size_t j = i + 1; j < kVkUsagePairs.size(); ++j) {
-      if (kVkUsagePairs[i].usage == kVkUsagePairs[j].usage || kVkUsagePairs[i].vk == kVkUsagePairs[j].vk) return false;
+  std::array<VkUsage, std::size(kVkUsagePairs) + std::size(kPositionOnlyPairs)> all{};
+  size_t n = 0;
+  for (const VkUsage& p : kVkUsagePairs) all[n++] = p;
+  for (const VkUsage& p : kPositionOnlyPairs) all[n++] = p;
+  for (size_t i = 0; i < all.size(); ++i) {
+    for (size_t j = i + 1; j < all.size(); ++j) {
+      if (all[i].usage == all[j].usage || all[i].vk == all[j].vk) return false;
     }
   }
   return true;

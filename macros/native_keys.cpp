@@ -1,78 +1,82 @@
 #include "macros/native_keys.h"
 
-#include <algorithm>
 #include <array>
 #include <utility>
+
+#include "macros/key_names.h"
 
 namespace orv::macros {
 namespace {
 
-// Key symbol -> virtual-key code for everything but letters and digits.
-// Shifted punctuation of the US layout maps to its unshifted key, so Shift+1
-// records the 1 key; the Turkish letters map to the keys they sit on.
-constexpr std::array<std::pair<uint32_t, uint8_t>, 117> kKeysyms{{
-    {0x0020, 0x20},  // space
-    {0x0021, 0x31}, {0x0022, 0xDE}, {0x0023, 0x33}, {0x0024, 0x34}, {0x0025, 0x35},
-    {0x0026, 0x37}, {0x0027, 0xDE}, {0x0028, 0x39}, {0x0029, 0x30}, {0x002A, 0x38},
-    {0x002B, 0xBB}, {0x002C, 0xBC}, {0x002D, 0xBD}, {0x002E, 0xBE}, {0x002F, 0xBF},
-    {0x003A, 0xBA}, {0x003B, 0xBA}, {0x003C, 0xBC}, {0x003D, 0xBB}, {0x003E, 0xBE},
-    {0x003F, 0xBF}, {0x0040, 0x32}, {0x005B, 0xDB}, {0x005C, 0xDC}, {0x005D, 0xDD},
-    {0x005E, 0x36}, {0x005F, 0xBD}, {0x0060, 0xC0}, {0x007B, 0xDB}, {0x007C, 0xDC},
-    {0x007D, 0xDD}, {0x007E, 0xC0},
-    // Turkish letters
-    {0x00C7, 0xDC}, {0x00D6, 0xBF}, {0x00DC, 0xDD}, {0x00E7, 0xDC}, {0x00F6, 0xBF},
-    {0x00FC, 0xDD}, {0x01AA, 0xBA}, {0x01BA, 0xBA}, {0x02A9, 0xDE}, {0x02AB, 0xDB},
-    {0x02B9, 0x49}, {0x02BB, 0xDB},
-    {0xFE03, 0xA5},  // AltGr
-    {0xFE20, 0x09},  // Shift+Tab
-    {0xFF08, 0x08}, {0xFF09, 0x09}, {0xFF0B, 0x0C}, {0xFF0D, 0x0D}, {0xFF13, 0x13},
-    {0xFF14, 0x91}, {0xFF1B, 0x1B}, {0xFF50, 0x24}, {0xFF51, 0x25}, {0xFF52, 0x26},
-    {0xFF53, 0x27}, {0xFF54, 0x28}, {0xFF55, 0x21}, {0xFF56, 0x22}, {0xFF57, 0x23},
-    {0xFF61, 0x2C}, {0xFF63, 0x2D}, {0xFF67, 0x5D}, {0xFF7F, 0x90},
-    {0xFF8D, 0x0D},  // keypad Enter
-    {0xFF95, 0x24}, {0xFF96, 0x25}, {0xFF97, 0x26}, {0xFF98, 0x27}, {0xFF99, 0x28},
-    {0xFF9A, 0x21}, {0xFF9B, 0x22}, {0xFF9C, 0x23}, {0xFF9D, 0x0C}, {0xFF9E, 0x2D},
-    {0xFF9F, 0x2E},
-    {0xFFAA, 0x6A}, {0xFFAB, 0x6B}, {0xFFAC, 0x6C}, {0xFFAD, 0x6D}, {0xFFAE, 0x6E},
-    {0xFFAF, 0x6F},
-    {0xFFB0, 0x60}, {0xFFB1, 0x61}, {0xFFB2, 0x62}, {0xFFB3, 0x63}, {0xFFB4, 0x64},
-    {0xFFB5, 0x65}, {0xFFB6, 0x66}, {0xFFB7, 0x67}, {0xFFB8, 0x68}, {0xFFB9, 0x69},
-    {0xFFE1, 0xA0}, {0xFFE2, 0xA1},  // Shift left, right
-    {0xFFE3, 0xA2}, {0xFFE4, 0xA3},  // Control left, right
-    {0xFFE5, 0x14},                  // Caps Lock
-    {0xFFE7, 0xA4}, {0xFFE8, 0xA5},  // Meta left, right (Alt on some layouts)
-    {0xFFE9, 0xA4}, {0xFFEA, 0xA5},  // Alt left, right
-    {0xFFEB, 0x5B}, {0xFFEC, 0x5C},  // Windows (Super) left, right
-    {0xFFFF, 0x2E},                  // Delete
-    {0xFF6B, 0x03},                  // Break (Control+Pause)
-    {0xFF62, 0x2B},                  // Execute
-    {0xFF60, 0x29},                  // Select
-    {0xFF6A, 0x2F},                  // Help
-    {0xFF69, 0x03},                  // Cancel
-    {0xFFE6, 0x14},                  // Shift Lock
-    {0xFF7E, 0xA5},                  // Mode switch (AltGr on older layouts)
-    {0xFF80, 0x20},                  // keypad space
-    {0xFF89, 0x09},                  // keypad Tab
-    {0xFFBD, 0xBB},                  // keypad equal
-    {0xFF20, 0x00},                  // Multi_key: composes, no key of its own
-}};
+// Kernel key code -> HID keyboard usage (Keyboard/Keypad page), for the keys
+// of ordinary keyboards: the 104/105/106/107-key layouts with their keypad,
+// F13 ... F24, and the extra keys of Japanese, Korean and Brazilian keyboards.
+// The kernel reads both usage 49 and usage 50 as its backslash key; the
+// recorder gives 49.
+constexpr std::pair<uint16_t, uint8_t> kKernelKeyUsages[] = {
+    {1, 41},    // Escape
+    {2, 30},    {3, 31},   {4, 32},   {5, 33},   {6, 34},   {7, 35},   {8, 36},   {9, 37},   {10, 38},  // 1 ... 9
+    {11, 39},   // 0
+    {12, 45},   {13, 46},  // - =
+    {14, 42},   {15, 43},  // Backspace, Tab
+    {16, 20},   {17, 26},  {18, 8},   {19, 21},  {20, 23},  {21, 28},  {22, 24},  {23, 12},  {24, 18},  {25, 19},  // Q ... P
+    {26, 47},   {27, 48},  // [ ]
+    {28, 40},   // Enter
+    {29, 224},  // left Control
+    {30, 4},    {31, 22},  {32, 7},   {33, 9},   {34, 10},  {35, 11},  {36, 13},  {37, 14},  {38, 15},  // A ... L
+    {39, 51},   {40, 52},  {41, 53},  // ; ' `
+    {42, 225},  // left Shift
+    {43, 49},   // backslash (and the key beside Enter on ISO keyboards)
+    {44, 29},   {45, 27},  {46, 6},   {47, 25},  {48, 5},   {49, 17},  {50, 16},  // Z ... M
+    {51, 54},   {52, 55},  {53, 56},  // , . /
+    {54, 229},  // right Shift
+    {55, 85},   // keypad *
+    {56, 226},  // left Alt
+    {57, 44},   // Space
+    {58, 57},   // Caps Lock
+    {59, 58},   {60, 59},  {61, 60},  {62, 61},  {63, 62},  {64, 63},  {65, 64},  {66, 65},  {67, 66},  {68, 67},  // F1 ... F10
+    {69, 83},   {70, 71},  // Num Lock, Scroll Lock
+    {71, 95},   {72, 96},  {73, 97},  {74, 86},  {75, 92},  {76, 93},  {77, 94},  {78, 87},  // keypad 7 8 9 - 4 5 6 +
+    {79, 89},   {80, 90},  {81, 91},  {82, 98},  {83, 99},  // keypad 1 2 3 0 .
+    {85, 148},  // Zenkaku/Hankaku
+    {86, 100},  // the extra key of ISO keyboards (< > |)
+    {87, 68},   {88, 69},  // F11, F12
+    {89, 135},  {90, 146}, {91, 147}, {92, 138}, {93, 136}, {94, 139}, {95, 140},  // Ro, Katakana ... keypad JP comma
+    {96, 88},   // keypad Enter
+    {97, 228},  // right Control
+    {98, 84},   // keypad /
+    {99, 70},   // Print Screen
+    {100, 230},  // right Alt (AltGr)
+    {102, 74},  {103, 82}, {104, 75}, {105, 80}, {106, 79}, {107, 77}, {108, 81}, {109, 78},  // Home ... Page Down
+    {110, 73},  {111, 76},  // Insert, Delete
+    {117, 103},  // keypad =
+    {119, 72},   // Pause
+    {121, 133},  // keypad , (Brazilian keypad .)
+    {122, 144},  {123, 145},  // Hangeul, Hanja
+    {124, 137},  // Yen
+    {125, 227},  {126, 231},  // left, right GUI
+    {127, 101},  // Menu (application)
+    {138, 117},  // Help
+    {179, 182},  {180, 183},  // keypad ( )
+    {183, 104},  {184, 105}, {185, 106}, {186, 107}, {187, 108}, {188, 109},  // F13 ... F18
+    {189, 110},  {190, 111}, {191, 112}, {192, 113}, {193, 114}, {194, 115},  // F19 ... F24
+};
+
+constexpr std::array<uint8_t, 256> kUsageByXKeycode = [] {
+  std::array<uint8_t, 256> map{};
+  for (const auto& [key, usage] : kKernelKeyUsages) map[key + kXKeycodeOffset] = usage;
+  return map;
+}();
 
 }  // namespace
 
-uint8_t KeysymToVk(uint32_t keysym) {
-  if (keysym >= 'a' && keysym <= 'z') return static_cast<uint8_t>(keysym - 'a' + 'A');
-  if ((keysym >= 'A' && keysym <= 'Z') || (keysym >= '0' && keysym <= '9')) return static_cast<uint8_t>(keysym);
-  // F1 ... F24
-  if (keysym >= 0xFFBE && keysym <= 0xFFD5) return static_cast<uint8_t>(0x70 + (keysym - 0xFFBE));
-  const auto it = std::find_if(kKeysyms.begin(), kKeysyms.end(), [&](const auto& e) { return e.first == keysym; });
-  return it == kKeysyms.end() ? 0 : it->second;
-}
+uint8_t UsageForXKeycode(uint32_t keycode) { return keycode < kUsageByXKeycode.size() ? kUsageByXKeycode[keycode] : 0; }
 
 std::optional<KeyMessage> KeyMessageFor(const NativeKeyEvent& event) {
   if (event.autoRepeat) return std::nullopt;
-  const uint8_t vk = KeysymToVk(event.keysym);
-  if (vk == 0) return std::nullopt;
-  return KeyMessage{event.press ? kKeyDown : kKeyUp, vk};
+  const uint8_t usage = UsageForXKeycode(event.keycode);
+  if (usage == 0) return std::nullopt;
+  return KeyMessage{event.press ? kKeyDown : kKeyUp, UsageToVk(usage)};
 }
 
 }  // namespace orv::macros

@@ -1,7 +1,9 @@
 #pragma once
-// Keys as the X window system names them (key symbols) turned into the
-// virtual-key codes macros are recorded in. Left and right Shift, Control,
-// Alt and the Windows keys keep their own codes.
+// Keys as the window system numbers them turned into what macros record.
+// X servers and Wayland compositors number a key by its position on the
+// keyboard: the kernel's key code + 8 (the X key code), whatever the layout.
+// The recorder keeps that position as the HID keyboard usage the mouse sends
+// back, so a macro plays the key that was pressed on any layout.
 #include <cstdint>
 #include <optional>
 
@@ -9,18 +11,23 @@
 
 namespace orv::macros {
 
-// The virtual-key code of a key symbol, 0 for keys the tables have no code
-// for (media keys, dead keys, characters of other layouts).
-uint8_t KeysymToVk(uint32_t keysym);
+// The X key codes are the kernel's key codes plus this.
+inline constexpr uint32_t kXKeycodeOffset = 8;
+
+// The HID keyboard usage of the key with X key code `keycode`, by the
+// kernel's standard key code numbering; 0 for keys without one (media and
+// power keys, codes the keyboard page has no usage for).
+uint8_t UsageForXKeycode(uint32_t keycode);
 
 struct NativeKeyEvent {
-  uint32_t keysym = 0;
+  uint32_t keycode = 0;  // X key code
   bool press = false;
   bool autoRepeat = false;  // the window system's own repeat of a held key
 };
 
-// The key message a native key event records as; none for auto-repeat
-// (holding a key records one press) and for keys without a code.
+// The key message a native key event records as (its virtual key is the
+// usage's, UsageToVk); none for auto-repeat (holding a key records one press)
+// and for keys without a usage.
 std::optional<KeyMessage> KeyMessageFor(const NativeKeyEvent& event);
 
 }  // namespace orv::macros

@@ -88,6 +88,9 @@ int Recorder::OnKey(MacroTables& tables, KeyMessage message) {
       r.delays[k] = DEFAULT_DELAY_MS;
     }
     recorded = recCount_++;
+    // The macro holds what has been recorded so far, so a save in the middle
+    // of a recording stores those events.
+    r.eventCount = static_cast<uint8_t>(recCount_);
   }
   lastKeyMessage_ = message;
   return recorded;

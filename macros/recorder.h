@@ -58,7 +58,8 @@ class Recorder {
   // Keys still held keep their presses without releases.
   void Stop(MacroTables& tables);
 
-  // One key message while recording. Returns the index of the recorded event
+  // One key message while recording; the slot's event count follows each
+  // recorded event. Returns the index of the recorded event
   // or -1 when the message records nothing (a repeat of the previous message,
   // a limit reached, a release of a key whose press was not recorded, a key
   // without a code).

@@ -54,6 +54,10 @@ namespace orv::settings {
 // ---- Function codes --------------------------------------------------------
 
 inline constexpr int32_t kFireTimeMax = 300;
+inline constexpr int32_t kNoFunction = 0;
+// Functions 41 ... 52 play user macros 0 ... 11.
+inline constexpr int32_t kFirstUserMacroFunction = 41;
+inline constexpr int32_t kLastUserMacroFunction = 52;
 
 // Functions 6, 15 and 16 change the DPI level inside the mouse, which then
 // reports the new level.

@@ -28,8 +28,8 @@ constexpr int kSharedTextEntries = M::kEnglish + 1;    // their texts drawn on t
 constexpr int kMainTextEntries = M::kLastLevelLabel + 1;
 constexpr int kColorPageTexts = C::kCycleNote + 1;
 constexpr int kHighlightOffset = M::kFirstButtonHighlight - M::kFirstButton;  // label 20 + k lights 138 + k
-constexpr int32_t kLastFunctionCode = 52;
-constexpr int32_t kFirstUserMacroCode = 41;
+constexpr int32_t kLastFunctionCode = settings::kLastUserMacroFunction;
+constexpr int32_t kFirstUserMacroCode = settings::kFirstUserMacroFunction;
 constexpr int kLabelIndent = 5;  // button labels are left-aligned this far inside their rectangle
 
 struct PageFiles {

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/app_port.h"
+#include "app/fake_macro_view.h"
+#include "app/macro_editor.h"
 
 namespace orv::test {
 
@@ -32,6 +34,10 @@ class FakePort final : public app::AppPort {
   app::Point origin{100, 50};
   std::atomic<int> postedRepaints{0};
   bool destroyed = false;
+  // Set both to have the Advanced page's controls faked by `controls` and the
+  // macro editor's operations carried out on them, as the window does.
+  app::AppState* state = nullptr;
+  FakeMacroView* controls = nullptr;
 
   // Calls whose line starts with `prefix`.
   int Count(const std::string& prefix) const {
@@ -95,13 +101,22 @@ class FakePort final : public app::AppPort {
     calls.push_back("ChooseColour");
     return colourAnswer;
   }
-  void CreateMacroControls() override { calls.push_back("CreateMacroControls"); }
-  void DestroyMacroControls() override { calls.push_back("DestroyMacroControls"); }
-  void RefillMacroLists() override { calls.push_back("RefillMacroLists"); }
-  std::string CountEditText() override { return countText; }
+  void CreateMacroControls() override {
+    calls.push_back("CreateMacroControls");
+    if (Wired()) controls->Create();
+  }
+  void DestroyMacroControls() override {
+    calls.push_back("DestroyMacroControls");
+    if (Wired()) controls->Destroy();
+  }
+  void RefillMacroLists() override {
+    calls.push_back("RefillMacroLists");
+    if (Wired()) app::RefillMacroLists(*state, *controls);
+  }
+  std::string CountEditText() override { return Wired() ? controls->countText : countText; }
   void SetCountEditText(const std::string& text) override {
     calls.push_back("SetCountEditText " + text);
-    countText = text;
+    (Wired() ? controls->countText : countText) = text;
   }
   void StartColourAnimation() override { calls.push_back("StartColourAnimation"); }
   int ShowLeftClickWarning() override {
@@ -113,10 +128,30 @@ class FakePort final : public app::AppPort {
                     std::to_string(anchor.y));
   }
   void CloseButtonMenu() override { calls.push_back("CloseButtonMenu"); }
-  void AddMacro() override { calls.push_back("AddMacro"); }
-  void DeleteMacro() override { calls.push_back("DeleteMacro"); }
-  void ToggleRecording() override { calls.push_back("ToggleRecording"); }
-  void ToggleMacroMode(uint8_t bit) override { calls.push_back("ToggleMacroMode " + std::to_string(bit)); }
+  void AddMacro() override {
+    calls.push_back("AddMacro");
+    if (Wired()) app::AddMacro(*state, *controls);
+  }
+  void DeleteMacro() override {
+    calls.push_back("DeleteMacro");
+    if (Wired()) app::DeleteMacro(*state, *controls);
+  }
+  void ToggleRecording() override {
+    calls.push_back("ToggleRecording");
+    if (Wired()) app::ToggleRecording(*state, *controls);
+  }
+  void StopRecording() override {
+    calls.push_back("StopRecording");
+    if (state != nullptr) app::StopRecording(*state);
+  }
+  void ToggleMacroMode(uint8_t bit) override {
+    calls.push_back("ToggleMacroMode " + std::to_string(bit));
+    if (Wired()) app::ToggleMacroMode(*state, *controls, *this, bit);
+  }
+  app::MacroView* MacroControls() override { return controls; }
+
+ private:
+  bool Wired() const { return state != nullptr && controls != nullptr; }
 };
 
 }  // namespace orv::test

@@ -108,10 +108,10 @@ TEST_F(MacroEditorTest, ModifyDelayOpensTheEditorOnDelayLinesOnly) {
   AddStoredMacro("m", 3);
   RightClickLine(2);
   app::RunContextCommand(s, view, port, app::kCmdEnModifyDelay);
-  EXPECT_EQ(view.editsBegun, 0);
+  EXPECT_EQ(view.editorLine, -1);
   RightClickLine(3);
   app::RunContextCommand(s, view, port, app::kCmdTrModifyDelay);
-  EXPECT_EQ(view.editsBegun, 1);
+  EXPECT_EQ(view.editorLine, 3);
 }
 
 TEST_F(MacroEditorTest, NoMacroOrRecordingMeansContextCommandsDoNothing) {
@@ -140,18 +140,24 @@ TEST_F(MacroEditorTest, RightClickBelowTheLinesOpensNoMenu) {
   EXPECT_FALSE(app::OnRightRelease(s, view, {500, 5}));  // outside the list
 }
 
-TEST_F(MacroEditorTest, EndOfADelayEditParsesTheLine) {
+// An edit opened with Ctrl+A on delay line 3 (the delay after event 1).
+TEST_F(MacroEditorTest, TheTextOfAConfirmedEditBecomesTheDelayOfItsLine) {
   struct Case {
     const char* text;
+    bool confirm;
     uint16_t stored;
-  } cases[] = {{"    120ms", 120}, {"abc", 0}, {"70000ms", 70000 % 65536}, {"-1", 255}, {"[↓]A", 0}, {"45 ms", 45}};
+  } cases[] = {{"    120ms", true, 120}, {"abc", true, 0},    {"70000ms", true, 65535}, {"-1", true, 0},
+               {"45 ms", true, 45},      {"500", false, 101}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     s.macros.userMacroCount = 0;
     AddStoredMacro("m", 3);
-    RightClickLine(3);
-    view.eventLines[3] = c.text;  // what the in-place editor left in the line
-    app::OnEventEditEnded(s, view);
+    view.eventSel = 3;
+    app::OnEventListCharacter(s, view, 1);
+    ASSERT_EQ(view.editorLine, 3);
+    view.editorText = c.text;
+    app::EndEventEdit(s, view, c.confirm);
+    EXPECT_EQ(view.editorLine, -1);
     EXPECT_EQ(Rec().delays[1], c.stored);
     EXPECT_EQ(view.eventLines[3], macros::DelayLineText(c.stored));
   }
@@ -179,9 +185,11 @@ TEST_F(MacroEditorTest, AddFindsNamesCaseSensitivelyAndStopsAtTwelve) {
   app::AddMacro(s, view);
   EXPECT_EQ(s.macros.selectedMacro, 0);
   EXPECT_EQ(view.macroSel, 0);
-  view.name = "";
-  app::AddMacro(s, view);
-  EXPECT_EQ(s.macros.userMacroCount, 2);
+  for (const char* blank : {"", "   "}) {
+    view.name = blank;
+    app::AddMacro(s, view);
+    EXPECT_EQ(s.macros.userMacroCount, 2);
+  }
   view.name = "a name longer than nineteen units";
   app::AddMacro(s, view);
   EXPECT_EQ(view.macroLines.back(), "a name longer than ");
@@ -197,10 +205,15 @@ TEST_F(MacroEditorTest, DeleteMovesSlotsDownAndResetsTheVacatedSlot) {
   AddStoredMacro("a", 1);
   AddStoredMacro("b", 2, macros::MODE_COUNTED, 5);
   AddStoredMacro("c", 3, macros::MODE_HELD);
+  // Buttons on a, b, c and on the unlisted slot 3.
+  for (int b = 0; b < 4; ++b) s.settings.K[b] = 41 + b;
   view.macroSel = 1;
   app::OnMacroSelected(s, view);
   app::DeleteMacro(s, view);
   EXPECT_EQ(s.macros.userMacroCount, 2);
+  // The buttons follow their macros; b's is left without a function.
+  EXPECT_EQ((std::vector<int32_t>{s.settings.K[0], s.settings.K[1], s.settings.K[2], s.settings.K[3]}),
+            (std::vector<int32_t>{41, 0, 42, 44}));
   EXPECT_EQ(macros::MacroName(Rec(1)), "c");
   EXPECT_EQ(Rec(1).eventCount, 3);
   EXPECT_EQ(Rec(2).mode, 0);

@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
+#include "macros/key_names.h"
 #include "macros/macro_files.h"
 #include "settings/config_file.h"
 #include "support/temp_dir.h"
@@ -104,8 +105,8 @@ class MacroWidgetsTest : public ::testing::Test {
     return nullptr;
   }
   void Key(QWidget* to, QEvent::Type type, int key, uint32_t keysym, Qt::KeyboardModifiers mods = Qt::NoModifier,
-           const QString& text = {}) {
-    QKeyEvent e(type, key, mods, 0, keysym, 0, text);
+           const QString& text = {}, uint32_t keycode = 0) {
+    QKeyEvent e(type, key, mods, keycode, keysym, 0, text);
     QApplication::sendEvent(to, &e);
   }
 
@@ -159,33 +160,33 @@ TEST_F(MacroWidgetsTest, PickingAMacroInTheListShowsIt) {
   EXPECT_EQ(t.userMacros[0].repeatCount, 3);
 }
 
-TEST_F(MacroWidgetsTest, CtrlAOnAnEventLineEditsInPlaceAndStoresItsDelay) {
+// Ctrl+A on the line the user picked edits that line of the shown macro,
+// whatever an earlier right-click chose.
+TEST_F(MacroWidgetsTest, CtrlAEditsTheSelectedLineInPlace) {
   LoadCountedMacro(1);
   app::EnterAdvancedPage(s, *window);
   app::EditableListBox* list = EventList();
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->count(), 3);
-  // The right-click chose line 2 (event 1); the editor opens on it.
-  const QRect line = list->visualItemRect(list->item(2));
-  const QPoint global = list->viewport()->mapToGlobal(line.center());
-  app::OnRightRelease(s, *window, {global.x(), global.y()});
-  EXPECT_EQ(s.contextEvent, 1);
-  s.macros.userMacros[0].delays[1] = 30;
-  Key(list, QEvent::KeyPress, Qt::Key_A, 'a', Qt::ControlModifier, QString(QChar(1)));
-  ASSERT_TRUE(list->Editing());
-  QLineEdit* editor = list->Editor();
-  editor->setText("250ms");
-  Key(editor, QEvent::KeyRelease, Qt::Key_Return, 0xFF0D);
-  EXPECT_FALSE(list->Editing());
-  EXPECT_EQ(s.macros.userMacros[0].delays[1], 250);
-
-  // Escape keeps the line's text: an event line stores 0.
-  app::OnRightRelease(s, *window, {global.x(), global.y()});
-  Key(list, QEvent::KeyPress, Qt::Key_A, 'a', Qt::ControlModifier, QString(QChar(1)));
-  ASSERT_TRUE(list->Editing());
-  list->Editor()->setText("999");
-  Key(list->Editor(), QEvent::KeyRelease, Qt::Key_Escape, 0xFF1B);
-  EXPECT_EQ(s.macros.userMacros[0].delays[1], 0);
+  const QPoint eventLine = list->viewport()->mapToGlobal(list->visualItemRect(list->item(2)).center());
+  app::OnRightRelease(s, *window, {eventLine.x(), eventLine.y()});
+  list->setCurrentRow(1);  // the delay after event 0
+  struct Step {
+    const char* text;
+    int key;
+    uint16_t stored;
+  } steps[] = {{"250ms", Qt::Key_Return, 250}, {"999", Qt::Key_Escape, 250}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.text);
+    Key(list, QEvent::KeyPress, Qt::Key_A, 'a', Qt::ControlModifier, QString(QChar(1)));
+    ASSERT_TRUE(list->Editing());
+    list->Editor()->setText(step.text);
+    Key(list->Editor(), QEvent::KeyRelease, step.key, 0);
+    EXPECT_FALSE(list->Editing());
+    EXPECT_EQ(s.macros.userMacros[0].delays[0], step.stored);
+    EXPECT_EQ(s.macros.userMacros[0].delays[1], 0);
+    EXPECT_EQ(list->item(1)->text().toStdString(), macros::DelayLineText(step.stored));
+  }
 }
 
 TEST_F(MacroWidgetsTest, RecordingTakesTheKeysOfTheWindow) {
@@ -194,15 +195,17 @@ TEST_F(MacroWidgetsTest, RecordingTakesTheKeysOfTheWindow) {
   ClickAdvanced(4);  // Record
   ASSERT_TRUE(s.recording);
   app::EditableListBox* list = EventList();
-  Key(list, QEvent::KeyPress, Qt::Key_A, 'a', Qt::NoModifier, "a");
-  Key(list, QEvent::KeyRelease, Qt::Key_A, 'a', Qt::NoModifier, "a");
-  Key(list, QEvent::KeyPress, Qt::Key_B, 'b', Qt::NoModifier, "b");
+  // Keys by their X key codes: the A and B positions, then volume up (no usage).
+  constexpr uint32_t kKeyA = 38, kKeyB = 56, kVolumeUp = 123;
+  Key(list, QEvent::KeyPress, Qt::Key_A, 0, Qt::NoModifier, "a", kKeyA);
+  Key(list, QEvent::KeyRelease, Qt::Key_A, 0, Qt::NoModifier, "a", kKeyA);
+  Key(list, QEvent::KeyPress, Qt::Key_B, 0, Qt::NoModifier, "b", kKeyB);
   {
-    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, 0, 'b', 0, "b", true);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, kKeyB, 0, 0, "b", true);
     QApplication::sendEvent(list, &repeat);
   }
-  Key(list, QEvent::KeyRelease, Qt::Key_B, 'b', Qt::NoModifier, "b");
-  Key(list, QEvent::KeyPress, Qt::Key_VolumeUp, 0x1008FF13);
+  Key(list, QEvent::KeyRelease, Qt::Key_B, 0, Qt::NoModifier, "b", kKeyB);
+  Key(list, QEvent::KeyPress, Qt::Key_VolumeUp, 0, Qt::NoModifier, {}, kVolumeUp);
   EXPECT_FALSE(list->Editing());
   EXPECT_EQ(list->count(), 7);
   ClickAdvanced(4);  // Stop

@@ -26,13 +26,14 @@ TEST(KeyTables, SpotValuesOfEachRowOfTheConversion) {
 
 TEST(KeyTables, UsageToVkIsTheExactInverseOverTheWholeRange) {
   int converted = 0;
+  int unnamed = 0;
   for (int v = 0; v < 256; ++v) {
     const auto vk = static_cast<uint8_t>(v);
     const uint8_t usage = VkToUsage(vk);
     if (usage != vk) {
       ++converted;
       EXPECT_EQ(UsageToVk(usage), vk) << "vk " << v;
-      EXPECT_NE(KeyNameFor(usage), kNonAvailableName) << "usage " << int{usage} << " of vk " << v << " has no name";
+      if (KeyNameFor(usage) == kNonAvailableName) ++unnamed;
     }
     // Whatever a file holds reads back to a code that writes back to itself.
     EXPECT_EQ(VkToUsage(UsageToVk(usage)), usage) << "vk " << v;
@@ -41,7 +42,9 @@ TEST(KeyTables, UsageToVkIsTheExactInverseOverTheWholeRange) {
       EXPECT_EQ(VkToUsage(back), vk) << "usage " << v;
     }
   }
-  EXPECT_EQ(converted, 120);
+  // The table's 120 keys, and 8 keys of other layouts that have no name.
+  EXPECT_EQ(converted, 128);
+  EXPECT_EQ(unnamed, 8);
 }
 
 TEST(KeyTables, CodesOutsideTheTablePassThrough) {
@@ -52,10 +55,11 @@ TEST(KeyTables, CodesOutsideTheTablePassThrough) {
   // The generic Shift code is no key of its own: it stays 16, the letter M.
   EXPECT_EQ(VkToUsage(0x10), 16);
   EXPECT_EQ(KeyNameFor(VkToUsage(0x10)), "M");
-  // 53 is nothing VkToUsage gives: written unchanged, it reads back as digit 5.
-  EXPECT_EQ(UsageToVk(53), 53);
+  // 53 (the key left of 1) is written as a code of its own and reads back
+  // as 53, not as the 5 key whose virtual key is 53.
+  EXPECT_EQ(VkToUsage(UsageToVk(53)), 53);
   EXPECT_EQ(VkToUsage(53), 34);
-  EXPECT_EQ(KeyNameFor(34), "5");
+  EXPECT_EQ(KeyNameFor(53), kNonAvailableName);
 }
 
 TEST(KeyNames, NamesByCode) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "macros/key_names.h"
+#include "macros/macro_files.h"
 #include "macros/native_keys.h"
 
 namespace orv::macros {
@@ -74,12 +76,13 @@ TEST_F(RecorderTest, RepeatedKeyDownRecordsOnePressAndANewPressAfterRelease) {
 
 TEST_F(RecorderTest, AutoRepeatOfTheWindowSystemIsDropped) {
   // X11 repeats a held key as release/press pairs marked as repeats.
-  std::vector<NativeKeyEvent> events{{'a', true, false}};
+  constexpr uint32_t kKeyA = 38;  // X key code of the A position
+  std::vector<NativeKeyEvent> events{{kKeyA, true, false}};
   for (int i = 0; i < 5; ++i) {
-    events.push_back({'a', false, true});
-    events.push_back({'a', true, true});
+    events.push_back({kKeyA, false, true});
+    events.push_back({kKeyA, true, true});
   }
-  events.push_back({'a', false, false});
+  events.push_back({kKeyA, false, false});
   Start();
   for (const NativeKeyEvent& e : events) {
     if (const auto m = KeyMessageFor(e)) Key(*m);
@@ -170,21 +173,34 @@ TEST_F(RecorderTest, TheLastKeyMessageCarriesOverToTheNextRecording) {
 TEST_F(RecorderTest, KeysWithoutACodeAreNotRecorded) {
   Start();
   EXPECT_EQ(Key({kKeyDown, 0}), -1);
-  EXPECT_FALSE(KeyMessageFor({0x1008FF11, true, false}));  // a volume key
-  EXPECT_FALSE(KeyMessageFor({0xFE51, true, false}));      // a dead accent
+  EXPECT_FALSE(KeyMessageFor({123, true, false}));  // volume up
+  EXPECT_FALSE(KeyMessageFor({0, true, false}));
 }
 
-TEST(NativeKeys, KeySymbolsToVirtualKeys) {
+// Every key position records as its usage, whatever the layout, and the
+// usage survives the macro file (whose key fields are virtual keys).
+TEST(NativeKeys, EveryKeyPositionRecordsItsUsageAndSurvivesTheMacroFile) {
   struct Case {
-    uint32_t keysym;
-    uint8_t vk;
-  } cases[] = {
-      {'a', 'A'},       {'Z', 'Z'},       {'7', '7'},       {'!', '1'},        {0xFFE1, 0xA0}, {0xFFE2, 0xA1},
-      {0xFFE3, 0xA2},   {0xFFE4, 0xA3},   {0xFFE9, 0xA4},   {0xFFEA, 0xA5},    {0xFFEB, 0x5B}, {0xFFEC, 0x5C},
-      {0xFF0D, 0x0D},   {0xFF1B, 0x1B},   {0xFFBE, 0x70},   {0xFFC7, 0x79},    {0xFFB5, 0x65}, {0xFF51, 0x25},
-      {0xFFFF, 0x2E},   {0x0020, 0x20},   {0x02BB, 0xDB},   {0x1008FF11, 0},   {0xFE51, 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(KeysymToVk(c.keysym), c.vk) << std::hex << c.keysym;
+    uint32_t keycode;
+    uint8_t usage;
+  } spots[] = {{38, 4},  {24, 20},  {25, 26},  {52, 29},  {10, 30},  {49, 53},  {51, 49},  {94, 100},
+               {104, 88}, {108, 230}, {37, 224}, {133, 227}, {9, 41},   {36, 40},  {67, 58},  {191, 104}};
+  for (const Case& c : spots) EXPECT_EQ(UsageForXKeycode(c.keycode), c.usage) << c.keycode;
+  int keys = 0;
+  for (uint32_t keycode = 0; keycode < 300; ++keycode) {
+    const uint8_t usage = UsageForXKeycode(keycode);
+    if (usage == 0) continue;
+    ++keys;
+    const auto message = KeyMessageFor({keycode, true, false});
+    ASSERT_TRUE(message) << keycode;
+    EXPECT_EQ(VkToUsage(static_cast<uint8_t>(message->vk)), usage) << keycode;
+    MacroRecord r, back;
+    r.eventCount = 1;
+    r.events[0] = {usage, ACTION_DOWN};
+    DecodeMacroEntry(EncodeMacroEntry(r), back);
+    EXPECT_EQ(back.events[0].code, usage) << "key " << keycode << " usage " << int{usage};
+  }
+  EXPECT_GE(keys, 120);
 }
 
 }  // namespace
