@@ -32,18 +32,12 @@ orv_before_cleanup() {
 }
 
 # ---- A private display ----
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/hits.sh"
-orv_start_xvfb "$work/xvfb.log" || exit 1
-pids+=("$ORV_XVFB_PID")
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DBUS_SESSION_BUS_ADDRESS ORV_SIMULATED_MOUSE
-export QT_QPA_PLATFORM=xcb
-# In the AddressSanitizer build: the preload library comes before the
-# sanitizer's runtime, and leaks of the window toolkit's and the emulation's
-# libraries are not ours (the unit tests check ours).
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link_order=0
+orv_private_display
+unset ORV_SIMULATED_MOUSE
+# In the AddressSanitizer build the emulation's preload library comes before
+# the sanitizer's runtime.
+export ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0
 
 # ---- The emulated mouse ----
 mkdir "$work/mock"

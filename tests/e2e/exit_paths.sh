@@ -13,15 +13,8 @@ source "$here/lib.sh"
 orv_need_tools Xvfb xdotool
 orv_work_folder exit
 
-source "$here/../../tools/xvfb.sh"
-orv_start_xvfb "$work/xvfb.log" || exit 1
+orv_private_display
 xvfb_pid=$ORV_XVFB_PID
-pids+=("$xvfb_pid")
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DBUS_SESSION_BUS_ADDRESS
-export QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 
 message_box() { [ -n "$(xdotool search --name '^ORV_ZIduzu$' 2>/dev/null)" ]; }
 

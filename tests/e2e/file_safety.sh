@@ -17,14 +17,7 @@ source "$here/hits.sh"
 orv_need_tools Xvfb xdotool prlimit
 orv_work_folder files
 
-source "$here/../../tools/xvfb.sh"
-orv_start_xvfb "$work/xvfb.log" || exit 1
-pids+=("$ORV_XVFB_PID")
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DBUS_SESSION_BUS_ADDRESS
-export QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+orv_private_display
 
 app=$work/app
 sim=$work/sim

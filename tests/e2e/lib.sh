@@ -2,6 +2,8 @@
 # removed at exit together with the processes listed in `pids`, numbered checks
 # and waits that poll a condition under a generous limit.
 
+orv_e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
 # orv_need_tools <tool...>: exit 77 (skipped) when one is not installed.
 orv_need_tools() {
   local tool
@@ -106,4 +108,25 @@ finish() {
 orv_summary() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
+}
+
+# orv_private_display [desktop tool]: a private X server for the script (its
+# pid in ORV_XVFB_PID), the test desktop on it when one is named, and the
+# surroundings every copy of the program gets: a runtime folder of its own,
+# no session bus, the X11 platform, and no leak reports of the window
+# toolkit's libraries (the unit tests check ours).
+orv_private_display() {
+  source "$orv_e2e_dir/../../tools/xvfb.sh"
+  orv_start_xvfb "$work/xvfb.log" || exit 1
+  pids+=("$ORV_XVFB_PID")
+  if [ -n "${1:-}" ]; then
+    "$1" >"$work/desktop.log" 2>&1 &
+    pids+=($!)
+    wait_for 5 grep -q ready "$work/desktop.log"
+  fi
+  export XDG_RUNTIME_DIR=$work/run
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  unset DBUS_SESSION_BUS_ADDRESS
+  export QT_QPA_PLATFORM=xcb
+  export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 }

@@ -19,19 +19,8 @@ orv_need_tools Xvfb xdotool setxkbmap
 
 orv_work_folder recording
 
-source "$here/../../tools/xvfb.sh"
 source "$here/hits.sh"
-orv_start_xvfb "$work/xvfb.log" || exit 1
-pids+=("$ORV_XVFB_PID")
-"$desktop_tool" >"$work/desktop.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do grep -q ready "$work/desktop.log" 2>/dev/null && break; sleep 0.05; done
-
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DBUS_SESSION_BUS_ADDRESS
-export QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+orv_private_display "$desktop_tool"
 
 app=$work/app
 cp -r "$portable" "$app"

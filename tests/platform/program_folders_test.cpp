@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/as_nobody.h"
 #include "support/temp_dir.h"
 
 namespace orv::test {
@@ -65,11 +66,16 @@ TEST_F(ProgramFoldersTest, TheFoldersFollowWhereTheExecutableLies) {
 }
 
 TEST_F(ProgramFoldersTest, AReadOnlyPortableFolderIsReadButNotWritten) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write any folder";
-  fs::permissions(dir / "portable", fs::perms::owner_write, fs::perm_options::remove);
-  const ProgramFolders f = DecideProgramFolders(dir / "portable", Env());
-  EXPECT_EQ(f.data, dir / "portable");
-  EXPECT_EQ(f.user, dir / "home/.config/orv-ziduzu");
+  // Decided without root's powers (root may write any folder); everyone may
+  // look into the tree, nobody may write the portable folder.
+  ::chmod(dir.path().c_str(), 0755);
+  ::chmod((dir / "portable").c_str(), 0555);
+  const int status = RunUnprivileged([&] {
+    const ProgramFolders f = DecideProgramFolders(dir / "portable", Env());
+    return f.data == dir / "portable" && f.user == dir / "home/.config/orv-ziduzu";
+  });
+  ASSERT_NE(status, 2) << "could not drop privileges";
+  EXPECT_EQ(status, 0) << "a read-only portable folder was taken as the user's folder";
 }
 
 TEST_F(ProgramFoldersTest, TheFirstStartCopiesTheShippedFilesAndLaterStartsKeepTheUsers) {
