@@ -32,6 +32,18 @@ install_missing() {
   fi
 }
 
+# phase <name>: starts a timed phase; the times are listed at the end.
+phases=()
+phase_start=$(date +%s)
+phase() {
+  local now
+  now=$(date +%s)
+  [ -n "${phase_name:-}" ] && phases+=("$(printf '%4d s  %s' $((now - phase_start)) "$phase_name")")
+  phase_name=$1
+  phase_start=$now
+  [ -n "$1" ] && echo "== $1"
+}
+
 # build <folder> [cmake options...]
 build() {
   local dir=$1
@@ -72,17 +84,22 @@ case "$mode" in
     ;;
   test)
     started=$(date +%s)
-    echo "== plain build"
+    phase "plain build"
     build build
+    phase "plain tests"
     run_ctest build
-    echo "== ASan + UBSan build"
+    phase "ASan + UBSan build"
     build build-asan -DORV_SANITIZER=address -DORV_BUILD_BENCH=OFF
+    phase "ASan + UBSan tests"
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan
-    echo "== TSan build"
+    phase "TSan build"
     build build-tsan -DORV_SANITIZER=thread -DORV_BUILD_BENCH=OFF
+    phase "TSan tests"
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp run_ctest build-tsan
-    echo "== fuzzing (bounded)"
+    phase "fuzzing (bounded)"
     "$root/tools/run-fuzzers.sh" "${ORV_FUZZ_SECONDS:-20}"
+    phase ""
+    printf '%s\n' "${phases[@]}"
     echo "== all suites passed in $(( $(date +%s) - started )) s"
     ;;
   *)
