@@ -88,12 +88,13 @@ case "$mode" in
     build build
     phase "plain tests"
     run_ctest build
+    # The sanitizer builds copy the skin the plain build drew.
     phase "ASan + UBSan build"
-    build build-asan -DORV_SANITIZER=address -DORV_BUILD_BENCH=OFF
+    build build-asan -DORV_SANITIZER=address -DORV_BUILD_BENCH=OFF -DORV_SKIN_FROM="$root/build/portable/skins"
     phase "ASan + UBSan tests"
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan
     phase "TSan build"
-    build build-tsan -DORV_SANITIZER=thread -DORV_BUILD_BENCH=OFF
+    build build-tsan -DORV_SANITIZER=thread -DORV_BUILD_BENCH=OFF -DORV_SKIN_FROM="$root/build/portable/skins"
     phase "TSan tests"
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp run_ctest build-tsan
     phase "fuzzing (bounded)"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time
-# (seconds per target, default 20) on a copy of its seed corpus. Exits non-zero
+# (seconds per target, default 20) on a copy of its seed corpus, as many at
+# once as there are processors. Exits non-zero
 # when a target finds a crash; the crashing input is left in build-fuzz/.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -11,22 +12,37 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$out" -G Ninja -DORV_BUILD_FUZZ=ON -DO
   -DORV_BUILD_BENCH=OFF >/dev/null
 cmake --build "$out" -j "$(nproc)"
 
-status=0
-for bin in "$out"/tests/fuzz/*_fuzz; do
-  [ -x "$bin" ] || continue
+# fuzz <binary>: one target on its corpus; its report is printed when it ends.
+fuzz() {
+  local bin=$1 name seeds work
   name=$(basename "$bin" _fuzz)
   seeds="$root/tests/fuzz/corpus/$name"
   work="$out/corpus/$name"
   mkdir -p "$work"
   [ -d "$seeds" ] && cp -n "$seeds"/* "$work"/ 2>/dev/null || true
-  echo "-- fuzzing $name for ${seconds}s"
   if ! (cd "$out" && setarch "$(uname -m)" -R "$bin" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 \
         "$work" 2>"$out/$name.log"); then
+    echo "-- $name found a crash:"
     tail -n 40 "$out/$name.log"
-    status=1
-  else
-    grep -E '^(stat::number_of_executed_units|Done)' "$out/$name.log" | tr '\n' ' '
-    echo
+    return 1
   fi
+  echo "-- $name, ${seconds}s: $(grep -E '^(stat::number_of_executed_units|Done)' "$out/$name.log" | tr '\n' ' ')"
+}
+
+# The targets run side by side, one per processor.
+status=0
+running=0
+for bin in "$out"/tests/fuzz/*_fuzz; do
+  [ -x "$bin" ] || continue
+  if ((running >= $(nproc))); then
+    wait -n || status=1
+    running=$((running - 1))
+  fi
+  fuzz "$bin" &
+  running=$((running + 1))
+done
+while ((running > 0)); do
+  wait -n || status=1
+  running=$((running - 1))
 done
 exit $status

@@ -2,7 +2,7 @@
 #   cpack -G DEB        (or: cmake --build build --target package)
 # Its files are the installation of resources/desktop/CMakeLists.txt under the
 # prefix /usr; its dependencies are computed by dpkg-shlibdeps.
-if(ORV_BUILD_FUZZ OR NOT TARGET ORV_ZIduzu)
+if(ORV_BUILD_FUZZ OR NOT ORV_SANITIZER STREQUAL "" OR NOT TARGET ORV_ZIduzu)
   return()
 endif()
 set(CPACK_GENERATOR DEB)
