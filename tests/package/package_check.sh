@@ -13,7 +13,7 @@ desktop_tool=$3
 
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/../e2e/lib.sh"
-orv_need_tools cpack dpkg-deb lintian desktop-file-validate systemd-analyze Xvfb xdotool
+orv_need_tools cpack dpkg-deb lintian desktop-file-validate systemd-analyze appstreamcli Xvfb xdotool
 orv_work_folder package
 
 # Runs a command; passes when it succeeds and prints nothing (its output is
@@ -27,7 +27,19 @@ quiet() {
 }
 
 # ---- Desktop entries and the user service ----
-check "the desktop entry is valid" quiet desktop-file-validate "$src/resources/desktop/orv-ziduzu.desktop"
+app_id=org.example.orv_ziduzu
+check "the desktop entry is valid" quiet desktop-file-validate "$src/resources/desktop/$app_id.desktop"
+# appstreamcli fails on warnings too; its closing line is no remark.
+metainfo() {
+  appstreamcli validate --no-net "$src/resources/desktop/$app_id.metainfo.xml" >"$work/appstream.log" 2>&1
+  local rc=$?
+  grep -v -e '^$' -e 'Validation was successful' "$work/appstream.log" | sed 's/^/    /'
+  [ $rc -eq 0 ] && ! grep -q -e '^[EWI]:' "$work/appstream.log"
+}
+check "the software centres' description is valid" metainfo
+check "it names the desktop entry and the mouse" \
+  sh -c "grep -q '<launchable type=\"desktop-id\">$app_id.desktop</launchable>' '$src/resources/desktop/$app_id.metainfo.xml' &&
+         grep -q '<modalias>usb:v18F8p1086\*</modalias>' '$src/resources/desktop/$app_id.metainfo.xml'"
 check "the autostart entry is valid" quiet desktop-file-validate "$src/resources/desktop/orv-ziduzu-autostart.desktop"
 check "the autostart entry starts the program with --when-present" \
   grep -qx 'Exec=orv-ziduzu --when-present' "$src/resources/desktop/orv-ziduzu-autostart.desktop"
