@@ -13,7 +13,10 @@
 namespace orv {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A carriage return counts as a blank: a line ended by "\r\r\n" (a file passed twice
+// through a text-mode conversion) must name the same section or key after it
+// has been written back with plain line endings.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
