@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "app/controller.h"
-#include "app/editable_list.h"
-#include "app/main_window.h"
+#include "gui/editable_list.h"
+#include "gui/main_window.h"
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"

@@ -10,11 +10,11 @@
 #include <functional>
 
 #include "platform/private_profile.h"
-#include "skin/fonts.h"
+#include "gui/fonts.h"
 #include "skin/layout.h"
-#include "skin/picture.h"
+#include "gui/picture.h"
 #include "skin/picture_names.h"
-#include "skin/region.h"
+#include "gui/region.h"
 #include "support/temp_dir.h"
 #include "support/recording_sink.h"
 

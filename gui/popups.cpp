@@ -1,4 +1,4 @@
-#include "app/popups.h"
+#include "gui/popups.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -7,10 +7,10 @@
 #include <mutex>
 
 #include "app/controller.h"
-#include "skin/menu_painting.h"
-#include "skin/picture.h"
+#include "gui/menu_painting.h"
+#include "gui/picture.h"
 #include "skin/picture_names.h"
-#include "skin/region.h"
+#include "gui/region.h"
 
 namespace orv::app {
 namespace {

@@ -1,6 +1,6 @@
 // Painting of the owner-drawn menu items, the function menus and the warning,
 // checked pixel by pixel on images.
-#include "skin/menu_painting.h"
+#include "gui/menu_painting.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 
-#include "skin/menu_style.h"
+#include "gui/menu_style.h"
 
 namespace orv::skin {
 namespace {

@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/exit_signals.h"
-#include "app/main_window.h"
-#include "app/qt_log.h"
+#include "gui/exit_signals.h"
+#include "gui/main_window.h"
+#include "gui/qt_log.h"
 #include "app/shell.h"
-#include "app/single_instance.h"
+#include "gui/single_instance.h"
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"

@@ -1,4 +1,4 @@
-#include "skin/region.h"
+#include "gui/region.h"
 
 #include "platform/message_port.h"
 

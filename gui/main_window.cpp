@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "gui/main_window.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -30,18 +30,18 @@
 #define ORV_HAVE_XCB 1
 #endif
 
-#include "app/app_icon.h"
+#include "gui/app_icon.h"
 #include "app/controller.h"
-#include "app/editable_list.h"
+#include "gui/editable_list.h"
 #include "app/menu_commands.h"
-#include "app/exit_signals.h"
+#include "gui/exit_signals.h"
 #include "app/shell.h"
 #include "macros/macro_model.h"
 #include "platform/file_names.h"
 #include "platform/log.h"
 #include "macros/native_keys.h"
 #include "skin/picture_names.h"
-#include "skin/region.h"
+#include "gui/region.h"
 
 namespace orv::app {
 namespace {

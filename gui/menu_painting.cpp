@@ -1,4 +1,4 @@
-#include "skin/menu_painting.h"
+#include "gui/menu_painting.h"
 
 #include <algorithm>
 

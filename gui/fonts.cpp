@@ -1,4 +1,4 @@
-#include "skin/fonts.h"
+#include "gui/fonts.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

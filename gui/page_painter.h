@@ -14,7 +14,7 @@
 #include "macros/macro_model.h"
 #include "settings/mouse_settings.h"
 #include "skin/layout.h"
-#include "skin/picture.h"
+#include "gui/picture.h"
 
 class QWidget;
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "app/controller.h"
-#include "app/editable_list.h"
-#include "app/main_window.h"
+#include "gui/editable_list.h"
+#include "gui/main_window.h"
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
@@ -30,7 +30,7 @@ class QtEnvironment : public ::testing::Environment {
   void SetUp() override {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
-    static char name[] = "app_widget_tests";
+    static char name[] = "gui_window_tests";
     static char* argv[] = {name, nullptr};
     application_ = std::make_unique<QApplication>(argc, argv);
   }

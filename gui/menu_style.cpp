@@ -1,10 +1,10 @@
-#include "skin/menu_style.h"
+#include "gui/menu_style.h"
 
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOptionMenuItem>
 
-#include "skin/menu_painting.h"
+#include "gui/menu_painting.h"
 
 namespace orv::skin {
 namespace {

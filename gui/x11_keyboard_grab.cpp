@@ -1,4 +1,4 @@
-#include "app/x11_keyboard_grab.h"
+#include "gui/x11_keyboard_grab.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>

@@ -1,4 +1,4 @@
-#include "app/exit_signals.h"
+#include "gui/exit_signals.h"
 
 #include <fcntl.h>
 #include <poll.h>

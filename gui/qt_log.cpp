@@ -1,4 +1,4 @@
-#include "app/qt_log.h"
+#include "gui/qt_log.h"
 
 #include <QLoggingCategory>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/editable_list.h"
+#include "gui/editable_list.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

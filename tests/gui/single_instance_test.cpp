@@ -1,7 +1,7 @@
 // The single-instance socket: a second start reaches the first copy, a stale
 // socket file of a crashed copy is taken over, other users cannot connect,
 // and garbage or silent peers do nothing.
-#include "app/single_instance.h"
+#include "gui/single_instance.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

@@ -4,7 +4,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 
-#include "skin/fonts.h"
+#include "gui/fonts.h"
 
 namespace orv::skin {
 namespace {

@@ -2,7 +2,7 @@
 // The popup windows of the main window: the two button-function menus and the
 // warning before the last left click is given away. Thin window adapters: the
 // rows, placements and choices are skin/function_menu.h's and the
-// controller's; the pictures are composed by skin/menu_painting.h.
+// controller's; the pictures are composed by gui/menu_painting.h.
 //
 // The menus are frameless tool windows without a taskbar entry that never
 // take the keyboard focus, so the main window stays the active one.

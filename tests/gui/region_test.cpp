@@ -4,7 +4,7 @@
 #include <random>
 
 #include "skin/picture_names.h"
-#include "skin/region.h"
+#include "gui/region.h"
 #include "support/temp_dir.h"
 #include "reference_region.h"
 

@@ -1,7 +1,7 @@
 // The popup windows on the off-screen platform: the warning's results and the
 // function menus' hover, second level and choices, driven by synthetic
 // pointer events, with the shipped skin.
-#include "app/popups.h"
+#include "gui/popups.h"
 
 #include <gtest/gtest.h>
 

@@ -14,13 +14,13 @@
 #include "app/app_state.h"
 #include "app/colour_animation.h"
 #include "app/resume_reapply.h"
-#include "app/popups.h"
-#include "app/x11_keyboard_grab.h"
-#include "skin/menu_style.h"
+#include "gui/popups.h"
+#include "gui/x11_keyboard_grab.h"
+#include "gui/menu_style.h"
 #include "app/macro_editor.h"
 #include "platform/file_stamp.h"
-#include "skin/page_painter.h"
-#include "skin/region.h"
+#include "gui/page_painter.h"
+#include "gui/region.h"
 
 class QAction;
 class QLineEdit;

@@ -1,5 +1,5 @@
 #include "platform/file_stamp.h"
-#include "skin/picture.h"
+#include "gui/picture.h"
 
 #include <sys/stat.h>
 

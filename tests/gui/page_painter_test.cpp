@@ -1,6 +1,6 @@
 // Page painting with the shipped skin: each state look must be the area of the
 // right picture (base N, hovered O, pressed/selected D) at the right rectangle.
-#include "skin/page_painter.h"
+#include "gui/page_painter.h"
 
 #include <gtest/gtest.h>
 

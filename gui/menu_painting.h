@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "skin/function_menu.h"
-#include "skin/picture.h"
+#include "gui/picture.h"
 
 namespace orv::skin {
 

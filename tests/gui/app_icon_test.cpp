@@ -1,6 +1,6 @@
 // The program's icon: the installed icon files when there are any, else the
 // drawn one, at the sizes the desktop asks for.
-#include "app/app_icon.h"
+#include "gui/app_icon.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "skin/page_painter.h"
+#include "gui/page_painter.h"
 
 #include <QPalette>
 #include <QWidget>
@@ -10,7 +10,7 @@
 #include <string>
 
 #include "device/wire_codes.h"
-#include "skin/fonts.h"
+#include "gui/fonts.h"
 #include "skin/hit_indexes.h"
 #include "skin/picture_names.h"
 

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "skin/fonts.h"
-#include "skin/picture.h"
+#include "gui/fonts.h"
+#include "gui/picture.h"
 #include "support/temp_dir.h"
 
 namespace orv::skin {
