@@ -18,7 +18,7 @@
 #include "platform/log.h"
 #include "platform/decimal.h"
 #include "platform/atomic_file.h"
-#include "settings/host_settings.h"
+#include "gui/host_settings_desktop.h"
 #include "settings/kde_config.h"
 
 namespace orv::settings {

@@ -34,7 +34,7 @@
 #include "platform/launch.h"
 #include "platform/log.h"
 #include "platform/program_folders.h"
-#include "settings/host_settings.h"
+#include "gui/host_settings_desktop.h"
 
 namespace {
 
