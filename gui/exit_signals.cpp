@@ -36,9 +36,9 @@ std::atomic<AppState*> armedState{nullptr};
 
 void HostExitAtProcessEnd() {
   AppState* state = armedState.exchange(nullptr);
-  if (state == nullptr || state->ended.exchange(true)) return;
+  if (state == nullptr || state->session.ended.exchange(true)) return;
   StopWorkers(*state);
-  state->channel.SendHostExit();
+  state->session.channel.SendHostExit();
 }
 
 void Drain(int fd) {

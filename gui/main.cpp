@@ -30,6 +30,7 @@
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
+#include "drive/playback.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
 #include "platform/log.h"
@@ -48,16 +49,16 @@ std::string ExecutablePath(const char* argv0) {
 
 // The mouse and the desktop: simulated together, or both real.
 void ConnectSurroundings(app::AppState& state) {
-  state.backend = device::MakeHidBackend();
+  state.session.backend = device::MakeHidBackend();
   if (const auto folder = device::SimulatedMouseFolder()) {
     const std::filesystem::path log = *folder / device::kHostLogName;
-    state.host = std::make_unique<settings::RecordingHostSettings>(log);
-    state.launcher = std::make_unique<RecordingLauncher>(log);
+    state.session.host = std::make_unique<settings::RecordingHostSettings>(log);
+    state.playback.launcher = std::make_unique<RecordingLauncher>(log);
   } else {
-    state.host = settings::MakeDesktopHostSettings();
-    state.launcher = std::make_unique<DesktopLauncher>();
+    state.session.host = settings::MakeDesktopHostSettings();
+    state.playback.launcher = std::make_unique<DesktopLauncher>();
   }
-  state.clock = std::make_unique<drive::SteadyPlaybackClock>();
+  state.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
 }
 
 // Without a session bus address, the D-Bus library would start a bus daemon
@@ -146,7 +147,7 @@ int main(int argc, char** argv) {
     if (const char* file = std::getenv("ORV_FIRST_PAINT_FILE"); file != nullptr && *file != '\0') {
       window.onFirstPaint = [file, &state] {
         std::ofstream out(file, std::ios::app);
-        out << "first-paint page=" << int(state->page) << " language=" << state->language
+        out << "first-paint page=" << int(state->ui.page) << " language=" << state->language
             << " profile=" << state->profile.curProfile << "\n";
       };
     }

@@ -115,7 +115,7 @@ MainWindow::MainWindow(AppState& state)
   setMouseTracking(true);
   // The first page's pictures and the fonts are made while the start-up
   // sequence runs; the first paint waits for them.
-  painter_.Prepare(state_.page, skin::PictureScaleFor(devicePixelRatioF()));
+  painter_.Prepare(state_.ui.page, skin::PictureScaleFor(devicePixelRatioF()));
   preparedShape_ = std::async(std::launch::async, [file = FoldersOf(state).data / "skins" / skin::pictures::kMainMask] {
     PreparedShape prepared;
     prepared.file = file;
@@ -191,7 +191,7 @@ void MainWindow::ConnectExitSignal(int exitSignalFd) {
 
 void MainWindow::ConnectEvents() {
   eventsConnected_ = true;
-  if (device::DeviceEventSource* events = state_.backend ? state_.backend->Events() : nullptr) {
+  if (device::DeviceEventSource* events = state_.session.backend ? state_.session.backend->Events() : nullptr) {
     deviceNotifier_ = new QSocketNotifier(events->fd(), QSocketNotifier::Read, this);
     connect(deviceNotifier_, &QSocketNotifier::activated, this, [this, events] {
       if (!destroyed_) OnDeviceEvents(state_, *this, events->DrainEvents());
@@ -251,23 +251,23 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   if (ConsumeHideAtStart(state_)) QTimer::singleShot(0, this, [this] { Minimise(); });
 
   skin::PaintState ps;
-  ps.page = state_.page;
-  ps.hoverMain = state_.hoverMain;
-  ps.hoverColor = state_.hoverColor;
-  ps.hoverAdvanced = state_.hoverAdvanced;
-  ps.pressed = state_.pressed != 0;
+  ps.page = state_.ui.page;
+  ps.hoverMain = state_.ui.hoverMain;
+  ps.hoverColor = state_.ui.hoverColor;
+  ps.hoverAdvanced = state_.ui.hoverAdvanced;
+  ps.pressed = state_.ui.pressed != 0;
   ps.curProfile = state_.profile.curProfile;
   ps.language = state_.language;
   ps.settings = &state_.settings;
   ps.macros = &state_.macros;
-  ps.recording = state_.recording;
+  ps.recording = state_.editor.recording;
   {
     std::lock_guard lock(state_.macros.mutex);
     const int32_t m = state_.macros.selectedMacro;
     ps.selectedMacroMode = (m >= 0 && m < macros::MACRO_SLOTS) ? state_.macros.userMacros[static_cast<size_t>(m)].mode : 0;
   }
-  ps.colorPreviewIndex = state_.colorPreviewIndex;
-  ps.colorBlinkPhase = state_.colorBlinkPhase;
+  ps.colorPreviewIndex = state_.preview.index;
+  ps.colorBlinkPhase = state_.preview.blinkPhase;
   // The 2x pictures on screens of high density; layout coordinates, the shape
   // and hit-testing stay in the layout's units whatever the set.
   ps.scale = skin::PictureScaleFor(devicePixelRatioF());
@@ -317,8 +317,9 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     const Point p = PointOf(event);
     const bool onTitle = state_.layout.mainHits[1].Contains(p.x, p.y);
-    const bool onEmpty = state_.hoverMain == kNone &&
-                         (state_.page == kPageMain || (state_.hoverColor == kNone && state_.hoverAdvanced == kNone));
+    const PageState& ui = state_.ui;
+    const bool onEmpty =
+        ui.hoverMain == kNone && (ui.page == kPageMain || (ui.hoverColor == kNone && ui.hoverAdvanced == kNone));
     if (onTitle || onEmpty) ShowWindowMenu(event->globalPosition().toPoint());
     return;
   }
@@ -681,12 +682,12 @@ void MainWindow::DeleteMacro() {
 
 void MainWindow::ToggleRecording() {
   app::ToggleRecording(state_, *this);
-  GrabKeyboardForRecording(state_.recording);
+  GrabKeyboardForRecording(state_.editor.recording);
   Invalidate(RepaintArea::Whole);
 }
 
 void MainWindow::StopRecording() {
-  if (!state_.recording && !state_.recorder.Recording()) return;
+  if (!state_.editor.recording && !state_.editor.recorder.Recording()) return;
   app::StopRecording(state_);
   GrabKeyboardForRecording(false);
   Invalidate(RepaintArea::Whole);
@@ -721,7 +722,7 @@ void MainWindow::GrabKeyboardForRecording(bool grab) {
 }
 
 void MainWindow::RecordNativeKey(uint32_t keycode, bool press, bool autoRepeat) {
-  if (destroyed_ || !state_.recording) return;
+  if (destroyed_ || !state_.editor.recording) return;
   if (const auto message = macros::KeyMessageFor({keycode, press, autoRepeat})) {
     if (app::RecordKey(state_, *this, *message)) Invalidate(RepaintArea::OutsideControls);
   }
@@ -743,12 +744,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (widget == nullptr || widget->window() != this || destroyed_) return false;
   if (type == QEvent::MouseButtonRelease) {
     auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() != Qt::RightButton || state_.page != kPageAdvanced || state_.recording) return false;
+    if (mouse->button() != Qt::RightButton || state_.ui.page != kPageAdvanced || state_.editor.recording) return false;
     return OnRightButtonRelease(mouse->globalPosition().toPoint());
   }
   auto* key = static_cast<QKeyEvent*>(event);
   const bool press = type == QEvent::KeyPress;
-  if (state_.recording) {
+  if (state_.editor.recording) {
     // The keyboard belongs to the recording: nothing reaches the controls.
     // (With the desktop's keyboard grabbed the keys come as native events.)
     if (!rootGrab_.Active()) RecordNativeKey(key->nativeScanCode(), press, key->isAutoRepeat());

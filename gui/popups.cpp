@@ -180,7 +180,7 @@ void SubFunctionMenu::Open() {
   hotRow_ = skin::kNoIndex;
   hotRowPainted_ = skin::kNoIndex;
   rowPressed_ = false;
-  s.closeMenuOnPaint = false;
+  s.ui.closeMenuOnPaint = false;
   setFixedSize(std::max(1, metrics_.itemWidth), std::max(1, metrics_.shownHeight));
   // Without rows the shape is empty: nothing shows and nothing takes a click.
   skin::ApplyShape(*this, skin::RowRegion(metrics_.itemWidth, metrics_.itemHeight, metrics_.rows));
@@ -238,7 +238,7 @@ WarningDialog::WarningDialog(QWidget* mainWindow, const PopupEnvironment& env)
   const int height = std::max(1, shape.height);
   setFixedSize(width, height);
   if (shape.loaded) skin::ApplyShape(*this, shape.region);
-  const Point anchor = env_.state->menuAnchor;
+  const Point anchor = env_.state->ui.menuAnchor;
   move(ToQPoint(skin::KeepOnScreen({anchor.x, anchor.y}, width, height,
                                    ScreenAround(QPoint(anchor.x, anchor.y), mainWindow))));
 }

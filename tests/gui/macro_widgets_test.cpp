@@ -15,8 +15,10 @@
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
+#include "drive/playback.h"
 #include "macros/key_names.h"
 #include "macros/macro_files.h"
+#include "platform/launch.h"
 #include "settings/config_file.h"
 #include "support/temp_dir.h"
 
@@ -53,10 +55,10 @@ class MacroWidgetsTest : public ::testing::Test {
     fs::create_directories(dir.path() / "sim");
     setenv("ORV_SIMULATED_MOUSE", (dir.path() / "sim").c_str(), 1);
     s.exeDir = dir.path() / "app";
-    s.backend = device::MakeHidBackend();
-    s.host = std::make_unique<settings::RecordingHostSettings>(dir.path() / "sim" / device::kHostLogName);
-    s.launcher = std::make_unique<RecordingLauncher>(dir.path() / "sim" / device::kHostLogName);
-    s.clock = std::make_unique<drive::SteadyPlaybackClock>();
+    s.session.backend = device::MakeHidBackend();
+    s.session.host = std::make_unique<settings::RecordingHostSettings>(dir.path() / "sim" / device::kHostLogName);
+    s.playback.launcher = std::make_unique<RecordingLauncher>(dir.path() / "sim" / device::kHostLogName);
+    s.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
     window = std::make_unique<app::MainWindow>(s);
     ASSERT_EQ(app::InitialiseMainWindow(s, *window, {"", &sleeper}), app::StartupResult::Running);
     window->show();
@@ -193,7 +195,7 @@ TEST_F(MacroWidgetsTest, RecordingTakesTheKeysOfTheWindow) {
   LoadCountedMacro(1);
   app::EnterAdvancedPage(s, *window);
   ClickAdvanced(4);  // Record
-  ASSERT_TRUE(s.recording);
+  ASSERT_TRUE(s.editor.recording);
   app::EditableListBox* list = EventList();
   // Keys by their X key codes: the A and B positions, then volume up (no usage).
   constexpr uint32_t kKeyA = 38, kKeyB = 56, kVolumeUp = 123;
@@ -209,7 +211,7 @@ TEST_F(MacroWidgetsTest, RecordingTakesTheKeysOfTheWindow) {
   EXPECT_FALSE(list->Editing());
   EXPECT_EQ(list->count(), 7);
   ClickAdvanced(4);  // Stop
-  EXPECT_FALSE(s.recording);
+  EXPECT_FALSE(s.editor.recording);
   EXPECT_FALSE(window->KeyboardGrabbed());
   const macros::MacroRecord& r = s.macros.userMacros[0];
   ASSERT_EQ(r.eventCount, 4);

@@ -38,8 +38,8 @@ class PopupsTest : public ::testing::Test {
     NullMessages messages;
     ASSERT_TRUE(skin::LoadAllLayouts(s.layout, s.exeDir / "skins", 1, messages));
     for (size_t b = 0; b < 7; ++b) s.settings.K[b] = static_cast<int32_t>(b + 1);
-    s.menuButton = 23;
-    s.menuAnchor = {40, 30};
+    s.ui.menuButton = 23;
+    s.ui.menuAnchor = {40, 30};
     env.state = &s;
     env.port = &port;
     env.skinDir = s.exeDir / "skins";
