@@ -1,7 +1,9 @@
 #pragma once
 // The main window: a frameless, skin-painted widget shaped by the mask
 // picture. It turns the window system's events into calls of the controller
-// and the shell, and carries out their requests (the AppPort).
+// and the shell, and carries out their requests (the AppPort). The Advanced
+// page's controls, the tray and the events from outside the window are
+// objects of their own (MacroPageControls, Tray, SystemEvents).
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
@@ -13,28 +15,22 @@
 #include "app/app_port.h"
 #include "app/app_state.h"
 #include "app/colour_animation.h"
-#include "app/resume_reapply.h"
-#include "gui/popups.h"
-#include "gui/x11_keyboard_grab.h"
+#include "gui/dialogs.h"
+#include "gui/macro_controls.h"
 #include "gui/menu_style.h"
-#include "app/macro_editor.h"
-#include "platform/file_stamp.h"
 #include "gui/page_painter.h"
+#include "gui/popups.h"
 #include "gui/region.h"
+#include "gui/system_events.h"
+#include "gui/tray.h"
+#include "platform/file_stamp.h"
 
 class QAction;
-class QLineEdit;
-class QListWidget;
 class QMenu;
-class QSocketNotifier;
-class QSystemTrayIcon;
-class QTimer;
 
 namespace orv::app {
 
-class EditableListBox;
-
-class MainWindow final : public QWidget, public AppPort, public TimerPort, public MacroView {
+class MainWindow final : public QWidget, public AppPort {
   Q_OBJECT
 
  public:
@@ -50,16 +46,16 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
 
   // Connects the mouse's arrival and removal notifications at once, the
   // power events once the first frame is out. Called once the window runs.
-  void ConnectEvents();
-  // Watches the exit signals (SIGTERM, SIGINT, SIGHUP) from before the
-  // start-up runs: a signal closes any open modal box and ends the program,
-  // at once when the window runs, else as soon as the start-up returns.
-  void ConnectExitSignal(int exitSignalFd);
-  bool ExitRequested() const { return exitRequested_; }
+  void ConnectEvents() { events_.ConnectEvents(firstPaintDone_); }
+  // Watches the exit signals from before the start-up runs (SystemEvents).
+  void ConnectExitSignal(int exitSignalFd) { events_.ConnectExitSignal(exitSignalFd); }
+  bool ExitRequested() const { return events_.ExitRequested(); }
   // The window was destroyed (HostExit or removal of the mouse).
   bool Destroyed() const { return destroyed_; }
   // Ends the colour preview worker (before the window goes away).
   void StopAnimation();
+  // Whether the keyboard is grabbed for a recording (tests).
+  bool KeyboardGrabbed() const { return macroControls_.KeyboardGrabbed(); }
 
   // ---- AppPort ----
   void ShowMessage(const std::string& text) override;
@@ -75,64 +71,29 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   void Hide() override;
   void ShowAndRestore() override;
   void DestroyWindow() override;
-  bool TrayAvailable() override;
-  void TrayAdd() override;
-  void TrayRemove() override;
+  bool TrayAvailable() override { return Tray::Available(); }
+  void TrayAdd() override { tray_.Add(firstPaintDone_); }
+  void TrayRemove() override { tray_.Remove(); }
   void LoadMenus(int32_t language) override;
-  std::optional<std::filesystem::path> ChooseFile(const FileDialogOptions& options) override;
-  std::optional<uint32_t> ChooseColour(uint32_t initial) override;
-  void CreateMacroControls() override;
-  void DestroyMacroControls() override;
-  void RefillMacroLists() override;
-  std::string CountEditText() override;
-  void SetCountEditText(const std::string& text) override;
+  std::optional<std::filesystem::path> ChooseFile(const FileDialogOptions& options) override {
+    return ChooseFileDialog(this, options);
+  }
+  std::optional<uint32_t> ChooseColour(uint32_t initial) override { return ChooseColourDialog(this, initial); }
+  void CreateMacroControls() override { macroControls_.Create(); }
+  void DestroyMacroControls() override { macroControls_.Destroy(); }
+  void RefillMacroLists() override { macroControls_.Refill(); }
+  std::string CountEditText() override { return macroControls_.CountText(); }
+  void SetCountEditText(const std::string& text) override { macroControls_.SetCountText(text); }
   void StartColourAnimation() override;
   int ShowLeftClickWarning() override;
   void OpenButtonMenu(int button, Point anchor) override;
   void CloseButtonMenu() override;
-  void AddMacro() override;
-  void DeleteMacro() override;
-  void ToggleRecording() override;
-  void StopRecording() override;
-  void ToggleMacroMode(uint8_t modeBit) override;
-  MacroView* MacroControls() override { return this; }
-
-  // ---- MacroView ----
-  bool Exists() override;
-  void SetMacroLines(const std::vector<std::string>& lines) override;
-  void AddMacroLine(const std::string& line) override;
-  void RemoveMacroLine(int line) override;
-  int MacroLineCount() override;
-  std::string MacroLineText(int line) override;
-  int MacroSelection() override;
-  void SelectMacroLine(int line) override;
-  void FocusMacroList() override;
-  std::string NameText() override;
-  void SetNameText(const std::string& text) override;
-  void SetCountBox(const std::string& text, bool enabled) override;
-  void SetEventLines(const std::vector<std::string>& lines) override;
-  void AppendEventLines(const std::vector<std::string>& lines) override;
-  int EventLineCount() override;
-  std::string EventLineText(int line) override;
-  int EventSelection() override;
-  void SelectEventLine(int line) override;
-  void FocusEventList() override;
-  EventListGeometry EventGeometry() override;
-  void OpenLineEditor(int line) override;
-  std::string LineEditorText() override;
-  void CloseLineEditor() override;
-
-  // Whether the keyboard is grabbed for a recording (tests).
-  bool KeyboardGrabbed() const { return keyboardGrabbed_; }
-  // A key pressed or released while recording, by its X key code.
-  void RecordNativeKey(uint32_t keycode, bool press, bool autoRepeat);
-
-  // ---- TimerPort (the retries after a resume) ----
-  void CallAfter(uint32_t ms, std::function<void()> fn) override;
-  void CancelCall() override;
-  // The context menu of the event list, at a screen position (the macro
-  // editor decides when it shows); the chosen command goes to the controller.
-  void PopupContextMenu(const QPoint& globalPos);
+  void AddMacro() override { macroControls_.AddMacro(); }
+  void DeleteMacro() override { macroControls_.DeleteMacro(); }
+  void ToggleRecording() override { macroControls_.ToggleRecording(); }
+  void StopRecording() override { macroControls_.StopRecording(); }
+  void ToggleMacroMode(uint8_t modeBit) override { macroControls_.ToggleMacroMode(modeBit); }
+  MacroView* MacroControls() override { return &macroControls_; }
 
  protected:
   // Sees every event of this window and its controls before they do: keys
@@ -145,23 +106,11 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   void mouseReleaseEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
- private slots:
-  void OnPrepareForSleep(bool sleeping);
-
  private:
-  void ShowWindowMenu(const QPoint& globalPos);
-  void CreateTray();
-  void ConnectPowerEvents();
-  void ShowAbout();
-  void StyleControls();
   PopupEnvironment Popups();
-  // Builds a menu of the window toolkit from the shown items of an owner-drawn menu;
-  // its commands go to OnMenuCommand.
-  void FillMenu(QMenu& menu, const std::vector<skin::MenuNode>& items);
+  // A command of the tray menu or of the event list's context menu.
   void OnMenuCommand(int commandId);
   void ClosePopups();
-  bool OnRightButtonRelease(const QPoint& globalPos);
-  void GrabKeyboardForRecording(bool grab);
 
   AppState& state_;
   skin::PagePainter painter_;
@@ -182,38 +131,21 @@ class MainWindow final : public QWidget, public AppPort, public TimerPort, publi
   // shape is painted fully transparent, so the desktop shows there even where
   // a window system ignores the shape for drawing.
   bool translucent_ = false;
-  bool trayWanted_ = false;  // TrayAdd came before the first frame: made after it
-  bool eventsConnected_ = false;       // ConnectEvents has run
-  bool powerEventsConnected_ = false;  // sleep and resume are subscribed to
   bool destroyed_ = false;
   bool firstPaintDone_ = false;
   bool manualDrag_ = false;  // the window system cannot move the window: we do
   QPoint dragOffset_;
 
-  QSystemTrayIcon* tray_ = nullptr;
+  // The menus' style goes after the menus that use it (declared before them).
   skin::OwnerDrawnMenuStyle menuStyle_;
-  QMenu* trayMenu_ = nullptr;     // the shown part of state.trayMenu
-  QMenu* contextMenu_ = nullptr;  // the shown part of state.contextMenu
+  Tray tray_;
+  app::MacroPageControls macroControls_;
+  SystemEvents events_;
   QPointer<FunctionMenu> buttonMenu_;
   QMenu* windowMenu_ = nullptr;
   QAction* minimiseAction_ = nullptr;
   QAction* hideAction_ = nullptr;
   QAction* aboutAction_ = nullptr;
-
-  QPointer<QLineEdit> countEdit_;
-  QPointer<QLineEdit> nameEdit_;
-  QPointer<QListWidget> macroList_;
-  QPointer<EditableListBox> eventList_;
-  bool keyboardGrabbed_ = false;
-  X11KeyboardGrab rootGrab_;
-
-  QTimer* callTimer_ = nullptr;
-  std::function<void()> call_;
-  ResumeReapply resume_;
-
-  QSocketNotifier* deviceNotifier_ = nullptr;
-  QSocketNotifier* exitNotifier_ = nullptr;
-  bool exitRequested_ = false;
 };
 
 }  // namespace orv::app

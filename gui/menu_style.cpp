@@ -1,5 +1,6 @@
 #include "gui/menu_style.h"
 
+#include <QMenu>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOptionMenuItem>
@@ -92,6 +93,22 @@ int OwnerDrawnMenuStyle::styleHint(StyleHint hint, const QStyleOption* option, c
                                    QStyleHintReturn* returnData) const {
   if (hint == SH_Menu_Scrollable) return 0;
   return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
+void FillMenu(QMenu& menu, const std::vector<MenuNode>& items, QStyle& style, const std::function<void(int)>& onCommand) {
+  for (const MenuNode& item : items) {
+    if (item.itemId == kSeparatorId) {
+      menu.addSeparator();
+    } else if (item.itemId == kSubmenuId) {
+      QMenu* sub = menu.addMenu(QString::fromStdString(item.text));
+      sub->setStyle(&style);
+      FillMenu(*sub, item.children, style, onCommand);
+    } else {
+      QAction* action = menu.addAction(QString::fromStdString(item.text));
+      const int id = item.itemId;
+      QObject::connect(action, &QAction::triggered, &menu, [onCommand, id] { onCommand(id); });
+    }
+  }
 }
 
 }  // namespace orv::skin

@@ -171,7 +171,7 @@ TEST_F(MacroWidgetsTest, CtrlAEditsTheSelectedLineInPlace) {
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->count(), 3);
   const QPoint eventLine = list->viewport()->mapToGlobal(list->visualItemRect(list->item(2)).center());
-  app::OnRightRelease(s, *window, {eventLine.x(), eventLine.y()});
+  app::OnRightRelease(s, *window->MacroControls(), {eventLine.x(), eventLine.y()});
   list->setCurrentRow(1);  // the delay after event 0
   struct Step {
     const char* text;
