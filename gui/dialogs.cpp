@@ -6,13 +6,9 @@
 #include <QMessageBox>
 
 #include "gui/app_icon.h"
+#include "gui/qt_values.h"
 
 namespace orv::app {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 void ShowMessageBox(QWidget* owner, const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), Q(text), QMessageBox::Ok, owner);

@@ -14,17 +14,11 @@
 #include "gui/editable_list.h"
 #include "gui/menu_style.h"
 #include "gui/page_painter.h"
+#include "gui/qt_values.h"
 #include "macros/native_keys.h"
 #include "platform/log.h"
 
 namespace orv::app {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-QRect ToQRect(const skin::EdgeRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
-
-}  // namespace
 
 MacroPageControls::MacroPageControls(AppState& state, QWidget& window, AppPort& port,
                                      const skin::PagePainter& painter)

@@ -15,16 +15,14 @@
 #include "app/shell.h"
 #include "gui/app_icon.h"
 #include "gui/dialogs.h"
+#include "gui/qt_values.h"
 #include "gui/window_system.h"
 #include "platform/file_names.h"
 #include "skin/picture_names.h"
 
 namespace orv::app {
+
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-QRect ToQRect(const skin::EdgeRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 Point PointOf(const QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
