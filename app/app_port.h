@@ -84,7 +84,7 @@ class AppPort : public MessageSink {
   virtual void SetCountEditText(const std::string& text) = 0;
 
   // ---- Colour preview ----
-  // Starts the preview worker; the caller has set colorAnimRunning.
+  // Starts the preview worker; the caller has set preview.running.
   virtual void StartColourAnimation() = 0;
 
   // ---- Button-function popup (hit indexes 20 ... 26 of the Main page) ----

@@ -1,8 +1,25 @@
 #include "app/app_state.h"
 
+#include "device/device_link.h"
+#include "device/hid_backend.h"
+#include "drive/apply.h"
+#include "drive/playback.h"
 #include "platform/file_names.h"
+#include "platform/launch.h"
+#include "settings/host_settings.h"
 
 namespace orv::app {
+
+void ProfileMirror::Publish(const std::filesystem::path& configPath, int32_t profile) {
+  std::lock_guard lock(mutex_);
+  configPath_ = configPath;
+  profile_ = profile;
+}
+
+drive::ProfileLocation ProfileMirror::Get() const {
+  std::lock_guard lock(mutex_);
+  return {configPath_, profile_};
+}
 
 AppState::AppState() = default;
 
@@ -21,10 +38,10 @@ ProgramFolders FoldersOf(const AppState& state) {
 
 void PublishSharedSettings(AppState& state) {
   const settings::MouseSettings& s = state.settings;
-  state.sharedLedType = s.LED_TYPE;
-  state.sharedCycleTime = s.LED_CYC_TIME;
-  state.sharedCycleMask = settings::CycleMaskOf(s.colourCycleFlags);
-  state.profileMirror.Publish(state.configPath, state.profile.curProfile);
+  state.preview.ledType = s.LED_TYPE;
+  state.preview.cycleTime = s.LED_CYC_TIME;
+  state.preview.cycleMask = settings::CycleMaskOf(s.colourCycleFlags);
+  state.playback.profile.Publish(state.configPath, state.profile.curProfile);
 }
 
 settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages) {
@@ -32,17 +49,17 @@ settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages
 }
 
 drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages) {
-  drive::ApplyContext c(MakeConfigContext(state, messages), state.channel);
+  drive::ApplyContext c(MakeConfigContext(state, messages), state.session.channel);
   c.exeDir = MacroFolder(state);
   c.configPath = state.configPath;
   c.macroFilePath = state.macroFilePath;
-  c.host = state.host.get();
+  c.host = state.session.host.get();
   c.window = window;
   return c;
 }
 
 void StopWorkers(AppState& state) {
-  if (state.playback) state.playback->Stop();
+  if (state.playback.engine) state.playback.engine->Stop();
 }
 
 }  // namespace orv::app

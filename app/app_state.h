@@ -1,10 +1,10 @@
 #pragma once
 // The one process-wide record of the program: paths, the profile and language
-// in use, the page and pointer state of the main window, the popup and
-// colour-preview fields, the skin layout, the live settings and macros, and
-// the device link. The window thread owns it; the playback threads and the
-// colour-preview worker touch only the fields marked as shared, which are
-// atomic (Shared<T>) or guarded by their own lock.
+// in use, the skin of the language, the live settings and macros, and the
+// sub-records of the page and pointer, the colour preview, the macro editor,
+// the device session and the playback threads. Each sub-record says which
+// thread writes it; the fields other threads read are atomic (Shared<T>) or
+// guarded by their own lock.
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -13,22 +13,33 @@
 #include <optional>
 #include <string>
 
-#include "device/device_link.h"
-#include "device/hid_backend.h"
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
-#include "drive/playback.h"
 #include "macros/recorder.h"
-#include "platform/clock.h"
-#include "platform/launch.h"
 #include "platform/program_folders.h"
 #include "platform/shared_value.h"
-#include "drive/apply.h"
 #include "settings/config_file.h"
-#include "settings/host_settings.h"
 #include "settings/mouse_settings.h"
 #include "skin/layout.h"
 #include "skin/owner_drawn_menu.h"
+
+namespace orv {
+class ProgramLauncher;
+}  // namespace orv
+namespace orv::device {
+class HidBackend;
+class DeviceLink;
+}  // namespace orv::device
+namespace orv::settings {
+class HostSettings;
+}  // namespace orv::settings
+namespace orv::drive {
+struct ApplyContext;
+class WindowPort;
+struct ProfileLocation;
+class PlaybackClock;
+class PlaybackEngine;
+}  // namespace orv::drive
 
 namespace orv::app {
 
@@ -54,15 +65,8 @@ struct Point {
 // thread publishes the current profile here; the executor reads it.
 class ProfileMirror {
  public:
-  void Publish(const std::filesystem::path& configPath, int32_t profile) {
-    std::lock_guard lock(mutex_);
-    configPath_ = configPath;
-    profile_ = profile;
-  }
-  drive::ProfileLocation Get() const {
-    std::lock_guard lock(mutex_);
-    return {configPath_, profile_};
-  }
+  void Publish(const std::filesystem::path& configPath, int32_t profile);
+  drive::ProfileLocation Get() const;
 
  private:
   mutable std::mutex mutex_;
@@ -79,29 +83,11 @@ struct EventEdit {
   macros::MacroRecord before;
 };
 
-struct AppState {
-  AppState();
-  ~AppState();
-  AppState(const AppState&) = delete;
-  AppState& operator=(const AppState&) = delete;
-
-  // ---- Paths (no trailing separator) ----
-  std::filesystem::path exeDir;
-  // Where the shipped data is read and the program's files are written,
-  // decided once at start-up; left empty by the caller, they are exeDir's.
-  ProgramFolders folders;
-  std::filesystem::path skinDir;        // folders.data/skins
-  std::filesystem::path configPath;     // folders.configPath
-  std::filesystem::path macroFilePath;  // folders.user/Macro_EN.dat or Macro_CN.dat
-  settings::ProfileState profile;       // curConfigText, configSection, curProfile
-  int32_t language = 0;                 // non-zero English, zero Turkish
-  int32_t hideAtStart = 0;
-  // The exit sequence has run (the mouse was told, or it is gone): nothing
-  // more may be sent to it at the process's end.
-  std::atomic<bool> ended{false};
-
-  // ---- Page and pointer ----
-  Shared<uint8_t> page{kPageMain};  // read by the colour-preview worker
+// The page shown, the pointer over it and the button-function popup.
+// Written by the window thread (the controller and the popups); the
+// colour-preview worker reads `page`.
+struct PageState {
+  Shared<uint8_t> page{kPageMain};
   int32_t hoverMain = 0;
   int32_t hoverColor = kNone;
   int32_t hoverAdvanced = kNone;
@@ -119,29 +105,24 @@ struct AppState {
   // closes the first-level menu.
   bool closeMenuOnPaint = false;
   int32_t subMenuLastCode = 0;  // code of the latest second-level choice
+};
 
-  // ---- Owner-drawn menus of the language ----
-  skin::COrvMenu contextMenu;  // the event list's context menu
-  skin::COrvMenu trayMenu;
+// The Color page's preview. The window thread sets `running` when the page
+// is entered and copies the lighting settings the worker reads after every
+// change (PublishSharedSettings); the colour-preview worker writes `index`
+// and `blinkPhase`, which the window thread paints, and clears `running` as
+// it ends.
+struct ColourPreview {
+  Shared<bool> running{false};
+  Shared<uint8_t> index{0};
+  Shared<uint8_t> blinkPhase{0};
+  Shared<uint8_t> ledType{0};
+  Shared<uint8_t> cycleTime{0};
+  Shared<uint8_t> cycleMask{0};
+};
 
-  // ---- Colour preview of the Color page ----
-  Shared<bool> colorAnimRunning{false};
-  Shared<uint8_t> colorPreviewIndex{0};
-  Shared<uint8_t> colorBlinkPhase{0};
-  // The lighting settings the worker reads, copied from `settings` by the
-  // window thread after every change (PublishSharedSettings).
-  Shared<uint8_t> sharedLedType{0};
-  Shared<uint8_t> sharedCycleTime{0};
-  Shared<uint8_t> sharedCycleMask{0};
-
-  // ---- Window shape and layout ----
-  int32_t windowWidth = 0;
-  int32_t windowHeight = 0;
-  skin::SkinLayout layout;
-
-  // ---- Settings and macros ----
-  settings::MouseSettings settings;
-  macros::MacroTables macros;
+// The macro editor of the Advanced page and the recorder. Window thread only.
+struct EditorState {
   int32_t selectedEventLine = 0;
   int32_t eventLineCount = 0;  // lines of the event list at the last right-click
   int32_t contextMacro = 0;    // macro the context commands act on
@@ -150,16 +131,70 @@ struct AppState {
   int32_t eventListPendingChar = 0;    // the last character typed on the event list
   bool recording = false;      // a macro recording runs (mirrors recorder.Recording())
   macros::Recorder recorder;
+};
 
-  // ---- Device link and host side (filled before start-up) ----
+// The mouse and the desktop, filled by the caller before start-up. The
+// window thread sends through `channel`, and so does the executor: the
+// channel's own lock makes each report one step. `ended` is set by whichever
+// runs the exit sequence first: the window thread, or the exit guard's thread
+// when the window thread cannot.
+struct DeviceSession {
   std::unique_ptr<device::HidBackend> backend;
   device::ReportChannel channel;
   std::unique_ptr<device::DeviceLink> link;
   std::unique_ptr<settings::HostSettings> host;
+  // The exit sequence has run (the mouse was told, or it is gone): nothing
+  // more may be sent to it at the process's end.
+  std::atomic<bool> ended{false};
+};
+
+// What the playback threads are given. The launcher and the clock are filled
+// by the caller before start-up; the start-up makes the engine. The window
+// thread publishes the current profile into `profile`, which the executor
+// reads under its lock.
+struct PlaybackHandOff {
   std::unique_ptr<ProgramLauncher> launcher;
   std::unique_ptr<drive::PlaybackClock> clock;
-  ProfileMirror profileMirror;
-  std::unique_ptr<drive::PlaybackEngine> playback;  // declared last: stopped first
+  ProfileMirror profile;
+  std::unique_ptr<drive::PlaybackEngine> engine;
+};
+
+struct AppState {
+  AppState();
+  ~AppState();
+  AppState(const AppState&) = delete;
+  AppState& operator=(const AppState&) = delete;
+
+  // ---- Paths, profile and language (window thread; set at start-up, at a
+  // profile change and at a language switch) ----
+  std::filesystem::path exeDir;
+  // Where the shipped data is read and the program's files are written,
+  // decided once at start-up; left empty by the caller, they are exeDir's.
+  ProgramFolders folders;
+  std::filesystem::path skinDir;        // folders.data/skins
+  std::filesystem::path configPath;     // folders.configPath
+  std::filesystem::path macroFilePath;  // folders.user/Macro_EN.dat or Macro_CN.dat
+  settings::ProfileState profile;       // curConfigText, configSection, curProfile
+  int32_t language = 0;                 // non-zero English, zero Turkish
+  int32_t hideAtStart = 0;
+
+  // ---- The skin of the language (window thread) ----
+  skin::COrvMenu contextMenu;  // the event list's context menu
+  skin::COrvMenu trayMenu;
+  int32_t windowWidth = 0;
+  int32_t windowHeight = 0;
+  skin::SkinLayout layout;
+
+  // ---- Settings and macros: edited by the window thread; the executor reads
+  // the settings one whole field at a time, and the macros under their lock ----
+  settings::MouseSettings settings;
+  macros::MacroTables macros;
+
+  PageState ui;
+  ColourPreview preview;
+  EditorState editor;
+  DeviceSession session;
+  PlaybackHandOff playback;  // declared last: stopped first
 };
 
 // folder + "/Macro_EN.dat" for a non-zero language, else folder + "/Macro_CN.dat".

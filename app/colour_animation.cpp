@@ -19,11 +19,11 @@ uint32_t PreviewPauseMs(uint8_t cycleTime) {
 }
 
 void PreviewStep(AppState& s) {
-  if (s.sharedLedType == 1 && s.colorBlinkPhase != 0) {
-    s.colorBlinkPhase = 0;
-    s.colorPreviewIndex = NextCycleColour(s.colorPreviewIndex, s.sharedCycleMask);
+  if (s.preview.ledType == 1 && s.preview.blinkPhase != 0) {
+    s.preview.blinkPhase = 0;
+    s.preview.index = NextCycleColour(s.preview.index, s.preview.cycleMask);
   } else {
-    s.colorBlinkPhase = 1;
+    s.preview.blinkPhase = 1;
   }
 }
 
@@ -33,13 +33,13 @@ ColourAnimation::ColourAnimation(AppState& state, std::function<void()> postRepa
 ColourAnimation::~ColourAnimation() { Stop(); }
 
 void ColourAnimation::Start() {
-  // A worker that left its loop has cleared colorAnimRunning just before it
+  // A worker that left its loop has cleared preview.running just before it
   // ends; joining it costs nothing.
   if (thread_.joinable()) thread_.join();
   {
     std::lock_guard lock(mutex_);
     if (stopping_) {
-      state_.colorAnimRunning = false;
+      state_.preview.running = false;
       return;
     }
   }
@@ -61,15 +61,15 @@ bool ColourAnimation::Pause(uint32_t ms) {
 }
 
 void ColourAnimation::Run() {
-  state_.colorPreviewIndex = 0;
+  state_.preview.index = 0;
   // The page change is noticed after the current pause, as the preview
   // only ever lags by one pass.
-  while (state_.page == kPageColor) {
+  while (state_.ui.page == kPageColor) {
     PreviewStep(state_);
     if (postRepaint_) postRepaint_();
-    if (!Pause(pauseMs_(state_.sharedCycleTime))) break;
+    if (!Pause(pauseMs_(state_.preview.cycleTime))) break;
   }
-  state_.colorAnimRunning = false;
+  state_.preview.running = false;
 }
 
 }  // namespace orv::app

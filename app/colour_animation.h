@@ -32,7 +32,7 @@ class ColourAnimation {
   ColourAnimation(const ColourAnimation&) = delete;
   ColourAnimation& operator=(const ColourAnimation&) = delete;
 
-  // Starts the worker; the caller has set state.colorAnimRunning. A worker
+  // Starts the worker; the caller has set state.preview.running. A worker
   // that has ended is joined first.
   void Start();
   // Ends the worker now (the program is ending) and waits for it.

@@ -33,13 +33,13 @@ std::string NameFile(const std::filesystem::path& file, const std::string& error
 bool InRange(int32_t v, int32_t first, int32_t last) { return v >= first && v <= last; }
 
 bool AnyHover(const AppState& s) {
-  return s.hoverMain != kNone || s.hoverColor != kNone || s.hoverAdvanced != kNone;
+  return s.ui.hoverMain != kNone || s.ui.hoverColor != kNone || s.ui.hoverAdvanced != kNone;
 }
 
 // The Advanced page's controls exist exactly while the page is shown; an
 // edit still open in the event list ends first, as a click elsewhere ends it.
 void LeaveAdvancedPage(AppState& s, AppPort& port) {
-  if (s.page != kPageAdvanced) return;
+  if (s.ui.page != kPageAdvanced) return;
   if (MacroView* view = port.MacroControls()) EndEventEdit(s, *view, true);
   port.DestroyMacroControls();
 }
@@ -84,12 +84,12 @@ void StartMoveIf(bool noTarget, AppPort& port) {
 }
 
 void PressMain(AppState& s, Point, AppPort& port) {
-  if (s.buttonMenuOpen) {
+  if (s.ui.buttonMenuOpen) {
     port.CloseButtonMenu();
-    s.buttonMenuOpen = false;
+    s.ui.buttonMenuOpen = false;
   }
   MouseSettings& m = s.settings;
-  const int32_t h = s.hoverMain;
+  const int32_t h = s.ui.hoverMain;
   if (h == M::kAdvancedTab) {
     EnterAdvancedPage(s, port);
   } else if (h == M::kColorTab) {
@@ -115,15 +115,15 @@ void PressMain(AppState& s, Point, AppPort& port) {
 
 void PressColor(AppState& s, Point, AppPort& port) {
   MouseSettings& m = s.settings;
-  if (s.hoverMain == 9) {
+  if (s.ui.hoverMain == 9) {
     EnterMainPage(s, port);
     return;
   }
-  if (s.hoverMain == 10) {
+  if (s.ui.hoverMain == 10) {
     EnterAdvancedPage(s, port);
     return;
   }
-  const int32_t c = s.hoverColor;
+  const int32_t c = s.ui.hoverColor;
   if (InRange(c, C::kFirstCycleColour, C::kLastCycleColour)) {
     settings::ToggleCycleColour(m, c - C::kFirstCycleColour);
   } else if (InRange(c, C::kFirstLightingMode, C::kLastLightingMode)) {
@@ -131,21 +131,21 @@ void PressColor(AppState& s, Point, AppPort& port) {
   } else if (InRange(c, C::kFirstCycleTime, C::kLastCycleTime)) {
     settings::SetCycleTime(m, C::kLastCycleTime - c);
   } else {
-    StartMoveIf(c == kNone && s.hoverMain == kNone, port);
+    StartMoveIf(c == kNone && s.ui.hoverMain == kNone, port);
   }
 }
 
 void PressAdvanced(AppState& s, Point point, AppPort& port) {
   MouseSettings& m = s.settings;
-  if (s.hoverMain == 9) {
+  if (s.ui.hoverMain == 9) {
     EnterMainPage(s, port);
     return;
   }
-  if (s.hoverMain == 11) {
+  if (s.ui.hoverMain == 11) {
     EnterColorPage(s, port);
     return;
   }
-  const int32_t a = s.hoverAdvanced;
+  const int32_t a = s.ui.hoverAdvanced;
   switch (a) {
     case A::kImportMacros: ImportMacros(s, port); return;
     case A::kExportMacros: ExportMacros(s, port); return;
@@ -174,7 +174,7 @@ void PressAdvanced(AppState& s, Point point, AppPort& port) {
   } else if (InRange(a, A::kFirstPolling, A::kLastPolling)) {
     settings::SetPollingRate(m, a - A::kFirstPolling);
   } else {
-    StartMoveIf(a == kNone && s.hoverMain == kNone, port);
+    StartMoveIf(a == kNone && s.ui.hoverMain == kNone, port);
   }
 }
 
@@ -189,7 +189,7 @@ void SaveProfile(AppState& s, AppPort& port) {
 // Drops every change not applied yet (except the active level, which the
 // mouse itself may have changed) by reloading the applied snapshot, then hides.
 void CloseWithoutApplying(AppState& s, AppPort& port) {
-  s.hoverMain = kNone;
+  s.ui.hoverMain = kNone;
   EndRecordingBeforeReload(s, port);
   if (const std::string error = settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
       !error.empty()) {
@@ -197,7 +197,7 @@ void CloseWithoutApplying(AppState& s, AppPort& port) {
   }
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
   settings::LoadConfig(ctx, s.configPath, settings::kAppliedProfile, false);
-  if (s.page == kPageAdvanced) port.RefillMacroLists();
+  if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
   HideToTray(s, port);
 }
 
@@ -206,7 +206,7 @@ void SelectProfile(AppState& s, AppPort& port, int32_t n) {
   s.profile.curProfile = n;
   settings::ConfigContext ctx = MakeConfigContext(s, &port);
   settings::LoadConfig(ctx, s.configPath, n, false);
-  if (s.page == kPageAdvanced) port.RefillMacroLists();
+  if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
 }
 
 void ImportSettings(AppState& s, AppPort& port) {
@@ -219,7 +219,7 @@ void ImportSettings(AppState& s, AppPort& port) {
     }
     port.Invalidate(RepaintArea::Whole);
   }
-  if (s.page == kPageAdvanced) port.RefillMacroLists();
+  if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
 }
 
 void ExportSettings(AppState& s, AppPort& port) {
@@ -244,10 +244,11 @@ void ResetProfiles(AppState& s, AppPort& port) {
 // ---- Pointer ----
 
 void OnPointerMove(AppState& s, Point p, AppPort& port) {
-  const uint8_t page = s.page;
-  s.hoverMain = skin::HitIndex(p.x, p.y, s.layout.mainHits, page == kPageMain ? kMainLastOnMain : kSharedBarLast);
-  s.hoverColor = skin::HitIndex(p.x, p.y, s.layout.colorHits, s.settings.LED_TYPE > 1 ? kColorLastNoTime : kColorLastAll);
-  s.hoverAdvanced = skin::HitIndex(p.x, p.y, s.layout.advancedHits, kAdvancedLast);
+  const uint8_t page = s.ui.page;
+  s.ui.hoverMain = skin::HitIndex(p.x, p.y, s.layout.mainHits, page == kPageMain ? kMainLastOnMain : kSharedBarLast);
+  s.ui.hoverColor =
+      skin::HitIndex(p.x, p.y, s.layout.colorHits, s.settings.LED_TYPE > 1 ? kColorLastNoTime : kColorLastAll);
+  s.ui.hoverAdvanced = skin::HitIndex(p.x, p.y, s.layout.advancedHits, kAdvancedLast);
 
   // On the Advanced page only the area outside the child controls is
   // repainted, so they do not flicker.
@@ -257,9 +258,9 @@ void OnPointerMove(AppState& s, Point p, AppPort& port) {
     port.Invalidate(area);
     painted = hover;
   };
-  note(s.hoverMain, s.paintedMain);
-  note(s.hoverColor, s.paintedColor);
-  note(s.hoverAdvanced, s.paintedAdvanced);
+  note(s.ui.hoverMain, s.ui.paintedMain);
+  note(s.ui.hoverColor, s.ui.paintedColor);
+  note(s.ui.hoverAdvanced, s.ui.paintedAdvanced);
 }
 
 void OnPress(AppState& s, Point p, AppPort& port) {
@@ -267,10 +268,10 @@ void OnPress(AppState& s, Point p, AppPort& port) {
   // before the click does anything else.
   if (MacroView* view = port.MacroControls()) EndEventEdit(s, *view, true);
   if (AnyHover(s)) {
-    s.pressed = 1;
+    s.ui.pressed = 1;
     port.Invalidate(RepaintArea::Whole);
   }
-  switch (s.page) {
+  switch (s.ui.page) {
     case kPageMain: PressMain(s, p, port); break;
     case kPageColor: PressColor(s, p, port); break;
     case kPageAdvanced: PressAdvanced(s, p, port); break;
@@ -280,9 +281,9 @@ void OnPress(AppState& s, Point p, AppPort& port) {
 }
 
 void OnRelease(AppState& s, Point, AppPort& port) {
-  s.pressed = 0;
+  s.ui.pressed = 0;
   port.Invalidate(RepaintArea::Whole);
-  const int32_t h = s.hoverMain;
+  const int32_t h = s.ui.hoverMain;
   switch (h) {
     case M::kSave: SaveProfile(s, port); break;
     case M::kCloseWithoutApplying: CloseWithoutApplying(s, port); break;
@@ -290,11 +291,11 @@ void OnRelease(AppState& s, Point, AppPort& port) {
     case M::kFirstProfile + 0: case M::kFirstProfile + 1: case M::kFirstProfile + 2: case M::kFirstProfile + 3:
     case M::kLastProfile: SelectProfile(s, port, h - M::kProfileOffset); break;
     case M::kMinimise:
-      s.hoverMain = kNone;
+      s.ui.hoverMain = kNone;
       port.Minimise();
       break;
     case M::kHide:
-      s.hoverMain = kNone;
+      s.ui.hoverMain = kNone;
       HideToTray(s, port);
       break;
     case M::kImportSettings: ImportSettings(s, port); break;
@@ -310,8 +311,8 @@ void OnRelease(AppState& s, Point, AppPort& port) {
 // ---- Pages ----
 
 void EnterAdvancedPage(AppState& s, AppPort& port) {
-  if (s.page == kPageAdvanced) return;
-  s.page = kPageAdvanced;
+  if (s.ui.page == kPageAdvanced) return;
+  s.ui.page = kPageAdvanced;
   port.Invalidate(RepaintArea::OutsideControls);
   port.CreateMacroControls();
   port.RefillMacroLists();
@@ -319,9 +320,9 @@ void EnterAdvancedPage(AppState& s, AppPort& port) {
 
 void EnterColorPage(AppState& s, AppPort& port) {
   LeaveAdvancedPage(s, port);
-  s.page = kPageColor;
-  if (!s.colorAnimRunning) {
-    s.colorAnimRunning = true;
+  s.ui.page = kPageColor;
+  if (!s.preview.running) {
+    s.preview.running = true;
     PublishSharedSettings(s);
     port.StartColourAnimation();
   }
@@ -330,7 +331,7 @@ void EnterColorPage(AppState& s, AppPort& port) {
 
 void EnterMainPage(AppState& s, AppPort& port) {
   LeaveAdvancedPage(s, port);
-  s.page = kPageMain;
+  s.ui.page = kPageMain;
   port.Invalidate(RepaintArea::Whole);
 }
 
@@ -338,56 +339,56 @@ void EnterMainPage(AppState& s, AppPort& port) {
 
 void OpenButtonFunctionPopup(AppState& s, int hit, AppPort& port) {
   if (!InRange(hit, M::kFirstButton, M::kLastButton)) return;
-  s.menuButton = hit;
+  s.ui.menuButton = hit;
   const skin::LayoutRect& r = s.layout.mainHits[static_cast<size_t>(hit)];
   const Point origin = port.WindowOrigin();
-  s.menuAnchor = {origin.x + r.x, origin.y + r.y + r.height};
+  s.ui.menuAnchor = {origin.x + r.x, origin.y + r.y + r.height};
   if (settings::NeedsLastLeftClickWarning(s.settings, hit - M::kFirstButton)) {
     if (port.ShowLeftClickWarning() == kWarningCancel) return;
   }
-  port.OpenButtonMenu(hit - M::kFirstButton, s.menuAnchor);
-  s.buttonMenuOpen = true;
+  port.OpenButtonMenu(hit - M::kFirstButton, s.ui.menuAnchor);
+  s.ui.buttonMenuOpen = true;
 }
 
 bool ChooseMenuRow(AppState& s, int row, AppPort& port) {
   if (row < 1 || row > skin::kMenuDirectRows) return false;
-  settings::SetButtonFunction(s.settings, s.menuButton - M::kFirstButton, row);
-  s.buttonMenuOpen = false;
+  settings::SetButtonFunction(s.settings, s.ui.menuButton - M::kFirstButton, row);
+  s.ui.buttonMenuOpen = false;
   port.Invalidate(RepaintArea::Whole);  // the button's label shows the new function
   return true;
 }
 
 bool ChooseSubMenuRow(AppState& s, int menuRow, int subRow, AppPort& port) {
   if (subRow == kNone || subRow < 1) return false;
-  const int32_t code = skin::SubMenuCode(menuRow, subRow, s.subMenuLastCode);
-  s.subMenuLastCode = code;
-  settings::SetButtonFunction(s.settings, s.menuButton - M::kFirstButton, code);
-  s.closeMenuOnPaint = true;
-  s.buttonMenuOpen = false;
+  const int32_t code = skin::SubMenuCode(menuRow, subRow, s.ui.subMenuLastCode);
+  s.ui.subMenuLastCode = code;
+  settings::SetButtonFunction(s.settings, s.ui.menuButton - M::kFirstButton, code);
+  s.ui.closeMenuOnPaint = true;
+  s.ui.buttonMenuOpen = false;
   port.Invalidate(RepaintArea::Whole);
   return true;
 }
 
 bool ConsumeCloseMenuOnPaint(AppState& s) {
-  if (!s.closeMenuOnPaint) return false;
-  s.closeMenuOnPaint = false;
+  if (!s.ui.closeMenuOnPaint) return false;
+  s.ui.closeMenuOnPaint = false;
   return true;
 }
 
 void NoteButtonMenuClosed(AppState& s) {
-  s.buttonMenuOpen = false;
-  s.closeMenuOnPaint = false;
+  s.ui.buttonMenuOpen = false;
+  s.ui.closeMenuOnPaint = false;
 }
 
 bool OnEscapeKey(AppState& s, AppPort& port) {
-  if (!s.buttonMenuOpen) return false;
+  if (!s.ui.buttonMenuOpen) return false;
   port.CloseButtonMenu();
   NoteButtonMenuClosed(s);
   return true;
 }
 
 void EndRecordingBeforeReload(AppState& s, AppPort& port) {
-  if (s.recording || s.recorder.Recording()) port.StopRecording();
+  if (s.editor.recording || s.editor.recorder.Recording()) port.StopRecording();
 }
 
 void PickLevelColour(AppState& s, int level, AppPort& port) {
@@ -463,7 +464,7 @@ drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportE
 
 // ---- ApplyWindow ----
 
-bool ApplyWindow::MacroPageOpen() { return state_.page == kPageAdvanced; }
+bool ApplyWindow::MacroPageOpen() { return state_.ui.page == kPageAdvanced; }
 void ApplyWindow::TakeRepeatCount() { app::TakeRepeatCount(state_, port_); }
 void ApplyWindow::RefillMacroLists() { port_.RefillMacroLists(); }
 void ApplyWindow::Repaint() { port_.Invalidate(RepaintArea::Whole); }

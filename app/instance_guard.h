@@ -2,7 +2,7 @@
 // One copy of the program at a time, without the window toolkit: the lock
 // that makes a copy the first one, the first copy's socket that a second start
 // asks to show the window, and the second start's request. The toolkit's part
-// (app/single_instance.h) only watches the descriptors and runs the timer.
+// (gui/single_instance.h) only watches the descriptors and runs the timer.
 #include <chrono>
 #include <cstddef>
 #include <functional>

@@ -62,7 +62,7 @@ void ShowMacroEvents(AppState& s, MacroView& view, int32_t m) {
   // never shows another macro's count (which a Save would then store).
   ShowCountOf(view, r);
   if (r.eventCount == 0) return;
-  view.SelectEventLine(s.recorder.Recording() ? view.EventLineCount() - 1 : s.selectedEventLine);
+  view.SelectEventLine(s.editor.recorder.Recording() ? view.EventLineCount() - 1 : s.editor.selectedEventLine);
 }
 
 void OnMacroSelected(AppState& s, MacroView& view) {
@@ -138,7 +138,7 @@ void AddMacro(AppState& s, MacroView& view) {
 }
 
 void DeleteMacro(AppState& s, MacroView& view) {
-  if (s.recorder.Recording() || view.MacroLineCount() <= 0) return;
+  if (s.editor.recorder.Recording() || view.MacroLineCount() <= 0) return;
   FinishEventEdit(s, view);
   const int w = view.MacroSelection();
   const int32_t count = s.macros.userMacroCount;
@@ -219,7 +219,7 @@ bool InsertMacroEvent(AppState& s, MessageSink& messages, int32_t m, int32_t p, 
     r.events[static_cast<size_t>(k)] = r.events[static_cast<size_t>(k - 1)];
     r.delays[static_cast<size_t>(k)] = r.delays[static_cast<size_t>(k - 1)];
   }
-  s.selectedEventLine += 2;
+  s.editor.selectedEventLine += 2;
   r.events[static_cast<size_t>(p)] = {code, action};
   r.delays[static_cast<size_t>(p)] = macros::DEFAULT_DELAY_MS;
   return true;
@@ -239,46 +239,48 @@ void DeleteMacroEvent(AppState& s, int32_t m, int32_t e) {
 }
 
 bool OnRightRelease(AppState& s, MacroView& view, Point cursor) {
-  if (s.recorder.Recording() || !view.Exists()) return false;
+  if (s.editor.recorder.Recording() || !view.Exists()) return false;
   FinishEventEdit(s, view);
   const EventListGeometry g = view.EventGeometry();
   const int32_t h = g.itemHeight;
   const int32_t line = h != 0 ? (h * g.topLine + cursor.y - g.top) / h : 0;
-  s.selectedEventLine = line;
+  s.editor.selectedEventLine = line;
   view.SelectEventLine(line);
-  s.eventLineCount = view.EventLineCount();
+  s.editor.eventLineCount = view.EventLineCount();
   const bool inside = cursor.x >= g.left && cursor.x < g.right && cursor.y >= g.top && cursor.y < g.bottom;
   // The commands act on what is selected now; the menu does not change it.
-  s.contextEvent = view.EventSelection() / 2;
+  s.editor.contextEvent = view.EventSelection() / 2;
   const int macro = view.MacroSelection();
-  s.contextMacro = macro >= macros::MAX_USER_MACROS ? kLastContextMacro : macro;
-  return inside && (line < s.eventLineCount || s.eventLineCount == 0);
+  s.editor.contextMacro = macro >= macros::MAX_USER_MACROS ? kLastContextMacro : macro;
+  return inside && (line < s.editor.eventLineCount || s.editor.eventLineCount == 0);
 }
 
 void RunContextCommand(AppState& s, MacroView& view, MessageSink& messages, int commandId) {
   const std::optional<ContextCommand> cmd = ContextCommandFor(commandId);
   // Nothing while recording, and nothing without a listed macro to act on.
-  if (!cmd || s.recorder.Recording() || !ListedMacro(s, s.contextMacro)) return;
+  if (!cmd || s.editor.recorder.Recording() || !ListedMacro(s, s.editor.contextMacro)) return;
   FinishEventEdit(s, view);
-  const int32_t m = s.contextMacro;
+  const int32_t m = s.editor.contextMacro;
   switch (cmd->action) {
     case ContextAction::AddForward:
-      InsertMacroEvent(s, messages, m, s.contextEvent, cmd->code, cmd->eventAction);
+      InsertMacroEvent(s, messages, m, s.editor.contextEvent, cmd->code, cmd->eventAction);
       break;
     case ContextAction::AddBackward:
       if (view.EventLineCount() > 0) {
-        InsertMacroEvent(s, messages, m, s.contextEvent + 1, cmd->code, cmd->eventAction);
+        InsertMacroEvent(s, messages, m, s.editor.contextEvent + 1, cmd->code, cmd->eventAction);
       } else {
         InsertMacroEvent(s, messages, m, 0, cmd->code, cmd->eventAction);
-        s.selectedEventLine = 0;
+        s.editor.selectedEventLine = 0;
       }
       break;
     case ContextAction::ModifyDelay:
-      if (s.eventLineCount != 0 && s.selectedEventLine % 2 == 1) OnEventListCharacter(s, view, kEditCharacter);
+      if (s.editor.eventLineCount != 0 && s.editor.selectedEventLine % 2 == 1) {
+        OnEventListCharacter(s, view, kEditCharacter);
+      }
       return;
     case ContextAction::Delete:
-      DeleteMacroEvent(s, m, s.contextEvent);
-      s.selectedEventLine = s.selectedEventLine < 3 ? 0 : s.selectedEventLine - 2;
+      DeleteMacroEvent(s, m, s.editor.contextEvent);
+      s.editor.selectedEventLine = s.editor.selectedEventLine < 3 ? 0 : s.editor.selectedEventLine - 2;
       break;
   }
   ShowMacroEvents(s, view, m);
@@ -291,20 +293,20 @@ namespace {
 // Opens the editor on the selected line of the shown macro when a character 1
 // is pending (and takes it). Not while recording: the keys are the recording's.
 void BeginEventEdit(AppState& s, MacroView& view) {
-  if (s.eventListPendingChar != kEditCharacter) return;
-  s.eventListPendingChar = 0;
-  if (s.eventEdit || s.recorder.Recording() || !view.Exists()) return;
+  if (s.editor.eventListPendingChar != kEditCharacter) return;
+  s.editor.eventListPendingChar = 0;
+  if (s.editor.eventEdit || s.editor.recorder.Recording() || !view.Exists()) return;
   const int line = view.EventSelection();
   const int32_t m = s.macros.selectedMacro;
   if (line < 0 || line >= view.EventLineCount() || !ListedMacro(s, m)) return;
-  s.eventEdit = EventEdit{m, line, Slot(s, m)};
+  s.editor.eventEdit = EventEdit{m, line, Slot(s, m)};
   view.OpenLineEditor(line);
 }
 
 }  // namespace
 
 void OnEventListCharacter(AppState& s, MacroView& view, int code) {
-  s.eventListPendingChar = code;
+  s.editor.eventListPendingChar = code;
   BeginEventEdit(s, view);
 }
 
@@ -315,10 +317,10 @@ void OnEventListRightReleased(AppState& s, MacroView& view, bool overSelectedLin
 }
 
 void EndEventEdit(AppState& s, MacroView& view, bool confirm) {
-  if (!s.eventEdit) return;
+  if (!s.editor.eventEdit) return;
   // Taken first: closing the editor moves the focus, which ends it again.
-  const EventEdit edit = std::move(*s.eventEdit);
-  s.eventEdit.reset();
+  const EventEdit edit = std::move(*s.editor.eventEdit);
+  s.editor.eventEdit.reset();
   const std::string text = view.LineEditorText();
   view.CloseLineEditor();
   if (!confirm || !ListedMacro(s, edit.macro) || Slot(s, edit.macro) != edit.before) return;
@@ -342,30 +344,30 @@ void EndEventEdit(AppState& s, MacroView& view, bool confirm) {
 void ToggleRecording(AppState& s, MacroView& view) {
   FinishEventEdit(s, view);
   view.FocusEventList();
-  if (s.recorder.Recording()) {
+  if (s.editor.recorder.Recording()) {
     StopRecording(s);
     return;
   }
   if (view.MacroLineCount() <= 0) return;
   int slot = view.MacroSelection();
   if (slot < 0) slot = 0;
-  s.recorder.Start(s.macros, slot, view.MacroLineText(slot));
-  s.recording = true;
+  s.editor.recorder.Start(s.macros, slot, view.MacroLineText(slot));
+  s.editor.recording = true;
   view.SetCountBox("1", false);
   view.SetEventLines({});
 }
 
 void StopRecording(AppState& s) {
-  s.recorder.Stop(s.macros);
-  s.recording = false;
+  s.editor.recorder.Stop(s.macros);
+  s.editor.recording = false;
 }
 
 bool RecordKey(AppState& s, MacroView& view, macros::KeyMessage message) {
-  const int k = s.recorder.OnKey(s.macros, message);
+  const int k = s.editor.recorder.OnKey(s.macros, message);
   if (k < 0) return false;
   // Lines go to the list only while it shows the macro being recorded.
-  if (view.Exists() && s.macros.selectedMacro == s.recorder.Macro()) {
-    view.AppendEventLines(EventLines(Slot(s, s.recorder.Macro()), k));
+  if (view.Exists() && s.macros.selectedMacro == s.editor.recorder.Macro()) {
+    view.AppendEventLines(EventLines(Slot(s, s.editor.recorder.Macro()), k));
     view.SelectEventLine(view.EventLineCount() - 1);
   }
   return true;

@@ -3,7 +3,8 @@
 // and repeat-count boxes, the event list with its context commands and
 // in-place delay editing, and the recorder's start, stop and key input.
 // Plain C++ on the window thread; the four controls are reached through the
-// MacroView port, which the window implements on its widgets and tests fake.
+// MacroView port, which the Advanced page's controls implement
+// (gui/macro_controls.h) and tests fake.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include "app/controller.h"
+#include "device/device_link.h"
 #include "macros/macro_files.h"
 #include "platform/file_names.h"
 #include "platform/log.h"
@@ -30,7 +31,7 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
     log::Warning(log::kFiles, said);
     port.ShowMessage(said);
   }
-  if (s.page == kPageAdvanced) {
+  if (s.ui.page == kPageAdvanced) {
     port.RefillMacroLists();
     port.Invalidate(RepaintArea::Whole);
   }
@@ -82,15 +83,15 @@ void HostExit(AppState& s, AppPort& port) {
   // A macro being played ends first, with its release reports, so that the
   // host-exit report is the last thing the mouse hears from the program.
   StopWorkers(s);
-  if (!s.ended.exchange(true)) s.channel.SendHostExit();
+  if (!s.session.ended.exchange(true)) s.session.channel.SendHostExit();
   port.DestroyWindow();
 }
 
 bool OnDeviceEvents(AppState& s, AppPort& port, const std::vector<device::DeviceEvent>& events) {
-  if (!s.link) return false;
+  if (!s.session.link) return false;
   for (const device::DeviceEvent& event : events) {
-    if (device::HandleDeviceChange(*s.link, event) == device::DeviceChange::EndProgram) {
-      s.ended = true;  // the mouse is gone: nothing is sent to it any more
+    if (device::HandleDeviceChange(*s.session.link, event) == device::DeviceChange::EndProgram) {
+      s.session.ended = true;  // the mouse is gone: nothing is sent to it any more
       port.TrayRemove();
       port.DestroyWindow();
       return true;
@@ -102,9 +103,9 @@ bool OnDeviceEvents(AppState& s, AppPort& port, const std::vector<device::Device
 void OnPowerEvent(AppState& s, AppPort& port) { ApplyCurrentProfile(s, port, false); }
 
 bool ApplyReachedMouse(AppState& s, AppPort& port) {
-  const uint64_t failedBefore = s.channel.FailedSends();
+  const uint64_t failedBefore = s.session.channel.FailedSends();
   ApplyCurrentProfile(s, port, false);
-  return s.channel.WriteState() == device::HandleState::Open && s.channel.FailedSends() == failedBefore;
+  return s.session.channel.WriteState() == device::HandleState::Open && s.session.channel.FailedSends() == failedBefore;
 }
 
 // ---- Start-minimised switch ----

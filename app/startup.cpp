@@ -6,6 +6,7 @@
 #include "app/controller.h"
 #include "app/shell.h"
 #include "device/device_link.h"
+#include "drive/playback.h"
 #include "macros/macro_files.h"
 #include "platform/atomic_file.h"
 #include "platform/file_names.h"
@@ -21,19 +22,19 @@ namespace {
 
 // The input-report listener and the macro executor.
 void StartPlayback(AppState& s, AppPort& port) {
-  s.link = std::make_unique<device::DeviceLink>(*s.backend, s.channel);
-  if (!s.clock) return;  // no playback threads (tests of the start-up order)
+  s.session.link = std::make_unique<device::DeviceLink>(*s.session.backend, s.session.channel);
+  if (!s.playback.clock) return;  // no playback threads (tests of the start-up order)
   drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
-  deps.channel = &s.channel;
-  deps.input = s.link.get();
-  deps.profileLocation = [&s] { return s.profileMirror.Get(); };
+  deps.channel = &s.session.channel;
+  deps.input = s.session.link.get();
+  deps.profileLocation = [&s] { return s.playback.profile.Get(); };
   deps.repaint = [&port] { port.PostRepaint(); };
-  deps.launcher = s.launcher.get();
-  deps.clock = s.clock.get();
-  s.playback = std::make_unique<drive::PlaybackEngine>(std::move(deps));
-  s.playback->Start();
+  deps.launcher = s.playback.launcher.get();
+  deps.clock = s.playback.clock.get();
+  s.playback.engine = std::make_unique<drive::PlaybackEngine>(std::move(deps));
+  s.playback.engine->Start();
 }
 
 // Selected event line of the macro editor: the last event of the selected macro.
@@ -133,15 +134,15 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   // program writes to.
   RemoveStaleTemporaries({s.configPath.parent_path(), MacroFolder(s)});
   // No popup is open; the editor's line is the selected macro's last event.
-  s.buttonMenuOpen = false;
-  s.selectedEventLine = InitialEventLine(s.macros);
+  s.ui.buttonMenuOpen = false;
+  s.editor.selectedEventLine = InitialEventLine(s.macros);
   port.LoadMenus(s.language);
   // The mouse; without it the prompt, then the program ends having sent and
   // changed nothing. Arrivals and removals are watched from before the mouse
   // is opened, so a removal during the rest of the start-up is not missed:
   // the window handles the events waiting once its loop runs.
-  if (s.backend) s.backend->Events();
-  switch (device::ConnectAtStartup(*s.link)) {
+  if (s.session.backend) s.session.backend->Events();
+  switch (device::ConnectAtStartup(*s.session.link)) {
     case device::StartupOutcome::Absent:
       // An automatic start without the mouse is no news to anyone.
       if (!options.whenPresent) port.ShowMessage(device::PlugInPrompt(s.language));

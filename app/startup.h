@@ -22,9 +22,9 @@ enum class StartupResult : uint8_t {
   Failed,   // as Ended, because the skin is unusable: the program ends with a failure status
 };
 
-// Runs the initialisation in its fixed order. state.exeDir, state.backend,
-// state.host and (for the playback threads) state.launcher and state.clock are
-// filled by the caller.
+// Runs the initialisation in its fixed order. state.exeDir,
+// state.session.backend, state.session.host and (for the playback threads)
+// state.playback.launcher and state.playback.clock are filled by the caller.
 StartupResult InitialiseMainWindow(AppState& state, AppPort& port, const StartupOptions& options);
 
 }  // namespace orv::app

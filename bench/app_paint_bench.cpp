@@ -15,8 +15,8 @@
 #include "macros/macro_model.h"
 #include "settings/mouse_settings.h"
 #include "skin/layout.h"
-#include "skin/page_painter.h"
-#include "skin/picture.h"
+#include "gui/page_painter.h"
+#include "gui/picture.h"
 
 namespace {
 

@@ -10,11 +10,13 @@
 #include <filesystem>
 
 #include "app/controller.h"
-#include "app/editable_list.h"
-#include "app/main_window.h"
+#include "gui/editable_list.h"
+#include "gui/main_window.h"
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "device/simulated_mouse.h"
+#include "drive/playback.h"
+#include "platform/launch.h"
 #include "macros/key_names.h"
 #include "support/temp_dir.h"
 
@@ -41,10 +43,10 @@ struct Program {
     fs::create_directories(dir.path() / "sim");
     setenv("ORV_SIMULATED_MOUSE", (dir.path() / "sim").c_str(), 1);
     state.exeDir = dir.path() / "app";
-    state.backend = device::MakeHidBackend();
-    state.host = std::make_unique<settings::RecordingHostSettings>(dir.path() / "sim" / device::kHostLogName);
-    state.launcher = std::make_unique<RecordingLauncher>(dir.path() / "sim" / device::kHostLogName);
-    state.clock = std::make_unique<drive::SteadyPlaybackClock>();
+    state.session.backend = device::MakeHidBackend();
+    state.session.host = std::make_unique<settings::RecordingHostSettings>(dir.path() / "sim" / device::kHostLogName);
+    state.playback.launcher = std::make_unique<RecordingLauncher>(dir.path() / "sim" / device::kHostLogName);
+    state.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
     window = std::make_unique<app::MainWindow>(state);
     if (app::InitialiseMainWindow(state, *window, {"", &sleeper}) != app::StartupResult::Running) std::exit(1);
     window->show();

@@ -8,10 +8,10 @@
 #include <QImageReader>
 #include <cstdio>
 
-#include "skin/picture.h"
+#include "gui/picture.h"
 #include "skin/picture_names.h"
-#include "skin/reference_region.h"  // tests/skin: the per-pixel reference
-#include "skin/region.h"
+#include "gui/reference_region.h"  // tests/gui: the per-pixel reference
+#include "gui/region.h"
 
 namespace {
 

@@ -46,12 +46,6 @@ class RecordingHostSettings final : public HostSettings {
   int32_t wheelLines_ = 3;
 };
 
-// The running desktop's settings: GNOME's mouse speed key when GNOME's settings
-// are installed, otherwise libinput's acceleration property of the X server's
-// pointers; KDE's wheel scroll lines when KDE is running. What the desktop does
-// not have fails its "get".
-std::unique_ptr<HostSettings> MakeDesktopHostSettings();
-
 // The 1 ... 20 pointer-speed scale onto libinput's -1 ... 1 acceleration and back.
 double AccelFromPointerSpeed(int32_t speed);
 int32_t PointerSpeedFromAccel(double accel);

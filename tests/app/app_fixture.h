@@ -35,8 +35,8 @@ class AppFixture : public ::testing::Test {
     settings::LoadConfig(ctx, s.configPath, 1, false);
     auto recording = std::make_unique<settings::RecordingHostSettings>();
     host = recording.get();
-    s.host = std::move(recording);
-    s.channel.SetWriteCollection(device::HandleState::Open, hid, 8);
+    s.session.host = std::move(recording);
+    s.session.channel.SetWriteCollection(device::HandleState::Open, hid, 8);
     app::PublishSharedSettings(s);
   }
 
@@ -62,7 +62,7 @@ class AppFixture : public ::testing::Test {
     app::OnPress(s, p, port);
   }
   void GoTo(uint8_t page) {
-    s.page = page;
+    s.ui.page = page;
     app::OnPointerMove(s, Nowhere(), port);
     port.Clear();
   }

@@ -42,18 +42,18 @@ TEST_F(ControllerTest, MoveHitTestsEachFamilyWithThePagesLimits) {
       {kPageMain, 0, ColorAt(3), kNone, 3, kNone},
   };
   for (const Case& c : cases) {
-    s.page = c.page;
+    s.ui.page = c.page;
     s.settings.LED_TYPE = c.ledType;
     app::OnPointerMove(s, c.point, port);
-    EXPECT_EQ(s.hoverMain, c.main) << int(c.page) << " " << c.point.x << "," << c.point.y;
-    EXPECT_EQ(s.hoverColor, c.color) << int(c.page) << " " << c.point.x << "," << c.point.y;
-    EXPECT_EQ(s.hoverAdvanced, c.advanced) << int(c.page) << " " << c.point.x << "," << c.point.y;
+    EXPECT_EQ(s.ui.hoverMain, c.main) << int(c.page) << " " << c.point.x << "," << c.point.y;
+    EXPECT_EQ(s.ui.hoverColor, c.color) << int(c.page) << " " << c.point.x << "," << c.point.y;
+    EXPECT_EQ(s.ui.hoverAdvanced, c.advanced) << int(c.page) << " " << c.point.x << "," << c.point.y;
   }
 }
 
 TEST_F(ControllerTest, MoveRepaintsOncePerChangedHoverAndOnlyOutsideControlsOnTheAdvancedPage) {
   // Before the first move hoverMain is 0 and its painted copy 255.
-  EXPECT_EQ(s.hoverMain, 0);
+  EXPECT_EQ(s.ui.hoverMain, 0);
   app::OnPointerMove(s, MainAt(3), port);
   EXPECT_EQ(port.calls, std::vector<std::string>{"Invalidate Whole"});
   port.Clear();
@@ -62,7 +62,7 @@ TEST_F(ControllerTest, MoveRepaintsOncePerChangedHoverAndOnlyOutsideControlsOnTh
   app::OnPointerMove(s, Nowhere(), port);
   EXPECT_EQ(port.calls, std::vector<std::string>{"Invalidate Whole"});
 
-  s.page = kPageAdvanced;
+  s.ui.page = kPageAdvanced;
   port.Clear();
   app::OnPointerMove(s, AdvancedAt(8), port);
   EXPECT_EQ(port.calls, std::vector<std::string>{"Invalidate OutsideControls"});
@@ -71,21 +71,21 @@ TEST_F(ControllerTest, MoveRepaintsOncePerChangedHoverAndOnlyOutsideControlsOnTh
   s.layout.advancedHits[9] = s.layout.mainHits[3];
   app::OnPointerMove(s, MainAt(3), port);
   EXPECT_EQ(port.calls, (std::vector<std::string>{"Invalidate OutsideControls", "Invalidate OutsideControls"}));
-  EXPECT_EQ(s.paintedMain, 3);
-  EXPECT_EQ(s.paintedAdvanced, 9);
+  EXPECT_EQ(s.ui.paintedMain, 3);
+  EXPECT_EQ(s.ui.paintedAdvanced, 9);
 }
 
 // ---- Presses ----
 
 TEST_F(ControllerTest, PressSetsPressedOnlyOverARectangle) {
   MoveAndPress(Nowhere());
-  EXPECT_EQ(s.pressed, 0);
+  EXPECT_EQ(s.ui.pressed, 0);
   EXPECT_EQ(port.Actions(), std::vector<std::string>{"StartSystemMove"});
   app::OnRelease(s, Nowhere(), port);
   MoveAndPress(MainAt(1));  // the title: no action, but the pressed look
-  EXPECT_EQ(s.pressed, 1);
+  EXPECT_EQ(s.ui.pressed, 1);
   app::OnRelease(s, MainAt(1), port);
-  EXPECT_EQ(s.pressed, 0);
+  EXPECT_EQ(s.ui.pressed, 0);
 }
 
 struct SettingPress {
@@ -110,7 +110,7 @@ TEST_F(ControllerTest, MainPagePressesEditTheLiveSettings) {
   for (const SettingPress& c : cases) {
     Click(c.where());
     EXPECT_EQ(c.read(s.settings), c.expected) << c.name;
-    EXPECT_EQ(s.page, kPageMain) << c.name;
+    EXPECT_EQ(s.ui.page, kPageMain) << c.name;
   }
   EXPECT_FALSE(port.Has("StartSystemMove"));
 }
@@ -155,25 +155,25 @@ TEST_F(ControllerTest, PagePressesTable) {
   };
   for (const Case& c : cases) {
     GoTo(c.from);
-    s.colorAnimRunning = false;
+    s.preview.running = false;
     MoveAndPress(c.where);
-    EXPECT_EQ(s.page, c.to) << int(c.from) << " -> " << c.where.x;
+    EXPECT_EQ(s.ui.page, c.to) << int(c.from) << " -> " << c.where.x;
     EXPECT_EQ(port.Actions(), c.actions) << int(c.from) << " -> " << c.where.x;
     app::OnRelease(s, c.where, port);
-    s.page = kPageMain;
+    s.ui.page = kPageMain;
   }
 }
 
 TEST_F(ControllerTest, ColourPreviewWorkerStartsOnlyWhenNoneRuns) {
-  s.colorAnimRunning = true;
+  s.preview.running = true;
   MoveAndPress(MainAt(11));
-  EXPECT_EQ(s.page, kPageColor);
+  EXPECT_EQ(s.ui.page, kPageColor);
   EXPECT_FALSE(port.Has("StartColourAnimation"));
-  s.colorAnimRunning = false;
+  s.preview.running = false;
   GoTo(kPageMain);
   MoveAndPress(MainAt(11));
   EXPECT_TRUE(port.Has("StartColourAnimation"));
-  EXPECT_TRUE(s.colorAnimRunning);
+  EXPECT_TRUE(s.preview.running);
 }
 
 TEST_F(ControllerTest, ColorPagePressesTable) {
@@ -194,7 +194,7 @@ TEST_F(ControllerTest, ColorPagePressesTable) {
     Click(c.where());
     EXPECT_EQ(c.read(s.settings), c.expected) << c.name;
   }
-  EXPECT_EQ(s.page, kPageColor);
+  EXPECT_EQ(s.ui.page, kPageColor);
 }
 
 TEST_F(ControllerTest, AdvancedPagePressesTable) {
@@ -213,7 +213,7 @@ TEST_F(ControllerTest, AdvancedPagePressesTable) {
     Click(c.where());
     EXPECT_EQ(c.read(s.settings), c.expected) << c.name;
   }
-  EXPECT_EQ(s.page, kPageAdvanced);
+  EXPECT_EQ(s.ui.page, kPageAdvanced);
 }
 
 TEST_F(ControllerTest, FireTimeSliderTakesThePressPosition) {
@@ -255,7 +255,7 @@ TEST_F(ControllerTest, WindowMoveStartsOnlyWhereNoFamilyOfThePageHits) {
   // pressed look and still moves the window.
   MoveAndPress(ColorAt(3));
   EXPECT_TRUE(port.Has("StartSystemMove"));
-  EXPECT_EQ(s.pressed, 1);
+  EXPECT_EQ(s.ui.pressed, 1);
   app::OnRelease(s, ColorAt(3), port);
 
   GoTo(kPageColor);
@@ -291,11 +291,11 @@ TEST_F(ControllerTest, FirstLevelRowsChooseDirectlyOrKeepTheMenuOpen) {
   };
   for (const Case& c : cases) {
     s.settings.K[3] = 4;
-    s.menuButton = 20 + c.button;
-    s.buttonMenuOpen = true;
+    s.ui.menuButton = 20 + c.button;
+    s.ui.buttonMenuOpen = true;
     EXPECT_EQ(app::ChooseMenuRow(s, c.row, port), c.closes) << c.row;
     EXPECT_EQ(s.settings.K[static_cast<size_t>(c.button)], c.code) << c.row;
-    EXPECT_EQ(s.buttonMenuOpen, !c.closes) << c.row;
+    EXPECT_EQ(s.ui.buttonMenuOpen, !c.closes) << c.row;
   }
 }
 
@@ -318,7 +318,7 @@ TEST_F(ControllerTest, ChoicesKeepSomeButtonOnTheLeftClick) {
   };
   for (const Case& c : cases) {
     for (size_t b = 0; b < 7; ++b) s.settings.K[b] = c.before[b];
-    s.menuButton = 20 + c.button;
+    s.ui.menuButton = 20 + c.button;
     const bool closed = c.secondLevel ? app::ChooseSubMenuRow(s, c.menuRow, c.subRow, port)
                                       : app::ChooseMenuRow(s, c.menuRow, port);
     EXPECT_TRUE(closed);
@@ -333,11 +333,11 @@ TEST_F(ControllerTest, SecondLevelChoiceGivesTheGroupsCodeAndClosesAtTheNextPain
   } cases[] = {{7, 1, 11}, {7, 6, 16}, {8, 4, 24}, {8, 10, 30}, {10, 8, 38}, {9, 1, 41}, {9, 4, 44}};
   for (const Case& c : cases) {
     s.settings.K[0] = 1;
-    s.menuButton = 24;
-    s.buttonMenuOpen = true;
+    s.ui.menuButton = 24;
+    s.ui.buttonMenuOpen = true;
     ASSERT_TRUE(app::ChooseSubMenuRow(s, c.menuRow, c.subRow, port));
     EXPECT_EQ(s.settings.K[4], c.code) << c.menuRow << "/" << c.subRow;
-    EXPECT_FALSE(s.buttonMenuOpen);
+    EXPECT_FALSE(s.ui.buttonMenuOpen);
     EXPECT_TRUE(app::ConsumeCloseMenuOnPaint(s));
     EXPECT_FALSE(app::ConsumeCloseMenuOnPaint(s));  // once only
   }
@@ -358,9 +358,9 @@ TEST_F(ControllerTest, ButtonPopupOpensBelowItsButtonWithAWarningOnlyForTheLastL
   // Button 0 has the left click; button 2's popup needs no warning.
   MoveAndPress({305, 45});
   EXPECT_EQ(port.Actions(), std::vector<std::string>{"OpenButtonMenu 2 at 400,116"});
-  EXPECT_EQ(s.menuButton, 22);
-  EXPECT_EQ(s.menuAnchor, (app::Point{400, 116}));
-  EXPECT_TRUE(s.buttonMenuOpen);
+  EXPECT_EQ(s.ui.menuButton, 22);
+  EXPECT_EQ(s.ui.menuAnchor, (app::Point{400, 116}));
+  EXPECT_TRUE(s.ui.buttonMenuOpen);
   app::OnRelease(s, {305, 45}, port);
 
   // The next press on the Main page closes it first.
@@ -374,7 +374,7 @@ TEST_F(ControllerTest, ButtonPopupOpensBelowItsButtonWithAWarningOnlyForTheLastL
   port.warningAnswer = app::kWarningCancel;
   MoveAndPress(MainAt(20));
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"CloseButtonMenu", "ShowLeftClickWarning"}));
-  EXPECT_FALSE(s.buttonMenuOpen);
+  EXPECT_FALSE(s.ui.buttonMenuOpen);
 }
 
 // ---- Releases on the shared bar ----
@@ -439,14 +439,14 @@ TEST_F(ControllerTest, CloseWithoutApplyingRevertsToTheAppliedSnapshotKeepingThe
   EXPECT_EQ(s.settings.WHEEL_STATUS, 0);
   EXPECT_EQ(int32_t(s.settings.DPI_LEVEL), 4);
   EXPECT_EQ(s.profile.curProfile, 1);
-  EXPECT_EQ(s.hoverMain, kNone);
+  EXPECT_EQ(s.ui.hoverMain, kNone);
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"Minimise", "Hide", "TrayAdd"}));
 }
 
 TEST_F(ControllerTest, MinimiseAndHideButtons) {
   Click(MainAt(12));
   EXPECT_EQ(port.Actions(), std::vector<std::string>{"Minimise"});
-  EXPECT_EQ(s.hoverMain, kNone);
+  EXPECT_EQ(s.ui.hoverMain, kNone);
   port.Clear();
   Click(MainAt(13));
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"Minimise", "Hide", "TrayAdd"}));

@@ -15,6 +15,7 @@
 #include "app/controller.h"
 #include "app/fake_port.h"
 #include "app/startup.h"
+#include "device/device_link.h"
 #include "device/fake_hid_backend.h"
 #include "macros/macro_files.h"
 #include "platform/private_profile.h"
@@ -64,8 +65,8 @@ Started StartOn(const fs::path& exeDir, const ProgramFolders& folders,
   FakeHidBackend* hid = backend.get();
   hid->listing = {Interface("in", device::kMouseVendorId, device::kMouseProductId, 0xFF00, 1, 8, 0),
                   Interface("out", device::kMouseVendorId, device::kMouseProductId, 0xFF01, 1, 0, 8)};
-  s.backend = std::move(backend);
-  s.host = std::make_unique<settings::RecordingHostSettings>();
+  s.session.backend = std::move(backend);
+  s.session.host = std::make_unique<settings::RecordingHostSettings>();
   FakePort port;
   NoWait wait;
   Started started;

@@ -24,7 +24,7 @@ class MacroEditorTest : public AppFixture {
     s.macros.userMacros = {};
     s.macros.userMacroCount = 0;
     s.macros.selectedMacro = 0;
-    s.recorder.SetClock([this] { return now; });
+    s.editor.recorder.SetClock([this] { return now; });
   }
   // Puts a macro of `events` key presses (codes 4, 5, ...; delays 100, 101, ...)
   // into the next slot and shows the lists.
@@ -116,7 +116,7 @@ TEST_F(MacroEditorTest, ModifyDelayOpensTheEditorOnDelayLinesOnly) {
 
 TEST_F(MacroEditorTest, NoMacroOrRecordingMeansContextCommandsDoNothing) {
   RightClickLine(0);  // no macro at all
-  EXPECT_EQ(s.contextMacro, -1);
+  EXPECT_EQ(s.editor.contextMacro, -1);
   app::RunContextCommand(s, view, port, app::kCmdEnBackwardLeftDown);
   app::RunContextCommand(s, view, port, app::kCmdEnDelete);
   EXPECT_EQ(Rec().eventCount, 0);
@@ -136,7 +136,7 @@ TEST_F(MacroEditorTest, RightClickBelowTheLinesOpensNoMenu) {
   AddStoredMacro("m", 2);
   EXPECT_TRUE(app::OnRightRelease(s, view, view.OverLine(2)));
   EXPECT_FALSE(app::OnRightRelease(s, view, view.OverLine(3)));
-  EXPECT_EQ(s.contextEvent, 0);  // no line selected: event 0, never -1
+  EXPECT_EQ(s.editor.contextEvent, 0);  // no line selected: event 0, never -1
   EXPECT_FALSE(app::OnRightRelease(s, view, {500, 5}));  // outside the list
 }
 
@@ -276,7 +276,7 @@ TEST_F(MacroEditorTest, RecordingFillsTheSelectedSlotAndItsLines) {
   view.macroSel = 0;
   app::OnMacroSelected(s, view);
   app::ToggleRecording(s, view);
-  EXPECT_TRUE(s.recording);
+  EXPECT_TRUE(s.editor.recording);
   EXPECT_EQ(view.countText, "1");
   EXPECT_FALSE(view.countEnabled);
   EXPECT_TRUE(view.eventLines.empty());
@@ -287,7 +287,7 @@ TEST_F(MacroEditorTest, RecordingFillsTheSelectedSlotAndItsLines) {
   EXPECT_EQ(view.eventLines.size(), 3u);
   EXPECT_EQ(view.eventSel, 2);
   app::ToggleRecording(s, view);
-  EXPECT_FALSE(s.recording);
+  EXPECT_FALSE(s.editor.recording);
   EXPECT_EQ(Rec().eventCount, 2);
   EXPECT_EQ(Rec().delays[0], 150);
   EXPECT_EQ(Rec().repeatCount, 1);

@@ -76,7 +76,7 @@ class ResumeReapplyTest : public AppFixture {
 
 TEST_F(ResumeReapplyTest, TheApplyIsRetriedUntilTheMouseTakesIt) {
   auto mouse = std::make_shared<WakingMouse>(2);
-  s.channel.SetWriteCollection(device::HandleState::Open, mouse, 8);
+  s.session.channel.SetWriteCollection(device::HandleState::Open, mouse, 8);
   auto retry = Retrier();
   retry->OnResume();
   timer.Run();
@@ -90,7 +90,7 @@ TEST_F(ResumeReapplyTest, TheApplyIsRetriedUntilTheMouseTakesIt) {
 
 TEST_F(ResumeReapplyTest, AMouseThatNeverAnswersIsGivenUpQuietly) {
   auto mouse = std::make_shared<WakingMouse>(1000);
-  s.channel.SetWriteCollection(device::HandleState::Open, mouse, 8);
+  s.session.channel.SetWriteCollection(device::HandleState::Open, mouse, 8);
   auto retry = Retrier();
   retry->OnResume();
   timer.Run();
@@ -104,12 +104,12 @@ TEST_F(ResumeReapplyTest, AMouseThatNeverAnswersIsGivenUpQuietly) {
 TEST_F(ResumeReapplyTest, AWriteCollectionThatIsNotOpenCountsAsNotThereYet) {
   for (device::HandleState state : {device::HandleState::NeverOpened, device::HandleState::Invalid}) {
     FakeTimer t;
-    s.channel.SetWriteCollection(state, hid, 8);
+    s.session.channel.SetWriteCollection(state, hid, 8);
     app::ResumeReapply retry([this] { return app::ApplyReachedMouse(s, port); }, t);
     retry.OnResume();
     EXPECT_TRUE(retry.Waiting());
     // The mouse is back before the next try.
-    s.channel.SetWriteCollection(device::HandleState::Open, hid, 8);
+    s.session.channel.SetWriteCollection(device::HandleState::Open, hid, 8);
     t.Run();
     EXPECT_EQ(retry.Tries(), 2u);
     EXPECT_EQ(t.requested, std::vector<uint32_t>{500});

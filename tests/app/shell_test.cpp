@@ -11,6 +11,7 @@
 #include "app/colour_animation.h"
 #include "app/shell.h"
 #include "device/fake_hid_backend.h"
+#include "device/device_link.h"
 #include "macros/macro_files.h"
 #include "platform/private_profile.h"
 #include "skin/layout.h"
@@ -81,7 +82,7 @@ TEST_F(ShellTest, LanguageSwitchStoresTheChoiceAndReloadsEverything) {
   UseShippedSkin();
   for (int32_t language : {0, 1}) {
     port.Clear();
-    s.page = app::kPageMain;
+    s.ui.page = app::kPageMain;
     ASSERT_TRUE(app::SwitchLanguage(s, port, language));
     EXPECT_EQ(s.language, language);
     EXPECT_EQ(GetProfileString(s.configPath, "Init", "VER_SEL", 5), language ? "1" : "0");
@@ -97,7 +98,7 @@ TEST_F(ShellTest, LanguageSwitchStoresTheChoiceAndReloadsEverything) {
                                                         "SetTitle KTR-580 GAMING MOUSE"}));
   }
   // On the Advanced page both lists are refilled at once.
-  s.page = app::kPageAdvanced;
+  s.ui.page = app::kPageAdvanced;
   port.Clear();
   ASSERT_TRUE(app::SwitchLanguage(s, port, 0));
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"RefillMacroLists", "LoadMenus 0", "SetTitle KTR-580 GAMING MOUSE"}));
@@ -141,7 +142,7 @@ TEST_F(ShellTest, HostExitTellsTheMouseUnlessItsCollectionFailedToOpen) {
   EXPECT_EQ(hid->Reports(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
 
   app::AppState failed;
-  failed.channel.SetWriteCollection(device::HandleState::Invalid, hid, 8);
+  failed.session.channel.SetWriteCollection(device::HandleState::Invalid, hid, 8);
   FakePort p;
   app::HostExit(failed, p);
   EXPECT_EQ(hid->Count(), 1u);
@@ -163,11 +164,11 @@ TEST_F(ShellTest, HostExitComesAfterAPlayingMacrosReleases) {
   drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
-  deps.channel = &s.channel;
+  deps.channel = &s.session.channel;
   deps.input = &input;
   deps.clock = &clock;
-  s.playback = std::make_unique<drive::PlaybackEngine>(std::move(deps));
-  s.playback->Start();
+  s.playback.engine = std::make_unique<drive::PlaybackEngine>(std::move(deps));
+  s.playback.engine->Start();
   input.Push({6, 0xF2, 0x01});
   // The executor sends the key press, then waits on the clock until interrupted.
   while (hid->Count() == 0) std::this_thread::yield();
@@ -223,8 +224,8 @@ TEST_F(ShellTest, RemovalOfTheMouseEndsWithoutTellingIt) {
   FakeHidBackend backend;
   backend.listing = {Interface("/dev/hidraw3", device::kMouseVendorId, device::kMouseProductId, 0xFF00, 1, 8, 0),
                      Interface("/dev/hidraw4", device::kMouseVendorId, device::kMouseProductId, 0xFF01, 1, 0, 8)};
-  s.link = std::make_unique<device::DeviceLink>(backend, s.channel);
-  ASSERT_TRUE(s.link->FindMouse());
+  s.session.link = std::make_unique<device::DeviceLink>(backend, s.session.channel);
+  ASSERT_TRUE(s.session.link->FindMouse());
   const size_t before = backend.writers[0]->Count();
 
   using Kind = device::DeviceEvent::Kind;
@@ -234,8 +235,8 @@ TEST_F(ShellTest, RemovalOfTheMouseEndsWithoutTellingIt) {
   EXPECT_TRUE(app::OnDeviceEvents(s, port, {{Kind::Removal, "/DEV/HIDRAW4"}}));
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"TrayRemove", "DestroyWindow"}));
   EXPECT_EQ(backend.writers[0]->Count(), before);
-  EXPECT_FALSE(s.link->DeviceConnected());
-  s.link.reset();
+  EXPECT_FALSE(s.session.link->DeviceConnected());
+  s.session.link.reset();
 }
 
 TEST_F(ShellTest, PowerEventsSendTheSettingsAgain) {
@@ -263,48 +264,48 @@ TEST(ColourPreview, PauseFollowsTheCycleTimeWithinItsRange) {
 
 TEST(ColourPreview, ModeOneAlternatesGreyAndTheNextColourOtherModesStayGrey) {
   app::AppState s;
-  s.sharedCycleMask = 0x05;  // colours 0 and 2
-  s.sharedLedType = 1;
+  s.preview.cycleMask = 0x05;  // colours 0 and 2
+  s.preview.ledType = 1;
   std::vector<std::pair<int, int>> seen;
   for (int pass = 0; pass < 4; ++pass) {
     app::PreviewStep(s);
-    seen.emplace_back(s.colorPreviewIndex.load(), s.colorBlinkPhase.load());
+    seen.emplace_back(s.preview.index.load(), s.preview.blinkPhase.load());
   }
   EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{0, 1}, {2, 0}, {2, 1}, {0, 0}}));
-  s.sharedLedType = 2;
+  s.preview.ledType = 2;
   for (int pass = 0; pass < 3; ++pass) {
     app::PreviewStep(s);
-    EXPECT_EQ(s.colorBlinkPhase, 1);
-    EXPECT_EQ(s.colorPreviewIndex, 0);
+    EXPECT_EQ(s.preview.blinkPhase, 1);
+    EXPECT_EQ(s.preview.index, 0);
   }
 }
 
 TEST(ColourPreview, WorkerRunsWhileTheColorPageIsShownAndThenClearsItsFlag) {
   app::AppState s;
-  s.sharedCycleTime = 5;  // 200 ms passes
-  s.sharedLedType = 1;
-  s.sharedCycleMask = 0x7F;
-  s.page = app::kPageColor;
+  s.preview.cycleTime = 5;  // 200 ms passes
+  s.preview.ledType = 1;
+  s.preview.cycleMask = 0x7F;
+  s.ui.page = app::kPageColor;
   std::atomic<int> repaints{0};
   app::ColourAnimation animation(s, [&] { ++repaints; });
-  s.colorAnimRunning = true;
+  s.preview.running = true;
   animation.Start();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (repaints < 2 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   EXPECT_GE(repaints.load(), 2);
-  s.page = app::kPageMain;
-  while (s.colorAnimRunning && std::chrono::steady_clock::now() < deadline) {
+  s.ui.page = app::kPageMain;
+  while (s.preview.running && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  EXPECT_FALSE(s.colorAnimRunning);
+  EXPECT_FALSE(s.preview.running);
   // A second start after the first ended runs again.
-  s.page = app::kPageColor;
-  s.colorAnimRunning = true;
+  s.ui.page = app::kPageColor;
+  s.preview.running = true;
   animation.Start();
   animation.Stop();
-  EXPECT_FALSE(s.colorAnimRunning);
+  EXPECT_FALSE(s.preview.running);
 }
 
 // The program ends while the preview pauses: Stop() cuts the pause short. The
@@ -312,7 +313,7 @@ TEST(ColourPreview, WorkerRunsWhileTheColorPageIsShownAndThenClearsItsFlag) {
 // (the test runner's timeout guards against that).
 TEST(ColourAnimation, StopCutsAnEndlessPauseShort) {
   app::AppState s;
-  s.page = app::kPageColor;
+  s.ui.page = app::kPageColor;
   std::atomic<int> repaints{0};
   std::mutex mutex;
   std::condition_variable painted;
@@ -323,14 +324,14 @@ TEST(ColourAnimation, StopCutsAnEndlessPauseShort) {
         painted.notify_all();
       },
       [](uint8_t) { return UINT32_MAX; });
-  s.colorAnimRunning = true;
+  s.preview.running = true;
   animation.Start();
   {
     std::unique_lock lock(mutex);
     painted.wait(lock, [&] { return repaints.load() > 0; });
   }
   animation.Stop();
-  EXPECT_FALSE(s.colorAnimRunning);
+  EXPECT_FALSE(s.preview.running);
   EXPECT_EQ(repaints.load(), 1);
 }
 

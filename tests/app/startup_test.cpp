@@ -9,7 +9,11 @@
 #include "app/fake_port.h"
 #include "app/shell.h"
 #include "app/startup.h"
+#include "device/device_link.h"
 #include "device/fake_hid_backend.h"
+#include "drive/apply.h"
+#include "drive/playback.h"
+#include "platform/launch.h"
 #include "platform/message_port.h"
 #include "platform/private_profile.h"
 #include "settings/host_settings.h"
@@ -42,10 +46,10 @@ class StartupTest : public ::testing::Test {
     s.exeDir = dir.path();
     auto fake = std::make_unique<FakeHidBackend>();
     backend = fake.get();
-    s.backend = std::move(fake);
+    s.session.backend = std::move(fake);
     auto recording = std::make_unique<settings::RecordingHostSettings>();
     host = recording.get();
-    s.host = std::move(recording);
+    s.session.host = std::move(recording);
   }
 
   void PlugMouse() {
@@ -92,7 +96,7 @@ TEST_F(StartupTest, WithTheMouseTheProfileIsAppliedAndTheTrayIconAdded) {
   EXPECT_EQ(sleeper.waits, std::vector<uint32_t>{5});
   EXPECT_EQ(Sent(), 22u);
   EXPECT_EQ(host->Lines(), (std::vector<std::string>{"mouse-speed 8", "wheel-lines 3"}));
-  EXPECT_EQ(s.page, app::kPageMain);
+  EXPECT_EQ(s.ui.page, app::kPageMain);
   EXPECT_EQ(s.hideAtStart, 0);
 }
 
@@ -127,10 +131,10 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
     state.exeDir = dir.path();
     auto fake = std::make_unique<FakeHidBackend>();
     FakeHidBackend* none = fake.get();
-    state.backend = std::move(fake);
+    state.session.backend = std::move(fake);
     auto recording = std::make_unique<settings::RecordingHostSettings>();
     settings::RecordingHostSettings* desk = recording.get();
-    state.host = std::move(recording);
+    state.session.host = std::move(recording);
     if (c.verSel) {
       WriteProfileString(ConfigPath(), "Init", "VER_SEL", c.verSel);
     } else {
@@ -221,7 +225,7 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
   state.exeDir = dir.path();
   auto fake = std::make_unique<FakeHidBackend>();
   fake->listing = backend->listing;
-  state.backend = std::move(fake);
+  state.session.backend = std::move(fake);
   WriteText(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini", "[BUTTONPOS]\n");
   FakePort p;
   p.maskLoads = false;
@@ -233,13 +237,13 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
 
 TEST_F(StartupTest, PlaybackThreadsRunFromStartUpAndStop) {
   PlugMouse();
-  s.clock = std::make_unique<drive::SteadyPlaybackClock>();
-  s.launcher = std::make_unique<RecordingLauncher>();
+  s.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
+  s.playback.launcher = std::make_unique<RecordingLauncher>();
   ASSERT_EQ(Start(), app::StartupResult::Running);
-  ASSERT_NE(s.playback, nullptr);
-  EXPECT_EQ(s.playback->handOff().triggerPending.load(), 0u);
-  EXPECT_EQ(s.profileMirror.Get().profile, 1);
-  EXPECT_EQ(s.profileMirror.Get().configPath, ConfigPath());
+  ASSERT_NE(s.playback.engine, nullptr);
+  EXPECT_EQ(s.playback.engine->handOff().triggerPending.load(), 0u);
+  EXPECT_EQ(s.playback.profile.Get().profile, 1);
+  EXPECT_EQ(s.playback.profile.Get().configPath, ConfigPath());
   app::StopWorkers(s);
 }
 

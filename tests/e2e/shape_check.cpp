@@ -25,7 +25,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "skin/region.h"
+#include "gui/region.h"
 
 namespace {
 

@@ -287,8 +287,8 @@ class Session {
     s.macros.userMacros = w.macros.userMacros;
     s.macros.userMacroCount = w.macros.userMacroCount;
     s.macros.selectedMacro = w.macros.selectedMacro;
-    s.recorder.SetClock([this] { return clock_ += 7; });
-    s.channel.SetWriteCollection(orv::device::HandleState::Open, std::make_shared<NullWriter>(), 8);
+    s.editor.recorder.SetClock([this] { return clock_ += 7; });
+    s.session.channel.SetWriteCollection(orv::device::HandleState::Open, std::make_shared<NullWriter>(), 8);
     s.layout = w.layout;
     view.Destroy();
     view.geometry = {0, 0, 100, 10 * 600, 10, 0};
@@ -325,7 +325,7 @@ class Session {
   }
   static Point MainAt(int i) { return {10 * i + 5, 5}; }
   static Point AdvancedAt(int i) { return {10 * i + 5, 205}; }
-  bool OnAdvanced() const { return s.page == orv::app::kPageAdvanced; }
+  bool OnAdvanced() const { return s.ui.page == orv::app::kPageAdvanced; }
   bool Editing() const { return view.editorLine >= 0; }
 
   const MacroRecord& Slot(int i) const { return s.macros.userMacros[static_cast<size_t>(i)]; }
@@ -373,9 +373,9 @@ class Session {
     CheckLoaded(s.macroFilePath, orv::names::kMacroSection, what + " (macro file)");
     const std::string section = "Config" + std::to_string(s.profile.curProfile);
     CheckLoaded(s.configPath, section, what + " (profile)");
-    if (s.recorder.Recording()) {
+    if (s.editor.recorder.Recording()) {
       const Macros t = Loaded(s.macroFilePath, orv::names::kMacroSection);
-      CHECK(t.userMacros[static_cast<size_t>(s.recorder.Macro())].eventCount == s.recorder.Count(),
+      CHECK(t.userMacros[static_cast<size_t>(s.editor.recorder.Macro())].eventCount == s.editor.recorder.Count(),
             what + ": the recording so far is saved");
     }
     for (int b = 0; b < kButtons; ++b) {
@@ -389,8 +389,8 @@ class Session {
 };
 
 void Session::CheckControls() const {
-  CHECK(Editing() == s.eventEdit.has_value(), "the edit box is open exactly while an edit is after " + last_);
-  if (!OnAdvanced() || Editing() || s.recorder.Recording() || s.macros.userMacroCount == 0) return;
+  CHECK(Editing() == s.editor.eventEdit.has_value(), "the edit box is open exactly while an edit is after " + last_);
+  if (!OnAdvanced() || Editing() || s.editor.recorder.Recording() || s.macros.userMacroCount == 0) return;
   const MacroRecord& r = Slot(s.macros.selectedMacro);
   std::vector<std::string> names;
   for (int i = 0; i < s.macros.userMacroCount; ++i) names.push_back(orv::macros::MacroName(Slot(i)));
@@ -473,7 +473,7 @@ void Session::Step(Input& in) {
       break;
     case kDelete:
       if (!OnAdvanced()) return;
-      if (!s.recorder.Recording() && view.MacroSelection() >= 0) {
+      if (!s.editor.recorder.Recording() && view.MacroSelection() >= 0) {
         deleted = view.MacroSelection();
         selects = true;
       } else {
@@ -483,7 +483,7 @@ void Session::Step(Input& in) {
       break;
     case kRecord:
       if (!OnAdvanced()) return;
-      onlyMacro = s.recorder.Recording() ? s.recorder.Macro() : view.MacroSelection();
+      onlyMacro = s.editor.recorder.Recording() ? s.editor.recorder.Macro() : view.MacroSelection();
       advancedButton(A::kRecord);
       break;
     case kSave:
@@ -520,10 +520,10 @@ void Session::Step(Input& in) {
       CheckLoaded(world_.exportFile, orv::names::kMacroSection, "export");
       break;
     case kKey: {  // a key typed while recording, by its position
-      if (!s.recorder.Recording()) return;
+      if (!s.editor.recorder.Recording()) return;
       // A, B, left Shift, Return, the key left of 1, the ISO key, keypad Enter, volume up
       static constexpr uint32_t kKeycodes[] = {38, 56, 50, 36, 49, 94, 104, 123};
-      onlyMacro = s.recorder.Macro();
+      onlyMacro = s.editor.recorder.Macro();
       if (const auto message = orv::macros::KeyMessageFor({kKeycodes[(arg >> 1) % 8], (arg & 1) == 0, false})) {
         orv::app::RecordKey(s, view, *message);
       }
@@ -533,7 +533,7 @@ void Session::Step(Input& in) {
     case kCtrlA:
     case kInsert:
     case kLetter:
-      if (!OnAdvanced() || s.recorder.Recording()) return;
+      if (!OnAdvanced() || s.editor.recorder.Recording()) return;
       if (op == kInsert) {
         orv::app::OnEventListInsertReleased(s, view);
       } else {
@@ -560,7 +560,7 @@ void Session::Step(Input& in) {
       onlyMacro = -1;
       mayOpenEdit = true;
       last_ = "right-click on line " + std::to_string(line);
-      if (s.recorder.Recording()) break;  // the window does not route it while recording
+      if (s.editor.recorder.Recording()) break;  // the window does not route it while recording
       view.SelectEventLine(line);
       if (!orv::app::OnRightRelease(s, view, view.OverLine(line))) {
         orv::app::OnEventListRightReleased(s, view, view.EventSelection() == line && line >= 0);
@@ -644,16 +644,16 @@ void Session::Step(Input& in) {
       last_ = "save";
       break;
     case kButtonFunction: {  // a button's function menu: a user macro, or Escape
-      if (s.page != orv::app::kPageMain || s.macros.userMacroCount == 0) return;
+      if (s.ui.page != orv::app::kPageMain || s.macros.userMacroCount == 0) return;
       const int b = arg % kButtons;
       Click(MainAt(M::kFirstButton + b));
       onlyMacro = -1;
       buttonsSet = true;
       last_ = "button function";
-      if (!s.buttonMenuOpen) break;
+      if (!s.ui.buttonMenuOpen) break;
       if (arg & 0x80) {
         const int32_t k = s.settings.K[static_cast<size_t>(b)];
-        CHECK(orv::app::OnEscapeKey(s, port) && !s.buttonMenuOpen && port.calls.back() == "CloseButtonMenu" &&
+        CHECK(orv::app::OnEscapeKey(s, port) && !s.ui.buttonMenuOpen && port.calls.back() == "CloseButtonMenu" &&
                   s.settings.K[static_cast<size_t>(b)] == k,
               "Escape closes the function menu without a choice");
         break;
@@ -687,9 +687,10 @@ void Session::Step(Input& in) {
     CHECK(before.userMacroCount > i || name.find_first_not_of(" \t") != std::string::npos,
           "a new macro has a name that is not only blanks after " + last_);
   }
-  CHECK(s.recording == s.recorder.Recording(), "the recording flag follows the recorder");
-  if (s.recorder.Recording()) {
-    CHECK(s.recorder.Macro() >= 0 && s.recorder.Macro() < s.macros.userMacroCount, "recording slot listed");
+  CHECK(s.editor.recording == s.editor.recorder.Recording(), "the recording flag follows the recorder");
+  if (s.editor.recorder.Recording()) {
+    const int32_t slot = s.editor.recorder.Macro();
+    CHECK(slot >= 0 && slot < s.macros.userMacroCount, "recording slot listed");
   }
 
   // An action on one macro leaves every other byte for byte (-1: all).
@@ -713,7 +714,7 @@ void Session::Step(Input& in) {
     CheckTablesEqual(expected, "delete of " + SlotText(*deleted));
   }
   if (reload) {
-    CHECK(!s.recorder.Recording(), "a recording ends before " + last_ + " reloads the macros");
+    CHECK(!s.editor.recorder.Recording(), "a recording ends before " + last_ + " reloads the macros");
     CheckLoaded(loadedFile, loadedSection, last_ + " loads exactly the file's macros");
   }
   if (saved) CheckSaved(last_);

@@ -8,11 +8,11 @@
 
 #include "device/wire_codes.h"
 #include "settings/mouse_settings.h"
-#include "skin/fonts.h"
+#include "gui/fonts.h"
 #include "skin/layout.h"
-#include "skin/picture.h"
+#include "gui/picture.h"
 #include "skin/picture_names.h"
-#include "skin/region.h"
+#include "gui/region.h"
 
 namespace orv::skin_gen {
 namespace {

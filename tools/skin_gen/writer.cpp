@@ -8,9 +8,9 @@
 
 #include "platform/text_codec.h"
 #include "skin/layout.h"
-#include "skin/picture.h"
+#include "gui/picture.h"
 #include "skin/picture_names.h"
-#include "skin/region.h"
+#include "gui/region.h"
 
 namespace orv::skin_gen {
 namespace {

@@ -1,0 +1,181 @@
+// ORV_ZIduzu: the settings program of the KTR-580 GAMING MOUSE.
+//   ORV_ZIduzu [-HIDE] [--when-present] [--verbose]
+// Run from its portable folder it keeps everything there; installed, it reads
+// its data from <prefix>/share/orv-ziduzu and writes the user's files to
+// $XDG_CONFIG_HOME/orv-ziduzu (see platform/program_folders.h).
+// --verbose (or ORV_LOG=debug) traces every feature report sent and every
+// input report received on standard error.
+// With ORV_SIMULATED_MOUSE=<folder> the simulated mouse of that folder stands
+// in for the real one, and the desktop settings are written to its host.log
+// instead of being changed.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "app/app_state.h"
+#include "gui/exit_signals.h"
+#include "gui/main_window.h"
+#include "gui/qt_log.h"
+#include "app/shell.h"
+#include "gui/single_instance.h"
+#include "app/startup.h"
+#include "device/device_link.h"
+#include "device/simulated_mouse.h"
+#include "drive/playback.h"
+#include "platform/clock.h"
+#include "platform/launch.h"
+#include "platform/log.h"
+#include "platform/program_folders.h"
+#include "gui/host_settings_desktop.h"
+
+namespace {
+
+using namespace orv;
+
+std::string ExecutablePath(const char* argv0) {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(argv0 ? argv0 : "") : exe.string();
+}
+
+// The mouse and the desktop: simulated together, or both real.
+void ConnectSurroundings(app::AppState& state) {
+  state.session.backend = device::MakeHidBackend();
+  if (const auto folder = device::SimulatedMouseFolder()) {
+    const std::filesystem::path log = *folder / device::kHostLogName;
+    state.session.host = std::make_unique<settings::RecordingHostSettings>(log);
+    state.playback.launcher = std::make_unique<RecordingLauncher>(log);
+  } else {
+    state.session.host = settings::MakeDesktopHostSettings();
+    state.playback.launcher = std::make_unique<DesktopLauncher>();
+  }
+  state.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
+}
+
+// Without a session bus address, the D-Bus library would start a bus daemon
+// of its own ("autolaunch") the first time the window toolkit asks for the
+// session bus, forking from the toolkit's bus thread and waiting on the child
+// with the window thread blocked behind it. The program never wants a bus of
+// its own: without an address it uses the session's standard socket, and
+// without that socket it goes without the session bus (the tray then uses the
+// X11 protocol, as on a desktop without one).
+void UseSessionBusWithoutAutolaunch() {
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address != nullptr && *address != '\0') return;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string folder =
+      (runtime != nullptr && *runtime == '/') ? std::string(runtime) : "/run/user/" + std::to_string(::getuid());
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + folder + "/bus").c_str(), 1);
+}
+
+// Without a usable lock the program cannot make sure it runs only once: it
+// says which file and why, and ends with a failure status.
+int ReportUnusableLock(int argc, char** argv, const std::string& executable, const std::string& problem) {
+  const std::string text = "The program cannot start: its single-instance lock file cannot be used.\n" + problem;
+  log::Error(log::kApp, text);
+  QApplication application(argc, argv);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(app::AppNameOf(executable)),
+                  QString::fromStdString(text), QMessageBox::Ok);
+  box.exec();
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The start-minimised rule reads the whole command line; our own switches
+  // are taken out of it first so they never hide a -HIDE before them.
+  std::vector<char*> args(argv, argv + argc);
+  std::erase_if(args, [&](char* a) {
+    if (a == argv[0] || a == nullptr) return false;
+    const std::string_view arg(a);
+    return arg == "--verbose" || arg == "--when-present";
+  });
+  const std::string commandLine = app::JoinCommandLine(static_cast<int>(args.size()), args.data());
+  const std::string executable = ExecutablePath(argc > 0 ? argv[0] : nullptr);
+
+  const bool whenPresent = app::WhenPresentSwitchGiven(argc, argv);
+  UseSessionBusWithoutAutolaunch();
+
+  // A second start shows the first copy's window and ends, showing nothing.
+  // An automatic start (the mouse plugged in again) leaves that window as it is.
+  app::SingleInstance instance;
+  switch (instance.TryBecomeFirst()) {
+    case app::InstanceLock::Outcome::Ours:
+      break;
+    case app::InstanceLock::Outcome::HeldByAnother:
+      if (!whenPresent) instance.AskFirstToShow();
+      return 0;
+    case app::InstanceLock::Outcome::Unusable:
+      // A copy that answers on the socket is running after all.
+      if (!whenPresent && instance.AskFirstToShow()) return 0;
+      return ReportUnusableLock(argc, argv, executable, instance.LockProblem());
+  }
+  const int exitSignalFd = app::InstallExitSignals();
+  app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
+
+  QApplication application(argc, argv);
+  // From here on a signal or the display going away ends the program even
+  // should the window thread hang.
+  app::StartExitGuard(QGuiApplication::platformName() == QStringLiteral("xcb"));
+  // Message boxes carry the executable's name ("ORV_ZIduzu" in the portable
+  // folder, "orv-ziduzu" installed).
+  QApplication::setApplicationName(QString::fromStdString(app::AppNameOf(executable)));
+  // Hiding the window to the tray must not end the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  auto state = std::make_unique<app::AppState>();
+  state->exeDir = app::ExeDirFromExecutable(executable);
+  state->folders = DecideProgramFolders(state->exeDir, CurrentFolderEnvironment());
+  ConnectSurroundings(*state);
+
+  int status = 0;
+  app::ArmHostExitAtProcessEnd(*state);
+  {
+    app::MainWindow window(*state);
+    // With ORV_FIRST_PAINT_FILE set, one line is appended to that file (which
+    // may be a FIFO) when the first frame has been drawn.
+    if (const char* file = std::getenv("ORV_FIRST_PAINT_FILE"); file != nullptr && *file != '\0') {
+      window.onFirstPaint = [file, &state] {
+        std::ofstream out(file, std::ios::app);
+        out << "first-paint page=" << int(state->ui.page) << " language=" << state->language
+            << " profile=" << state->profile.curProfile << "\n";
+      };
+    }
+    window.onTitleSet = [&instance, &window, &state] {
+      const std::string problem = instance.Listen([&window, &state] {
+        if (!window.Destroyed()) app::ShowFromTray(*state, window);
+      });
+      if (!problem.empty()) {
+        log::Warning(log::kApp, "cannot listen on " + problem + ": a second start will not bring this window back");
+      }
+    };
+    window.ConnectExitSignal(exitSignalFd);
+    RealSleeper sleeper;
+    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});
+    if (result == app::StartupResult::Failed) status = 1;
+    if (result == app::StartupResult::Running && !window.Destroyed()) {
+      if (window.ExitRequested()) {
+        app::HostExit(*state, window);
+      } else {
+        window.ConnectEvents();
+        window.show();
+        QApplication::exec();
+      }
+    }
+    // The threads post to the window: they end before it does.
+    window.StopAnimation();
+    app::StopWorkers(*state);
+  }
+  app::DisarmHostExitAtProcessEnd();
+  return status;
+}
