@@ -14,7 +14,7 @@
 #include <string>
 
 #include "device/device_link.h"
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
 #include "drive/playback.h"

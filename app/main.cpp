@@ -29,7 +29,7 @@
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "platform/clock.h"
 #include "platform/launch.h"
 #include "platform/log.h"

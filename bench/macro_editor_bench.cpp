@@ -14,7 +14,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "macros/key_names.h"
 #include "support/temp_dir.h"
 

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "drive/playback.h"
 #include "support/queue_input.h"
 #include "support/temp_dir.h"

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "device/hidraw_backend.h"
-#include "device/simulated_mouse.h"
+#include "device/hidraw/hidraw_backend.h"
+#include "device/simulated/simulated_mouse.h"
 
 namespace orv::device {
 namespace {

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 #include "device/input_source.h"
 #include "device/report_protocol.h"
 #include "platform/shared_value.h"

@@ -14,7 +14,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "macros/key_names.h"
 #include "macros/macro_files.h"
 #include "settings/config_file.h"

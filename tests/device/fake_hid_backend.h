@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 #include "support/recording_hid.h"
 
 namespace orv::test {

@@ -1,6 +1,6 @@
 // The hidraw layer's parts that run without the mouse: the HID_ID property,
 // and the reader's blocking read, cancellation and report-id byte (on a pipe).
-#include "device/hidraw_backend.h"
+#include "device/hidraw/hidraw_backend.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "device/device_link.h"
-#include "device/hidraw_backend.h"
+#include "device/hidraw/hidraw_backend.h"
 #include "emulated_mouse.h"
 #include "support/as_nobody.h"
 

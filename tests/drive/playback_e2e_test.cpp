@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "drive/playback.h"
 #include "support/interrupt_clock.h"
 #include "support/queue_input.h"

@@ -11,7 +11,7 @@
 #include "device/report_text.h"
 #include "device/wire_codes.h"
 #include "device/report_protocol.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "macros/key_names.h"
 #include "platform/whole_number.h"
 #include "settings/mouse_settings.h"

@@ -1,4 +1,4 @@
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 
 namespace orv::device {
 

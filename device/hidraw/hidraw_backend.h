@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 
 namespace orv::device {
 

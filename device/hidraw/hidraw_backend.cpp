@@ -1,4 +1,4 @@
-#include "device/hidraw_backend.h"
+#include "device/hidraw/hidraw_backend.h"
 
 #include <fcntl.h>
 #include <libudev.h>
