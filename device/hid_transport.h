@@ -1,18 +1,45 @@
 #pragma once
-// The HID access layer discovery works through: it lists the HID interfaces
-// present (one entry per top-level collection), opens them by path for reading
-// input reports or for sending feature reports, and reports arrivals and
-// removals by path. Implemented by the kernel's hidraw interface, by the
-// simulated mouse, and by an in-memory fake in the tests.
+// How the program reaches HID devices: the listing of the interfaces present
+// (one entry per top-level collection), collections opened by path for
+// reading input reports or for sending feature reports, and arrivals and
+// removals by path. The backends live in folders of their own: hidraw/ (the
+// kernel's hidraw nodes, through libudev) and simulated/ (the simulated
+// mouse, in a folder or in memory).
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "device/hid_port.h"
 #include "device/report_descriptor.h"
 
 namespace orv::device {
+
+// State of a collection's handle: never opened, open attempted and failed, open.
+// Sends to a never-opened collection are still attempted (and fail); only a
+// failed open makes some senders skip their report altogether.
+enum class HandleState : uint8_t { NeverOpened, Invalid, Open };
+
+// A collection opened for sending feature reports.
+class HidWriter {
+ public:
+  virtual ~HidWriter() = default;
+  // Sends one feature report, report id in data[0]. True when the device took it.
+  virtual bool SetFeature(const uint8_t* data, size_t length) = 0;
+};
+
+// A collection opened for reading input reports, whose blocked read can be
+// ended from another thread.
+class InputReportSource {
+ public:
+  virtual ~InputReportSource() = default;
+  // Blocks until one input report arrives and copies at most `capacity` bytes
+  // of it, report id first. Returns the bytes copied, or -1 for a failed read
+  // or once Interrupt() was called.
+  virtual int ReadReport(uint8_t* data, size_t capacity) = 0;
+  // Ends a blocked ReadReport at once, and every later one as well.
+  virtual void Interrupt() = 0;
+};
 
 struct HidInterfaceInfo {
   std::string path;
@@ -25,14 +52,6 @@ struct HidInterfaceInfo {
 };
 
 enum class OpenStatus : uint8_t { Ok, PermissionDenied, Failed };
-
-// An input collection opened for reading whose blocked read can be ended from
-// another thread.
-class InputCollection : public HidReader {
- public:
-  // Makes a blocked ReadInput return -1 at once, and every later one as well.
-  virtual void Cancel() = 0;
-};
 
 struct DeviceEvent {
   enum class Kind : uint8_t { Arrival, Removal, Other } kind = Kind::Other;
@@ -55,7 +74,7 @@ class HidBackend {
   virtual ~HidBackend() = default;
   virtual std::vector<HidInterfaceInfo> ListInterfaces() = 0;
   // A null result comes with a status other than Ok.
-  virtual std::shared_ptr<InputCollection> OpenRead(const std::string& path, OpenStatus& status) = 0;
+  virtual std::shared_ptr<InputReportSource> OpenRead(const std::string& path, OpenStatus& status) = 0;
   virtual std::shared_ptr<HidWriter> OpenWrite(const std::string& path, OpenStatus& status) = 0;
   // The backend's arrival and removal notifications; null when it has none.
   // Owned by the backend; the same source on every call.

@@ -2,14 +2,19 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <utility>
 
 #include "device/device_link.h"
+#include "device/report_text.h"
 #include "platform/whole_number.h"
 
 namespace orv::device {
@@ -23,35 +28,75 @@ constexpr size_t kMaxLineLength = 1024;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-void SignalEventFd(int fd) {
-  const uint64_t one = 1;
-  [[maybe_unused]] ssize_t written = ::write(fd, &one, sizeof one);
-}
-
 }  // namespace
 
 // Named (not anonymous): SimulatedMouse::State, declared in the header, holds it.
 namespace simulated {
+class SimulatedReader;
+}
 
-class SimulatedReader final : public InputCollection {
+struct SimulatedMouse::State {
+  struct OpenOutcome {
+    OpenStatus read = OpenStatus::Ok;
+    OpenStatus write = OpenStatus::Ok;
+  };
+
+  explicit State(bool memory) : inMemory(memory) {}
+
+  // Keeps a request of the host, in memory only (the folder mode runs for
+  // hours and keeps nothing). Expects mutex to be held.
+  void Note(std::string request) {
+    if (inMemory) requests.push_back(std::move(request));
+  }
+
+  // Notes an open of `path` and tells how it ends. Expects mutex to be held.
+  OpenStatus Open(bool forWriting, const std::string& path, bool present) {
+    Note((forWriting ? "write " : "read ") + path);
+    const bool listed = std::any_of(listing.begin(), listing.end(), [&](const auto& e) { return e.path == path; });
+    if (!present || !plugged || !listed) return OpenStatus::Failed;
+    const OpenOutcome outcome = outcomes[path];
+    return forWriting ? outcome.write : outcome.read;
+  }
+
+  const bool inMemory;
+  mutable std::mutex mutex;
+  bool plugged = true;
+  // Counts the unplugs: a collection opened before the last one is dead.
+  uint64_t unplugs = 0;
+  bool refusing = false;
+  std::vector<HidInterfaceInfo> listing;
+  std::map<std::string, OpenOutcome> outcomes;
+  std::vector<std::weak_ptr<simulated::SimulatedReader>> readers;
+  std::vector<std::vector<uint8_t>> features;  // in memory
+  std::vector<std::string> requests;           // in memory
+};
+
+namespace simulated {
+
+class SimulatedReader final : public InputReportSource {
  public:
-  int ReadInput(uint8_t* data, size_t length) override {
+  SimulatedReader(std::shared_ptr<SimulatedMouse::State> mouse, std::string path)
+      : mouse_(std::move(mouse)), path_(std::move(path)) {}
+
+  int ReadReport(uint8_t* data, size_t capacity) override {
     std::unique_lock lock(mutex_);
-    ready_.wait(lock, [&] { return cancelled_ || !queue_.empty(); });
-    if (cancelled_ || data == nullptr) return -1;
+    ready_.wait(lock, [&] { return interrupted_ || !queue_.empty(); });
+    if (interrupted_ || data == nullptr) return -1;
     const std::vector<uint8_t> report = std::move(queue_.front());
     queue_.pop_front();
-    const size_t n = std::min(length, report.size());
+    const size_t n = std::min(capacity, report.size());
     std::copy(report.begin(), report.begin() + static_cast<std::ptrdiff_t>(n), data);
     return static_cast<int>(n);
   }
 
-  void Cancel() override {
+  void Interrupt() override {
     {
       std::lock_guard lock(mutex_);
-      cancelled_ = true;
+      interrupted_ = true;
     }
     ready_.notify_all();
+    std::lock_guard lock(mouse_->mutex);
+    mouse_->Note("interrupt " + path_);
   }
 
   void Deliver(const std::vector<uint8_t>& report) {
@@ -64,10 +109,12 @@ class SimulatedReader final : public InputCollection {
   }
 
  private:
+  std::shared_ptr<SimulatedMouse::State> mouse_;
+  std::string path_;
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<std::vector<uint8_t>> queue_;
-  bool cancelled_ = false;
+  bool interrupted_ = false;
 };
 
 }  // namespace simulated
@@ -76,54 +123,13 @@ namespace {
 
 using simulated::SimulatedReader;
 
-class SimulatedEvents final : public DeviceEventSource {
- public:
-  SimulatedEvents() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-  ~SimulatedEvents() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  SimulatedEvents(const SimulatedEvents&) = delete;
-  SimulatedEvents& operator=(const SimulatedEvents&) = delete;
-
-  int fd() const override { return fd_; }
-
-  std::vector<DeviceEvent> DrainEvents() override {
-    uint64_t count = 0;
-    [[maybe_unused]] ssize_t got = ::read(fd_, &count, sizeof count);
-    std::lock_guard lock(mutex_);
-    std::vector<DeviceEvent> events(pending_.begin(), pending_.end());
-    pending_.clear();
-    return events;
-  }
-
-  void Post(DeviceEvent event) {
-    {
-      std::lock_guard lock(mutex_);
-      pending_.push_back(std::move(event));
-    }
-    SignalEventFd(fd_);
-  }
-
- private:
-  int fd_;
-  std::mutex mutex_;
-  std::deque<DeviceEvent> pending_;
-};
-
-}  // namespace
-
-struct SimulatedMouse::State {
-  std::mutex mutex;
-  bool plugged = true;
-  std::vector<std::weak_ptr<simulated::SimulatedReader>> readers;
-};
-
-namespace {
-
 class SimulatedWriter final : public HidWriter {
  public:
-  SimulatedWriter(std::shared_ptr<SimulatedMouse::State> state, const std::filesystem::path& log)
-      : state_(std::move(state)), fd_(::open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644)) {}
+  // `log`: the folder's feature log; empty in memory.
+  SimulatedWriter(std::shared_ptr<SimulatedMouse::State> mouse, uint64_t unplugs, const std::filesystem::path& log)
+      : mouse_(std::move(mouse)),
+        unplugs_(unplugs),
+        fd_(log.empty() ? -1 : ::open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644)) {}
   ~SimulatedWriter() override {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -132,18 +138,26 @@ class SimulatedWriter final : public HidWriter {
 
   bool SetFeature(const uint8_t* data, size_t length) override {
     {
-      std::lock_guard lock(state_->mutex);
-      if (!state_->plugged) return false;  // an unplugged mouse takes nothing
+      std::lock_guard lock(mouse_->mutex);
+      // An unplugged mouse takes nothing, and a collection from before an
+      // unplug stays dead.
+      if (!mouse_->plugged || mouse_->unplugs != unplugs_ || mouse_->refusing) return false;
+      if (mouse_->inMemory) {
+        if (data == nullptr || length == 0) return false;
+        mouse_->features.emplace_back(data, data + length);
+        return true;
+      }
     }
     if (fd_ < 0 || data == nullptr || length == 0) return false;
-    const std::string line = HexLine(data, length) + "\n";
+    const std::string line = HexBytes(data, length) + "\n";
     // One write() per line on an append-only descriptor: the line lands whole
     // and is visible to readers of the log at once.
     return ::write(fd_, line.data(), line.size()) == static_cast<ssize_t>(line.size());
   }
 
  private:
-  std::shared_ptr<SimulatedMouse::State> state_;
+  std::shared_ptr<SimulatedMouse::State> mouse_;
+  uint64_t unplugs_;
   int fd_;
 };
 
@@ -188,20 +202,11 @@ SimulatedLine ParseSimulatedLine(std::string_view line) {
   return out;
 }
 
-std::string HexLine(const uint8_t* data, size_t length) {
-  std::string text;
-  text.reserve(length * 3);
-  for (size_t i = 0; i < length; ++i) {
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", data[i]);
-    if (i > 0) text += ' ';
-    text += hex;
-  }
-  return text;
-}
+SimulatedMouse::SimulatedMouse() : state_(std::make_shared<State>(true)) { state_->listing = VendorCollections(); }
 
 SimulatedMouse::SimulatedMouse(std::filesystem::path folder)
-    : folder_(std::move(folder)), state_(std::make_shared<State>()), events_(std::make_unique<SimulatedEvents>()) {
+    : folder_(std::move(folder)), state_(std::make_shared<State>(false)) {
+  state_->listing = VendorCollections();
   std::error_code ec;
   if (!std::filesystem::is_directory(folder_, ec)) return;  // no mouse for this run
 
@@ -209,105 +214,135 @@ SimulatedMouse::SimulatedMouse(std::filesystem::path folder)
   if (::mkfifo(fifo.c_str(), 0600) != 0 && errno != EEXIST) return;
   struct stat info{};
   if (::stat(fifo.c_str(), &info) != 0 || !S_ISFIFO(info.st_mode)) return;
+  if (stop_.fd() < 0) return;
   // Opened for reading and writing: the FIFO then never reports end of file
   // when a writer goes away, and the next writer is read as well.
   fifoFd_ = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (fifoFd_ < 0 || stopFd_ < 0) {
-    if (fifoFd_ >= 0) ::close(fifoFd_);
-    if (stopFd_ >= 0) ::close(stopFd_);
-    fifoFd_ = stopFd_ = -1;
-    return;
-  }
+  if (fifoFd_ < 0) return;
   reader_ = std::thread([this] { ReadFifo(); });
 }
 
 SimulatedMouse::~SimulatedMouse() {
   if (reader_.joinable()) {
-    SignalEventFd(stopFd_);
+    stop_.Signal();
     reader_.join();
   }
   if (fifoFd_ >= 0) ::close(fifoFd_);
-  if (stopFd_ >= 0) ::close(stopFd_);
 }
 
 std::string SimulatedMouse::InputPath() const { return (folder_ / kSimulatedInputPath).string(); }
 std::string SimulatedMouse::FeaturePath() const { return (folder_ / kSimulatedFeaturePath).string(); }
 
-std::vector<HidInterfaceInfo> SimulatedMouse::ListInterfaces() {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder_, ec)) return {};
-  {
-    std::lock_guard lock(state_->mutex);
-    if (!state_->plugged) return {};
-  }
-  HidInterfaceInfo input;
-  input.path = InputPath();
-  input.vendorId = kMouseVendorId;
-  input.productId = kMouseProductId;
-  input.caps.UsagePage = kInputUsagePage;
-  input.caps.Usage = kVendorUsage;
-  input.caps.InputReportByteLength = kSimulatedReportLength;
-  input.caps.FeatureReportByteLength = kSimulatedReportLength;
-  HidInterfaceInfo feature = input;
-  feature.path = FeaturePath();
-  feature.caps.UsagePage = kFeatureUsagePage;
-  return {input, feature};
+std::vector<HidInterfaceInfo> SimulatedMouse::VendorCollections() const {
+  auto collection = [](std::string path, uint16_t usagePage) {
+    return HidInterfaceInfo{.path = std::move(path),
+                            .vendorId = kMouseVendorId,
+                            .productId = kMouseProductId,
+                            .caps = {.UsagePage = usagePage,
+                                     .Usage = kVendorUsage,
+                                     .InputReportByteLength = kSimulatedReportLength,
+                                     .FeatureReportByteLength = kSimulatedReportLength}};
+  };
+  return {collection(InputPath(), kInputUsagePage), collection(FeaturePath(), kFeatureUsagePage)};
 }
 
-std::shared_ptr<InputCollection> SimulatedMouse::OpenRead(const std::string& path, OpenStatus& status) {
-  status = OpenStatus::Failed;
-  if (path != InputPath() || ListInterfaces().empty()) return nullptr;
-  auto reader = std::make_shared<SimulatedReader>();
-  {
-    std::lock_guard lock(state_->mutex);
-    state_->readers.push_back(reader);
-  }
-  status = OpenStatus::Ok;
+bool SimulatedMouse::Present() const {
+  if (state_->inMemory) return true;
+  std::error_code ec;
+  return std::filesystem::is_directory(folder_, ec);
+}
+
+std::vector<HidInterfaceInfo> SimulatedMouse::ListInterfaces() {
+  const bool present = Present();
+  std::lock_guard lock(state_->mutex);
+  state_->Note("list");
+  if (!present || !state_->plugged) return {};
+  return state_->listing;
+}
+
+std::shared_ptr<InputReportSource> SimulatedMouse::OpenRead(const std::string& path, OpenStatus& status) {
+  const bool present = Present();
+  std::lock_guard lock(state_->mutex);
+  status = state_->Open(false, path, present);
+  if (status != OpenStatus::Ok) return nullptr;
+  auto reader = std::make_shared<SimulatedReader>(state_, path);
+  std::erase_if(state_->readers, [](const auto& weak) { return weak.expired(); });
+  state_->readers.push_back(reader);
   return reader;
 }
 
 std::shared_ptr<HidWriter> SimulatedMouse::OpenWrite(const std::string& path, OpenStatus& status) {
-  status = OpenStatus::Failed;
-  if (path != FeaturePath() || ListInterfaces().empty()) return nullptr;
-  status = OpenStatus::Ok;
-  return std::make_shared<SimulatedWriter>(state_, folder_ / kFeatureLogName);
+  const bool present = Present();
+  std::lock_guard lock(state_->mutex);
+  status = state_->Open(true, path, present);
+  if (status != OpenStatus::Ok) return nullptr;
+  const std::filesystem::path log = state_->inMemory ? std::filesystem::path() : folder_ / kFeatureLogName;
+  return std::make_shared<SimulatedWriter>(state_, state_->unplugs, log);
 }
 
-DeviceEventSource* SimulatedMouse::Events() { return events_.get(); }
+DeviceEventSource* SimulatedMouse::Events() {
+  std::lock_guard lock(state_->mutex);
+  state_->Note("events");
+  return &events_;
+}
 
 void SimulatedMouse::HandleLine(std::string_view line) {
-  const SimulatedLine parsed = ParseSimulatedLine(line);
-  auto* events = static_cast<SimulatedEvents*>(events_.get());
+  SimulatedLine parsed = ParseSimulatedLine(line);
   switch (parsed.kind) {
     case SimulatedLine::Kind::Invalid: return;
-    case SimulatedLine::Kind::Report: {
-      std::vector<std::shared_ptr<SimulatedReader>> readers;
-      {
-        std::lock_guard lock(state_->mutex);
-        if (!state_->plugged) return;
-        std::erase_if(state_->readers, [](const auto& weak) { return weak.expired(); });
-        for (const auto& weak : state_->readers) {
-          if (auto reader = weak.lock()) readers.push_back(std::move(reader));
-        }
-      }
-      for (const auto& reader : readers) reader->Deliver(parsed.report);
-      return;
-    }
-    case SimulatedLine::Kind::Plug:
-    case SimulatedLine::Kind::Unplug: {
-      const bool plug = parsed.kind == SimulatedLine::Kind::Plug;
-      {
-        std::lock_guard lock(state_->mutex);
-        state_->plugged = plug;
-      }
-      // The system announces each interface of the device; so does this.
-      const auto kind = plug ? DeviceEvent::Kind::Arrival : DeviceEvent::Kind::Removal;
-      events->Post({kind, InputPath()});
-      events->Post({kind, FeaturePath()});
-      return;
+    case SimulatedLine::Kind::Report: Deliver(std::move(parsed.report)); return;
+    case SimulatedLine::Kind::Plug: SetPlugged(true); return;
+    case SimulatedLine::Kind::Unplug: SetPlugged(false); return;
+  }
+}
+
+void SimulatedMouse::Deliver(std::vector<uint8_t> report) {
+  std::vector<std::shared_ptr<SimulatedReader>> readers;
+  {
+    std::lock_guard lock(state_->mutex);
+    if (!state_->plugged) return;
+    std::erase_if(state_->readers, [](const auto& weak) { return weak.expired(); });
+    for (const auto& weak : state_->readers) {
+      if (auto reader = weak.lock()) readers.push_back(std::move(reader));
     }
   }
+  for (const auto& reader : readers) reader->Deliver(report);
+}
+
+void SimulatedMouse::SetPlugged(bool plugged) {
+  {
+    std::lock_guard lock(state_->mutex);
+    if (state_->plugged && !plugged) ++state_->unplugs;
+    state_->plugged = plugged;
+  }
+  const auto kind = plugged ? DeviceEvent::Kind::Arrival : DeviceEvent::Kind::Removal;
+  events_.Post({kind, InputPath()});
+  events_.Post({kind, FeaturePath()});
+}
+
+void SimulatedMouse::SetListing(std::vector<HidInterfaceInfo> listing) {
+  std::lock_guard lock(state_->mutex);
+  state_->listing = std::move(listing);
+}
+
+void SimulatedMouse::SetOpenStatus(const std::string& path, OpenStatus read, OpenStatus write) {
+  std::lock_guard lock(state_->mutex);
+  state_->outcomes[path] = {read, write};
+}
+
+void SimulatedMouse::SetRefusing(bool refusing) {
+  std::lock_guard lock(state_->mutex);
+  state_->refusing = refusing;
+}
+
+std::vector<std::vector<uint8_t>> SimulatedMouse::Features() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->features;
+}
+
+std::vector<std::string> SimulatedMouse::Requests() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->requests;
 }
 
 void SimulatedMouse::ReadFifo() {
@@ -315,7 +350,7 @@ void SimulatedMouse::ReadFifo() {
   bool discarding = false;  // inside an over-long line, up to its end
   char chunk[512];
   for (;;) {
-    pollfd fds[2] = {{fifoFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+    pollfd fds[2] = {{fifoFd_, POLLIN, 0}, {stop_.fd(), POLLIN, 0}};
     const int ready = ::poll(fds, 2, -1);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0 || fds[1].revents != 0) return;

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "device/device_link.h"
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 #include "tools/sim/sim_text.h"
 
