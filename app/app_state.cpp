@@ -1,7 +1,7 @@
 #include "app/app_state.h"
 
 #include "device/device_link.h"
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 #include "drive/apply.h"
 #include "drive/playback.h"
 #include "platform/file_names.h"

@@ -10,7 +10,7 @@
 
 #include "app/app_port.h"
 #include "app/app_state.h"
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 
 namespace orv::app {
 

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "app/controller.h"
@@ -145,11 +146,11 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   switch (device::ConnectAtStartup(*s.session.link)) {
     case device::StartupOutcome::Absent:
       // An automatic start without the mouse is no news to anyone.
-      if (!options.whenPresent) port.ShowMessage(device::PlugInPrompt(s.language));
+      if (!options.whenPresent) port.ShowMessage(PlugInPrompt(s.language));
       HostExit(s, port);
       return StartupResult::Ended;
     case device::StartupOutcome::NotAccessible:
-      port.ShowMessage(device::NotAccessibleMessage(s.language));
+      port.ShowMessage(NotAccessibleMessage(s.language));
       HostExit(s, port);
       return StartupResult::Ended;
     case device::StartupOutcome::Ready:
@@ -162,6 +163,27 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   port.TrayAdd();
   s.hideAtStart = (options.whenPresent || HideSwitchPresent(options.commandLine)) ? 1 : 0;
   return StartupResult::Running;
+}
+
+std::string PlugInPrompt(int32_t language) {
+  char model[32];
+  std::snprintf(model, sizeof model, "%s", device::kModelName);
+  if (language != 0) return std::string("Please plug-in【") + model + "】USB Mouse";
+  return std::string("Lütfen【") + model + "】USB Mouse'u Takınız";
+}
+
+std::string NotAccessibleMessage(int32_t language) {
+  const std::string rule = device::kUdevRuleFile;
+  if (language != 0) {
+    return std::string("The 【") + device::kModelName +
+           "】USB Mouse is plugged in, but this user may not open it.\n"
+           "Copy the rule file udev/" + rule + " from the program's folder to /etc/udev/rules.d/, "
+           "run \"udevadm control --reload-rules\" as root, then unplug the mouse and plug it in again.";
+  }
+  return std::string("【") + device::kModelName +
+         "】USB Mouse takılı, ancak bu kullanıcının fareyi açma izni yok.\n"
+         "Programın klasöründeki udev/" + rule + " kural dosyasını /etc/udev/rules.d/ klasörüne kopyalayın, "
+         "root olarak \"udevadm control --reload-rules\" komutunu çalıştırın, sonra fareyi çıkarıp yeniden takın.";
 }
 
 }  // namespace orv::app

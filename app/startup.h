@@ -2,6 +2,7 @@
 // The main window's initialisation, from the playback threads to the tray
 // icon: paths, profile and language, layouts, window shape, macros, menus,
 // looking for the mouse, the first Apply and the start-minimised switch.
+#include <cstdint>
 #include <string>
 
 #include "app/app_port.h"
@@ -26,5 +27,11 @@ enum class StartupResult : uint8_t {
 // state.session.backend, state.session.host and (for the playback threads)
 // state.playback.launcher and state.playback.clock are filled by the caller.
 StartupResult InitialiseMainWindow(AppState& state, AppPort& port, const StartupOptions& options);
+
+// "Please plug-in【KTR-580】USB Mouse" for a non-zero language (English), the
+// Turkish text for language 0: shown when no interface of the mouse is listed.
+std::string PlugInPrompt(int32_t language);
+// The mouse is there but this user may not open it; names the rule file.
+std::string NotAccessibleMessage(int32_t language);
 
 }  // namespace orv::app

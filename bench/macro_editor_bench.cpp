@@ -14,9 +14,9 @@
 #include "gui/main_window.h"
 #include "app/startup.h"
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
 #include "drive/playback.h"
 #include "platform/launch.h"
+#include "device/simulated/simulated_mouse.h"
 #include "macros/key_names.h"
 #include "support/temp_dir.h"
 

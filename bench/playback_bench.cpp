@@ -26,9 +26,9 @@
 #include <vector>
 
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "drive/playback.h"
-#include "support/queue_input.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -185,19 +185,20 @@ void BM_Onset(benchmark::State& state) {
     auto writer = std::make_shared<StampingWriter>();
     device::ReportChannel channel;
     channel.SetWriteCollection(device::HandleState::Open, writer, 8);
-    test::QueueInput input;
+    device::SimulatedMouse mouse;
+    std::shared_ptr<device::InputReportSource> input = test::OpenInput(mouse);
     drive::SteadyPlaybackClock clock;
     drive::PlaybackDeps deps;
     deps.settings = &settings;
     deps.macros = &tables;
     deps.channel = &channel;
-    deps.input = &input;
+    deps.input = input.get();
     deps.clock = &clock;
     drive::PlaybackEngine engine(deps);
     engine.Start();
     const double cpu0 = ProcessCpuSeconds();
     const auto wall0 = Clock::now();
-    input.Push({6, 0xF1, 0x01});
+    mouse.Deliver({6, 0xF1, 0x01});
     const size_t total = static_cast<size_t>(kPasses * (kEvents + 2));
     if (!writer->WaitFor(total, 30s)) {
       state.SkipWithError("macro did not finish");

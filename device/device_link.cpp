@@ -1,12 +1,11 @@
 #include "device/device_link.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
-#include "device/hidraw_backend.h"
-#include "device/simulated_mouse.h"
+#include "device/hidraw/hidraw_backend.h"
+#include "device/simulated/simulated_mouse.h"
 
 namespace orv::device {
 namespace {
@@ -53,10 +52,10 @@ bool DeviceLink::FindMouse() {
     }
     if (Is(entry.caps, kInputUsagePage)) {
       OpenStatus status = OpenStatus::Failed;
-      std::shared_ptr<InputCollection> reader = backend_.OpenRead(entry.path, status);
+      std::shared_ptr<InputReportSource> reader = backend_.OpenRead(entry.path, status);
       if (!reader && status == OpenStatus::Ok) status = OpenStatus::Failed;
       denied = denied || status == OpenStatus::PermissionDenied;
-      std::shared_ptr<InputCollection> old;
+      std::shared_ptr<InputReportSource> old;
       {
         std::lock_guard lock(mutex_);
         readCaps_ = entry.caps;
@@ -64,7 +63,7 @@ bool DeviceLink::FindMouse() {
         old = std::exchange(reader_, std::move(reader));
       }
       // A listener still blocked on the replaced collection moves to the new one.
-      if (old) old->Cancel();
+      if (old) old->Interrupt();
       readerChanged_.notify_all();
       readOpened = true;
     }
@@ -128,7 +127,7 @@ bool DeviceLink::AccessDenied() const {
 }
 
 int DeviceLink::ReadReport(uint8_t* data, size_t capacity) {
-  std::shared_ptr<InputCollection> reader;
+  std::shared_ptr<InputReportSource> reader;
   size_t length = 0;
   {
     std::unique_lock lock(mutex_);
@@ -141,17 +140,17 @@ int DeviceLink::ReadReport(uint8_t* data, size_t capacity) {
     reader = reader_;
     length = std::min<size_t>(readCaps_.InputReportByteLength, capacity);
   }
-  return reader->ReadInput(data, length);
+  return reader->ReadReport(data, length);
 }
 
 void DeviceLink::Interrupt() {
-  std::shared_ptr<InputCollection> reader;
+  std::shared_ptr<InputReportSource> reader;
   {
     std::lock_guard lock(mutex_);
     interrupted_ = true;
     reader = reader_;
   }
-  if (reader) reader->Cancel();
+  if (reader) reader->Interrupt();
   readerChanged_.notify_all();
 }
 
@@ -171,27 +170,6 @@ DeviceChange HandleDeviceChange(DeviceLink& link, const DeviceEvent& event) {
 StartupOutcome ConnectAtStartup(DeviceLink& link) {
   if (!link.FindMouse()) return StartupOutcome::Absent;
   return link.AccessDenied() ? StartupOutcome::NotAccessible : StartupOutcome::Ready;
-}
-
-std::string PlugInPrompt(int32_t language) {
-  char model[32];
-  std::snprintf(model, sizeof model, "%s", kModelName);
-  if (language != 0) return std::string("Please plug-in【") + model + "】USB Mouse";
-  return std::string("Lütfen【") + model + "】USB Mouse'u Takınız";
-}
-
-std::string NotAccessibleMessage(int32_t language) {
-  const std::string rule = kUdevRuleFile;
-  if (language != 0) {
-    return std::string("The 【") + kModelName +
-           "】USB Mouse is plugged in, but this user may not open it.\n"
-           "Copy the rule file udev/" + rule + " from the program's folder to /etc/udev/rules.d/, "
-           "run \"udevadm control --reload-rules\" as root, then unplug the mouse and plug it in again.";
-  }
-  return std::string("【") + kModelName +
-         "】USB Mouse takılı, ancak bu kullanıcının fareyi açma izni yok.\n"
-         "Programın klasöründeki udev/" + rule + " kural dosyasını /etc/udev/rules.d/ klasörüne kopyalayın, "
-         "root olarak \"udevadm control --reload-rules\" komutunu çalıştırın, sonra fareyi çıkarıp yeniden takın.";
 }
 
 std::optional<std::filesystem::path> SimulatedMouseFolder() {

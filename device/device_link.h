@@ -12,8 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "device/hid_backend.h"
-#include "device/input_source.h"
+#include "device/hid_transport.h"
 #include "device/report_protocol.h"
 #include "platform/shared_value.h"
 
@@ -81,7 +80,7 @@ class DeviceLink final : public InputReportSource {
   std::string devicePath_;
   HandleState readState_ = HandleState::NeverOpened;
   HandleState writeState_ = HandleState::NeverOpened;
-  std::shared_ptr<InputCollection> reader_;
+  std::shared_ptr<InputReportSource> reader_;
   HidCapabilities readCaps_;
   HidCapabilities writeCaps_;
   bool accessDenied_ = false;
@@ -102,17 +101,11 @@ DeviceChange HandleDeviceChange(DeviceLink& link, const DeviceEvent& event);
 
 enum class StartupOutcome : uint8_t {
   Ready,          // go on: wait 5 ms and apply the current profile
-  Absent,         // show PlugInPrompt, then end the program
-  NotAccessible,  // show NotAccessibleMessage, then end the program
+  Absent,         // no interface of the mouse is listed: ask for it, then end the program
+  NotAccessible,  // the mouse is there but this user may not open it: say so, then end the program
 };
 // Runs discovery at start-up and tells the three cases apart.
 StartupOutcome ConnectAtStartup(DeviceLink& link);
-
-// "Please plug-in【KTR-580】USB Mouse" for a non-zero language (English), the
-// Turkish text for language 0.
-std::string PlugInPrompt(int32_t language);
-// The mouse is there but this user may not open it; names the rule file.
-std::string NotAccessibleMessage(int32_t language);
 
 // The folder named by ORV_SIMULATED_MOUSE, when it is set and not empty.
 std::optional<std::filesystem::path> SimulatedMouseFolder();

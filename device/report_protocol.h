@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 
-#include "device/hid_port.h"
+#include "device/hid_transport.h"
 #include "platform/clock.h"
 #include "device/wire_codes.h"
 

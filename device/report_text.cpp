@@ -159,12 +159,12 @@ std::string DescribeInputReport(const uint8_t* data, size_t length) {
          " data " + std::to_string(e.data) + " (" + HexBytes(data, length) + ")";
 }
 
-std::string HexBytes(const uint8_t* data, size_t length) {
+std::string HexBytes(const uint8_t* data, size_t length, std::string_view separator) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out;
-  out.reserve(length * 3);
+  out.reserve(length * (2 + separator.size()));
   for (size_t i = 0; i < length; ++i) {
-    if (i) out += ' ';
+    if (i) out += separator;
     out += kDigits[data[i] >> 4];
     out += kDigits[data[i] & 0x0F];
   }

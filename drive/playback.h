@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "device/input_source.h"
+#include "device/hid_transport.h"
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
 #include "platform/clock.h"

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "app/shell.h"
-#include "device/hid_backend.h"
+#include "device/hid_transport.h"
 #include "gui/exit_signals.h"
 
 namespace orv::app {

@@ -12,7 +12,7 @@
 #include "app/controller.h"
 #include "settings/config_file.h"
 #include "settings/host_settings.h"
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 #include "app/fake_port.h"
 
@@ -71,7 +71,9 @@ class AppFixture : public ::testing::Test {
   app::AppState s;
   FakePort port;
   settings::RecordingHostSettings* host = nullptr;
-  std::shared_ptr<RecordingHid> hid = std::make_shared<RecordingHid>();
+  // The mouse, in memory; `hid` is its feature collection, open in s.channel.
+  device::SimulatedMouse mouse;
+  std::shared_ptr<device::HidWriter> hid = OpenFeatures(mouse);
 };
 
 }  // namespace orv::test

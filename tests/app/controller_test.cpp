@@ -384,9 +384,9 @@ TEST_F(ControllerTest, ReleaseActsOnlyWhereThePointerStillIs) {
   app::OnPress(s, MainAt(3), port);
   app::OnPointerMove(s, Nowhere(), port);  // left the Apply button
   app::OnRelease(s, Nowhere(), port);
-  EXPECT_EQ(hid->Count(), 0u);
+  EXPECT_EQ(mouse.Features().size(), 0u);
   Click(MainAt(3));
-  EXPECT_EQ(hid->Count(), 22u);
+  EXPECT_EQ(mouse.Features().size(), 22u);
   EXPECT_EQ(host->Lines(), (std::vector<std::string>{"mouse-speed 8", "wheel-lines 3"}));
 }
 
@@ -422,7 +422,7 @@ TEST_F(ControllerTest, FailedSavesAreShownNamingTheFile) {
   EXPECT_NE(port.messages[0].find("config.ini"), std::string::npos);
   port.Clear();
   Click(MainAt(3));  // Apply still sends, and says the save failed
-  EXPECT_EQ(hid->Count(), 22u);
+  EXPECT_EQ(mouse.Features().size(), 22u);
   ASSERT_EQ(port.messages.size(), 1u);
   EXPECT_NE(port.messages[0].find("skins/config"), std::string::npos);
   port.Clear();
@@ -548,7 +548,7 @@ TEST_F(ControllerTest, ReleaseOfTheFunctionLabelsDoesNothing) {
   port.Clear();
   app::OnRelease(s, MainAt(25), port);
   EXPECT_EQ(port.calls, std::vector<std::string>{"Invalidate Whole"});
-  EXPECT_EQ(hid->Count(), 0u);
+  EXPECT_EQ(mouse.Features().size(), 0u);
 }
 
 }  // namespace

@@ -16,11 +16,11 @@
 #include "app/fake_port.h"
 #include "app/startup.h"
 #include "device/device_link.h"
-#include "device/fake_hid_backend.h"
 #include "macros/macro_files.h"
 #include "platform/private_profile.h"
 #include "platform/program_folders.h"
 #include "support/as_nobody.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 
 namespace orv::test {
@@ -61,10 +61,8 @@ Started StartOn(const fs::path& exeDir, const ProgramFolders& folders,
   app::AppState s;
   s.exeDir = exeDir;
   s.folders = folders;
-  auto backend = std::make_unique<FakeHidBackend>();
-  FakeHidBackend* hid = backend.get();
-  hid->listing = {Interface("in", device::kMouseVendorId, device::kMouseProductId, 0xFF00, 1, 8, 0),
-                  Interface("out", device::kMouseVendorId, device::kMouseProductId, 0xFF01, 1, 0, 8)};
+  auto backend = std::make_unique<device::SimulatedMouse>();
+  const device::SimulatedMouse* mouse = backend.get();
   s.session.backend = std::move(backend);
   s.session.host = std::make_unique<settings::RecordingHostSettings>();
   FakePort port;
@@ -74,9 +72,7 @@ Started StartOn(const fs::path& exeDir, const ProgramFolders& folders,
     started.messages.push_back("(did not start)");
     return started;
   }
-  if (!hid->writers.empty()) {
-    for (const Report& r : hid->writers[0]->Reports()) started.wire.push_back(FormatReport(r));
-  }
+  for (const Report& r : mouse->Features()) started.wire.push_back(FormatReport(r));
   started.messages = port.messages;
   port.messages.clear();
   app::ApplyCurrentProfile(s, port, true);

@@ -121,11 +121,11 @@ TEST_F(ResumeReapplyTest, AResumeAtOnceTakesAndANewResumeStartsOver) {
   retry->OnResume();
   EXPECT_EQ(retry->Tries(), 1u);
   EXPECT_FALSE(timer.Pending());
-  EXPECT_EQ(hid->Count(), 22u);
+  EXPECT_EQ(mouse.Features().size(), 22u);
 
   // A second resume while a try waits: the waiting try is dropped and the
   // pauses start again from the shortest.
-  hid->SetRefuse(true);
+  mouse.SetRefusing(true);
   retry->OnResume();
   timer.nowMs += 300;
   retry->OnResume();

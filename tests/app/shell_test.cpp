@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -10,14 +11,12 @@
 #include "app/app_fixture.h"
 #include "app/colour_animation.h"
 #include "app/shell.h"
-#include "device/fake_hid_backend.h"
 #include "device/device_link.h"
 #include "macros/macro_files.h"
 #include "platform/private_profile.h"
 #include "skin/layout.h"
 #include "support/missing_file.h"
 #include "support/interrupt_clock.h"
-#include "support/queue_input.h"
 
 namespace orv::test {
 namespace {
@@ -124,7 +123,7 @@ TEST_F(ShellTest, LanguageSwitchWithAMissingLayoutEndsTheProgram) {
   EXPECT_FALSE(app::SwitchLanguage(s, port, 0));
   ExpectOneMissingFileMessage(port.messages, "skin_advance.ini");
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"ShowMessage", "TrayRemove", "DestroyWindow"}));
-  EXPECT_EQ(hid->Reports(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
+  EXPECT_EQ(mouse.Features(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
 }
 
 TEST_F(ShellTest, LanguageButtonsSwitchOnRelease) {
@@ -139,13 +138,13 @@ TEST_F(ShellTest, LanguageButtonsSwitchOnRelease) {
 TEST_F(ShellTest, HostExitTellsTheMouseUnlessItsCollectionFailedToOpen) {
   app::HostExit(s, port);
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"TrayRemove", "DestroyWindow"}));
-  EXPECT_EQ(hid->Reports(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
+  EXPECT_EQ(mouse.Features(), std::vector<Report>{Report({7, 0x20, 0, 0, 0, 0, 0, 0})});
 
   app::AppState failed;
   failed.session.channel.SetWriteCollection(device::HandleState::Invalid, hid, 8);
   FakePort p;
   app::HostExit(failed, p);
-  EXPECT_EQ(hid->Count(), 1u);
+  EXPECT_EQ(mouse.Features().size(), 1u);
   EXPECT_TRUE(p.destroyed);
 }
 
@@ -159,22 +158,22 @@ TEST_F(ShellTest, HostExitComesAfterAPlayingMacrosReleases) {
   m.events[1] = {0x04, macros::ACTION_UP};
   m.delays[0] = m.delays[1] = 1000;
   s.settings.K[1] = 41;  // button 1 (wire code 2) plays user macro 0
-  QueueInput input;
+  std::shared_ptr<device::InputReportSource> input = OpenInput(mouse);
   InterruptOnlyClock clock;
   drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
   deps.channel = &s.session.channel;
-  deps.input = &input;
+  deps.input = input.get();
   deps.clock = &clock;
   s.playback.engine = std::make_unique<drive::PlaybackEngine>(std::move(deps));
   s.playback.engine->Start();
-  input.Push({6, 0xF2, 0x01});
+  mouse.Deliver({6, 0xF2, 0x01});
   // The executor sends the key press, then waits on the clock until interrupted.
-  while (hid->Count() == 0) std::this_thread::yield();
+  while (mouse.Features().size() == 0) std::this_thread::yield();
 
   app::HostExit(s, port);
-  const std::vector<Report> reports = hid->Reports();
+  const std::vector<Report> reports = mouse.Features();
   ASSERT_GE(reports.size(), 4u);
   EXPECT_EQ(FormatReport(reports.back()), "07 20 00 00 00 00 00 00");
   EXPECT_EQ(FormatReport(reports[reports.size() - 2]).substr(0, 5), "07 15");  // keys up, just before
@@ -221,20 +220,21 @@ TEST_F(ShellTest, ShowFromTrayShowsAndRestores) {
 }
 
 TEST_F(ShellTest, RemovalOfTheMouseEndsWithoutTellingIt) {
-  FakeHidBackend backend;
-  backend.listing = {Interface("/dev/hidraw3", device::kMouseVendorId, device::kMouseProductId, 0xFF00, 1, 8, 0),
-                     Interface("/dev/hidraw4", device::kMouseVendorId, device::kMouseProductId, 0xFF01, 1, 0, 8)};
-  s.session.link = std::make_unique<device::DeviceLink>(backend, s.session.channel);
+  s.session.link = std::make_unique<device::DeviceLink>(mouse, s.session.channel);
   ASSERT_TRUE(s.session.link->FindMouse());
-  const size_t before = backend.writers[0]->Count();
+  const std::string ours = mouse.FeaturePath();
+  std::string oursInCapitals = ours;
+  for (char& c : oursInCapitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  ASSERT_NE(oursInCapitals, ours);
+  const size_t before = mouse.Features().size();
 
   using Kind = device::DeviceEvent::Kind;
-  EXPECT_FALSE(app::OnDeviceEvents(s, port, {{Kind::Removal, "/dev/hidraw9"}, {Kind::Arrival, "/dev/hidraw4"},
-                                             {Kind::Other, "/dev/hidraw4"}}));
+  EXPECT_FALSE(app::OnDeviceEvents(s, port, {{Kind::Removal, "/dev/hidraw9"}, {Kind::Arrival, ours},
+                                             {Kind::Other, ours}}));
   EXPECT_TRUE(port.Actions().empty());
-  EXPECT_TRUE(app::OnDeviceEvents(s, port, {{Kind::Removal, "/DEV/HIDRAW4"}}));
+  EXPECT_TRUE(app::OnDeviceEvents(s, port, {{Kind::Removal, oursInCapitals}}));
   EXPECT_EQ(port.Actions(), (std::vector<std::string>{"TrayRemove", "DestroyWindow"}));
-  EXPECT_EQ(backend.writers[0]->Count(), before);
+  EXPECT_EQ(mouse.Features().size(), before);
   EXPECT_FALSE(s.session.link->DeviceConnected());
   s.session.link.reset();
 }
@@ -242,7 +242,7 @@ TEST_F(ShellTest, RemovalOfTheMouseEndsWithoutTellingIt) {
 TEST_F(ShellTest, PowerEventsSendTheSettingsAgain) {
   app::OnPowerEvent(s, port);
   app::OnPowerEvent(s, port);
-  EXPECT_EQ(hid->Count(), 44u);
+  EXPECT_EQ(mouse.Features().size(), 44u);
 }
 
 // ---- Colour preview ----

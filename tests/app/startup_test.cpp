@@ -10,10 +10,10 @@
 #include "app/shell.h"
 #include "app/startup.h"
 #include "device/device_link.h"
-#include "device/fake_hid_backend.h"
 #include "drive/apply.h"
 #include "drive/playback.h"
 #include "platform/launch.h"
+#include "device/simulated/simulated_mouse.h"
 #include "platform/message_port.h"
 #include "platform/private_profile.h"
 #include "settings/host_settings.h"
@@ -29,8 +29,8 @@ class CountingSleeper final : public Sleeper {
   void SleepMs(uint32_t ms) override { waits.push_back(ms); }
 };
 
-// A program folder made of the shipped skin and configuration, with a
-// simulated listing that holds the mouse or not.
+// A program folder made of the shipped skin and configuration, with the
+// simulated mouse plugged in or not.
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,20 +44,18 @@ class StartupTest : public ::testing::Test {
       std::filesystem::copy_file(portable / name, dir.path() / name);
     }
     s.exeDir = dir.path();
-    auto fake = std::make_unique<FakeHidBackend>();
-    backend = fake.get();
-    s.session.backend = std::move(fake);
+    auto mouse = std::make_unique<device::SimulatedMouse>();
+    backend = mouse.get();
+    backend->SetPlugged(false);
+    s.session.backend = std::move(mouse);
     auto recording = std::make_unique<settings::RecordingHostSettings>();
     host = recording.get();
     s.session.host = std::move(recording);
   }
 
-  void PlugMouse() {
-    backend->listing = {Interface("in", device::kMouseVendorId, device::kMouseProductId, 0xFF00, 1, 8, 0),
-                        Interface("out", device::kMouseVendorId, device::kMouseProductId, 0xFF01, 1, 0, 8)};
-  }
+  void PlugMouse() { backend->SetPlugged(true); }
   std::filesystem::path ConfigPath() const { return dir.path() / "skins" / "config" / "config.ini"; }
-  size_t Sent() const { return backend->writers.empty() ? 0 : backend->writers[0]->Count(); }
+  size_t Sent() const { return backend->Features().size(); }
 
   app::StartupResult Start(const std::string& commandLine = "/opt/orv/ORV_ZIduzu") {
     return app::InitialiseMainWindow(s, port, {commandLine, &sleeper});
@@ -73,7 +71,7 @@ class StartupTest : public ::testing::Test {
   TempDir dir;
   app::AppState s;
   FakePort port;
-  FakeHidBackend* backend = nullptr;
+  device::SimulatedMouse* backend = nullptr;
   settings::RecordingHostSettings* host = nullptr;
   CountingSleeper sleeper;
 };
@@ -129,9 +127,10 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
   for (const Case& c : cases) {
     app::AppState state;
     state.exeDir = dir.path();
-    auto fake = std::make_unique<FakeHidBackend>();
-    FakeHidBackend* none = fake.get();
-    state.session.backend = std::move(fake);
+    auto absent = std::make_unique<device::SimulatedMouse>();
+    absent->SetPlugged(false);
+    device::SimulatedMouse* none = absent.get();
+    state.session.backend = std::move(absent);
     auto recording = std::make_unique<settings::RecordingHostSettings>();
     settings::RecordingHostSettings* desk = recording.get();
     state.session.host = std::move(recording);
@@ -150,11 +149,37 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
     EXPECT_EQ(std::vector<std::string>(actions.end() - 3, actions.end()),
               (std::vector<std::string>{"ShowMessage", "TrayRemove", "DestroyWindow"}));
     EXPECT_FALSE(p.Has("TrayAdd"));
-    EXPECT_TRUE(none->writers.empty());
+    EXPECT_TRUE(none->Features().empty());
     EXPECT_TRUE(wait.waits.empty());
     EXPECT_TRUE(desk->Lines().empty());
     EXPECT_EQ(ReadText(ConfigPath()), before) << "nothing applied, nothing saved";
     EXPECT_EQ(state.hideAtStart, 0);
+  }
+}
+
+// The mouse is there but this user may not open it: the message, in either
+// language, names the rule file that grants access, and nothing is applied.
+TEST_F(StartupTest, AMouseTheUserMayNotOpenNamesTheRuleFileAndEndsTheProgram) {
+  for (const char* verSel : {"1", "0"}) {
+    WriteProfileString(ConfigPath(), "Init", "VER_SEL", verSel);
+    auto refusing = std::make_unique<device::SimulatedMouse>();
+    for (const std::string& path : {refusing->InputPath(), refusing->FeaturePath()}) {
+      refusing->SetOpenStatus(path, device::OpenStatus::PermissionDenied, device::OpenStatus::PermissionDenied);
+    }
+    const device::SimulatedMouse* mouse = refusing.get();
+    app::AppState state;
+    state.exeDir = dir.path();
+    state.backend = std::move(refusing);
+    state.host = std::make_unique<settings::RecordingHostSettings>();
+    FakePort p;
+    CountingSleeper wait;
+    ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &wait}), app::StartupResult::Ended) << verSel;
+    ASSERT_EQ(p.messages.size(), 1u) << verSel;
+    EXPECT_NE(p.messages[0].find(std::string("udev/") + device::kUdevRuleFile), std::string::npos) << p.messages[0];
+    EXPECT_NE(p.messages[0].find(device::kModelName), std::string::npos) << p.messages[0];
+    EXPECT_FALSE(p.Has("TrayAdd"));
+    EXPECT_TRUE(wait.waits.empty());
+    EXPECT_TRUE(mouse->Features().empty());
   }
 }
 
@@ -163,9 +188,10 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
 TEST_F(StartupTest, DeviceEventsAreWatchedBeforeTheMouseIsOpened) {
   PlugMouse();
   ASSERT_EQ(Start(), app::StartupResult::Running);
-  ASSERT_FALSE(backend->requests.empty());
-  EXPECT_EQ(backend->requests.front(), "events");
-  EXPECT_NE(std::find(backend->requests.begin(), backend->requests.end(), "list"), backend->requests.end());
+  const std::vector<std::string> requests = backend->Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.front(), "events");
+  EXPECT_NE(std::find(requests.begin(), requests.end(), "list"), requests.end());
 }
 
 // A configuration file with nothing of ours in it would give six dead buttons
@@ -223,9 +249,7 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
 
   app::AppState state;
   state.exeDir = dir.path();
-  auto fake = std::make_unique<FakeHidBackend>();
-  fake->listing = backend->listing;
-  state.session.backend = std::move(fake);
+  state.session.backend = std::make_unique<device::SimulatedMouse>();
   WriteText(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini", "[BUTTONPOS]\n");
   FakePort p;
   p.maskLoads = false;
@@ -254,7 +278,7 @@ TEST_F(StartupTest, AnAutomaticStartWithoutTheMouseEndsSilently) {
   EXPECT_TRUE(port.messages.empty());
   EXPECT_TRUE(port.destroyed);
   EXPECT_FALSE(port.Has("TrayAdd"));
-  EXPECT_TRUE(backend->writers.empty());
+  EXPECT_TRUE(backend->Features().empty());
   EXPECT_TRUE(host->Lines().empty());
   EXPECT_EQ(ReadText(ConfigPath()), before);
 }

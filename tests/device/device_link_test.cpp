@@ -6,13 +6,22 @@
 
 #include <thread>
 
-#include "device/fake_hid_backend.h"
+#include "device/simulated/simulated_mouse.h"
+#include "support/memory_mouse.h"
 
 namespace orv::device {
 namespace {
 
-using test::FakeHidBackend;
-using test::Interface;
+HidInterfaceInfo Interface(std::string path, uint16_t vendor, uint16_t product, uint16_t page, uint16_t usage,
+                           uint16_t inputLength, uint16_t featureLength) {
+  return {.path = std::move(path),
+          .vendorId = vendor,
+          .productId = product,
+          .caps = {.UsagePage = page,
+                   .Usage = usage,
+                   .InputReportByteLength = inputLength,
+                   .FeatureReportByteLength = featureLength}};
+}
 
 HidInterfaceInfo Other(int n) { return Interface("/dev/other" + std::to_string(n), 0x046D, 0xC077, 1, 2, 5, 0); }
 HidInterfaceInfo MouseRead(const std::string& path) {
@@ -25,54 +34,70 @@ HidInterfaceInfo MousePointer(const std::string& path) {
   return Interface(path, kMouseVendorId, kMouseProductId, 0x01, 2, 7, 0);
 }
 
+// The mouse's collections as the listing shows them, and the link under test.
 class DeviceLinkTest : public ::testing::Test {
  protected:
-  FakeHidBackend backend;
+  // What the link asked of the mouse since the last call, listings left out.
+  std::vector<std::string> Opens() {
+    std::vector<std::string> opens;
+    const std::vector<std::string> all = mouse.Requests();
+    for (size_t i = seen; i < all.size(); ++i) {
+      if (all[i] != "list") opens.push_back(all[i]);
+    }
+    seen = all.size();
+    return opens;
+  }
+
+  SimulatedMouse mouse;
+  size_t seen = 0;
   ReportChannel channel;
-  DeviceLink link{backend, channel};
+  DeviceLink link{mouse, channel};
 };
 
 TEST_F(DeviceLinkTest, OnlyTheFirstHundredEntriesAreExamined) {
-  for (int i = 0; i < 100; ++i) backend.listing.push_back(Other(i));
-  backend.listing.push_back(MouseRead("/dev/hidraw9"));
-  backend.listing.push_back(MouseWrite("/dev/hidraw9"));
+  std::vector<HidInterfaceInfo> listing;
+  for (int i = 0; i < 100; ++i) listing.push_back(Other(i));
+  listing.push_back(MouseRead("/dev/hidraw9"));
+  listing.push_back(MouseWrite("/dev/hidraw9"));
+  mouse.SetListing(listing);
   EXPECT_FALSE(link.FindMouse());
-  EXPECT_TRUE(backend.opens.empty());
+  EXPECT_TRUE(Opens().empty());
   EXPECT_EQ(link.DevicePath(), "");
 
   // The read collection at index 99 is seen; the write collection at 100 is not.
-  backend.listing.erase(backend.listing.begin());
+  listing.erase(listing.begin());
+  mouse.SetListing(listing);
   EXPECT_TRUE(link.FindMouse());
-  EXPECT_EQ(backend.opens, (std::vector<std::string>{"read /dev/hidraw9"}));
+  EXPECT_EQ(Opens(), (std::vector<std::string>{"read /dev/hidraw9"}));
   EXPECT_EQ(link.ReadState(), HandleState::Open);
   EXPECT_EQ(link.WriteState(), HandleState::NeverOpened);
   EXPECT_EQ(channel.WriteState(), HandleState::NeverOpened);
 }
 
 TEST_F(DeviceLinkTest, ReadCollectionAfterWriteCollectionEndsTheSearchAtTheSecond) {
-  backend.listing = {Other(0), MouseWrite("/dev/hidraw4"), Other(1), MouseRead("/dev/hidraw3"),
-                     MousePointer("/dev/hidraw5")};
+  mouse.SetListing({Other(0), MouseWrite("/dev/hidraw4"), Other(1), MouseRead("/dev/hidraw3"),
+                    MousePointer("/dev/hidraw5")});
   EXPECT_TRUE(link.FindMouse());
-  EXPECT_EQ(backend.opens, (std::vector<std::string>{"write /dev/hidraw4", "read /dev/hidraw3"}));
+  EXPECT_EQ(Opens(), (std::vector<std::string>{"write /dev/hidraw4", "read /dev/hidraw3"}));
   EXPECT_EQ(link.DevicePath(), "/dev/hidraw3");  // the entry after it was never examined
   EXPECT_EQ(link.ReadCapabilities().InputReportByteLength, 8);
   EXPECT_EQ(link.WriteCapabilities().FeatureReportByteLength, 8);
 }
 
 TEST_F(DeviceLinkTest, OneNodeCarryingBothCollectionsIsOpenedOncePerDirection) {
-  backend.listing = {MousePointer("/dev/hidraw2"), MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")};
+  mouse.SetListing({MousePointer("/dev/hidraw2"), MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")});
   EXPECT_TRUE(link.FindMouse());
-  EXPECT_EQ(backend.opens, (std::vector<std::string>{"read /dev/hidraw2", "write /dev/hidraw2"}));
+  EXPECT_EQ(Opens(), (std::vector<std::string>{"read /dev/hidraw2", "write /dev/hidraw2"}));
   // Feature reports now reach the write collection, with its report length.
   channel.SendConsumerKey(0x00E9);
-  ASSERT_EQ(backend.writers.size(), 1u);
-  EXPECT_EQ(test::FormatReport(backend.writers[0]->Last(), 16), "07 17 00 E9 00 00 00 00");
+  ASSERT_EQ(mouse.Features().size(), 1u);
+  EXPECT_EQ(test::FormatReport(test::LastFeature(mouse), 16), "07 17 00 E9 00 00 00 00");
 }
 
 TEST_F(DeviceLinkTest, AnyInterfaceOfTheMouseConnectsItEvenWithoutVendorCollections) {
   HidInterfaceInfo unknown = MouseRead("/dev/hidraw7");
   unknown.attributesKnown = false;  // takes an index but never matches
-  backend.listing = {unknown, MousePointer("/dev/hidraw1"), MouseWrite("/dev/hidraw1")};
+  mouse.SetListing({unknown, MousePointer("/dev/hidraw1"), MouseWrite("/dev/hidraw1")});
   EXPECT_TRUE(link.FindMouse());
   EXPECT_EQ(link.DevicePath(), "/dev/hidraw1");
   EXPECT_EQ(link.ReadState(), HandleState::NeverOpened);
@@ -80,35 +105,25 @@ TEST_F(DeviceLinkTest, AnyInterfaceOfTheMouseConnectsItEvenWithoutVendorCollecti
 }
 
 TEST_F(DeviceLinkTest, StartupTellsAbsentRefusedAndReadyApart) {
+  mouse.SetListing({Other(0)});
   EXPECT_EQ(ConnectAtStartup(link), StartupOutcome::Absent);
 
-  backend.listing = {MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")};
-  backend.readStatus["/dev/hidraw2"] = OpenStatus::PermissionDenied;
-  backend.writeStatus["/dev/hidraw2"] = OpenStatus::PermissionDenied;
+  mouse.SetListing({MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")});
+  mouse.SetOpenStatus("/dev/hidraw2", OpenStatus::PermissionDenied, OpenStatus::PermissionDenied);
   EXPECT_EQ(ConnectAtStartup(link), StartupOutcome::NotAccessible);
   EXPECT_EQ(link.ReadState(), HandleState::Invalid);
   EXPECT_EQ(channel.WriteState(), HandleState::Invalid);
   channel.SendHostExit();  // skipped for a write collection that failed to open
   EXPECT_EQ(channel.SentReports() + channel.FailedSends(), 0u);
 
-  backend.readStatus["/dev/hidraw2"] = OpenStatus::Failed;  // failed for another reason
-  backend.writeStatus.clear();
+  mouse.SetOpenStatus("/dev/hidraw2", OpenStatus::Failed, OpenStatus::Ok);  // failed for another reason
   EXPECT_EQ(ConnectAtStartup(link), StartupOutcome::Ready);
   EXPECT_EQ(link.ReadState(), HandleState::Invalid);
   EXPECT_EQ(link.WriteState(), HandleState::Open);
 }
 
-TEST_F(DeviceLinkTest, MessagesNameTheModelAndTheRuleFile) {
-  EXPECT_EQ(PlugInPrompt(1), "Please plug-in【KTR-580】USB Mouse");
-  EXPECT_EQ(PlugInPrompt(0), "Lütfen【KTR-580】USB Mouse'u Takınız");
-  for (int language : {0, 1}) {
-    EXPECT_NE(NotAccessibleMessage(language).find("udev/70-orv-ziduzu.rules"), std::string::npos);
-    EXPECT_NE(NotAccessibleMessage(language).find("KTR-580"), std::string::npos);
-  }
-}
-
 TEST_F(DeviceLinkTest, DeviceChangeDecisions) {
-  backend.listing = {MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")};
+  mouse.SetListing({MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")});
   ASSERT_TRUE(link.FindMouse());
   using K = DeviceEvent::Kind;
   struct Case {
@@ -134,18 +149,24 @@ TEST_F(DeviceLinkTest, DeviceChangeDecisions) {
 }
 
 TEST_F(DeviceLinkTest, RemovalThenArrivalReopensBothCollections) {
-  backend.listing = {MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")};
+  mouse.SetListing({MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")});
   ASSERT_TRUE(link.FindMouse());
+  Opens();
+  mouse.SetPlugged(false);
   EXPECT_EQ(HandleDeviceChange(link, {DeviceEvent::Kind::Removal, "/dev/hidraw2"}), DeviceChange::EndProgram);
   EXPECT_FALSE(link.DeviceConnected());
 
+  mouse.SetPlugged(true);
   EXPECT_EQ(HandleDeviceChange(link, {DeviceEvent::Kind::Arrival, "/dev/hidraw2"}), DeviceChange::Rescan);
   EXPECT_TRUE(link.DeviceConnected());
-  EXPECT_EQ(backend.opens.size(), 4u);  // both again, not just the first entry of the mouse
-  EXPECT_TRUE(backend.readers[0]->Cancelled());
+  // Both again, not just the first entry of the mouse; a listener blocked on
+  // the old read collection is sent on to the new one.
+  EXPECT_EQ(Opens(), (std::vector<std::string>{"read /dev/hidraw2", "interrupt /dev/hidraw2", "write /dev/hidraw2"}));
+  // The collection from before the unplug is dead: the report reaches the mouse
+  // only through the new one.
   channel.SendConsumerKey(0x00E2);
-  EXPECT_EQ(backend.writers[0]->Count(), 0u);
-  EXPECT_EQ(backend.writers[1]->Count(), 1u);
+  EXPECT_EQ(channel.FailedSends(), 0u);
+  EXPECT_EQ(mouse.Features().size(), 1u);
 }
 
 TEST_F(DeviceLinkTest, ListenerWaitsForTheReadCollectionAndReadsItsReportLength) {
@@ -153,19 +174,18 @@ TEST_F(DeviceLinkTest, ListenerWaitsForTheReadCollectionAndReadsItsReportLength)
   std::vector<uint8_t> got(16, 0);
   std::thread listener([&] { result = link.ReadReport(got.data(), got.size()); });
 
-  backend.listing = {MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")};
+  mouse.SetListing({MouseRead("/dev/hidraw2"), MouseWrite("/dev/hidraw2")});
   ASSERT_TRUE(link.FindMouse());
-  backend.readers[0]->Push({0x06, 0xF1, 0x01, 0, 0, 0, 0, 0, 0xAA, 0xBB});
+  mouse.Deliver({0x06, 0xF1, 0x01, 0, 0, 0, 0, 0, 0xAA, 0xBB});
   listener.join();
   EXPECT_EQ(result, 8);
   EXPECT_EQ(test::FormatReport(got, 10), "06 F1 01 00 00 00 00 00 00 00");
-  EXPECT_EQ(backend.readers[0]->Lengths(), (std::vector<size_t>{8}));
 }
 
 TEST_F(DeviceLinkTest, InterruptEndsABlockedReadAndEveryLaterOne) {
   uint8_t buffer[8];
   std::thread waiting([&] { EXPECT_EQ(link.ReadReport(buffer, sizeof buffer), -1); });  // no collection yet
-  backend.listing = {MouseRead("/dev/hidraw2")};
+  mouse.SetListing({MouseRead("/dev/hidraw2")});
   link.Interrupt();
   waiting.join();
   ASSERT_TRUE(link.FindMouse());

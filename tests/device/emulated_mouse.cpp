@@ -107,17 +107,6 @@ Bytes Concat(const Bytes& a, const Bytes& b) {
   return out;
 }
 
-std::string Hex(const Bytes& bytes, const char* separator) {
-  std::string out;
-  char digits[4];
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-    if (i > 0) out += separator;
-    out += digits;
-  }
-  return out;
-}
-
 // One USB interface with its hid device and hidraw node, as a device record.
 // `nodeContents` empty: the node is a stream; otherwise a file that an ioctl
 // handler takes over.
@@ -134,7 +123,7 @@ std::string InterfaceRecord(const std::string& usb, int interface, const std::st
   r += "A: dev=240:" + std::to_string(minor) + "\n\n";
   r += "P: " + hid + "\nE: DRIVER=hid-generic\nE: SUBSYSTEM=hid\nE: HID_ID=" + hidId + "\nE: HID_NAME=" + name +
        "\nE: MODALIAS=hid:b0003g0001v" + hidId.substr(5, 8) + "p" + hidId.substr(14, 8) + "\n";
-  if (descriptorInSysfs) r += "H: report_descriptor=" + Hex(descriptor, "") + "\n";
+  if (descriptorInSysfs) r += "H: report_descriptor=" + device::HexBytes(descriptor.data(), descriptor.size(), "") + "\n";
   r += "\n";
   r += "P: " + intf + "\nE: DEVTYPE=usb_interface\nE: DRIVER=usbhid\nE: SUBSYSTEM=usb\nA: bInterfaceClass=03\n";
   r += "A: bInterfaceNumber=0" + std::to_string(interface) + "\n\n";
@@ -407,7 +396,5 @@ void EmulatedMouse::RestrictNodesToRoot() {
     }
   }
 }
-
-std::string HexLine(const std::vector<uint8_t>& bytes) { return Hex(bytes, " "); }
 
 }  // namespace orv::test

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "device/report_text.h"
+
 namespace orv::test {
 
 struct EmulatedMouseState;
@@ -85,6 +87,7 @@ class EmulatedMouse {
   std::shared_ptr<EmulatedMouseState> state_;
 };
 
-std::string HexLine(const std::vector<uint8_t>& bytes);
+// "06 F1 01 00 00 00 00 00", as the simulated mouse's feature log has it.
+inline std::string HexLine(const std::vector<uint8_t>& bytes) { return device::HexBytes(bytes.data(), bytes.size()); }
 
 }  // namespace orv::test

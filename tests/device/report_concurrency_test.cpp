@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "device/report_protocol.h"
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 
 namespace orv::device {
 namespace {
@@ -42,9 +42,9 @@ TEST(ReportChannelConcurrency, SettingsAndPlaybackInterleaveWholeReportsOnly) {
     ch.SendLevelColour(n, k, static_cast<uint8_t>(15 - k), static_cast<uint8_t>(2 * k));
   };
 
-  auto hid = std::make_shared<test::RecordingHid>();
+  SimulatedMouse mouse;
   ReportChannel channel;
-  channel.SetWriteCollection(HandleState::Open, hid, 8);
+  channel.SetWriteCollection(HandleState::Open, test::OpenFeatures(mouse), 8);
 
   constexpr int kRounds = 1500;
   std::thread playback([&] {
@@ -70,18 +70,18 @@ TEST(ReportChannelConcurrency, SettingsAndPlaybackInterleaveWholeReportsOnly) {
   // The settings reports each level must give, and the key states playback passes through.
   std::set<std::string> dpiReports, colourReports;
   ReportChannel reference;
-  auto refHid = std::make_shared<test::RecordingHid>();
-  reference.SetWriteCollection(HandleState::Open, refHid, 8);
+  SimulatedMouse referenceMouse;
+  reference.SetWriteCollection(HandleState::Open, test::OpenFeatures(referenceMouse), 8);
   for (int n = 0; n < 6; ++n) {
     reference.SendDpiLevel(n, kActive, stepCodes[n], kEnabled);
-    dpiReports.insert(FormatReport(refHid->Last(), 5));
+    dpiReports.insert(FormatReport(test::LastFeature(referenceMouse), 5));
     reference.SendLevelColour(n, static_cast<uint8_t>(n), static_cast<uint8_t>(15 - n), static_cast<uint8_t>(2 * n));
-    colourReports.insert(FormatReport(refHid->Last(), 4));
+    colourReports.insert(FormatReport(test::LastFeature(referenceMouse), 4));
   }
   const std::set<std::string> keyStates = {"04 00 00 00 00 00", "04 05 00 00 00 00", "05 00 00 00 00 00",
                                            "00 00 00 00 00 00"};
 
-  const std::vector<Report> reports = hid->Reports();
+  const std::vector<Report> reports = mouse.Features();
   ASSERT_EQ(reports.size(), static_cast<size_t>(kRounds) * (6 + 14));
   ASSERT_EQ(channel.SentReports(), reports.size());
   Report previous(8, 0);

@@ -7,13 +7,14 @@
 #include <utility>
 #include <vector>
 
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 
 namespace orv::device {
 namespace {
 
 using test::FormatReport;
-using test::RecordingHid;
+using test::LastFeature;
+using test::OpenFeatures;
 
 constexpr uint8_t kPress = 1;
 constexpr uint8_t kRelease = 2;
@@ -22,16 +23,20 @@ constexpr uint8_t kRight = 0xF1;
 
 class ReportChannelTest : public ::testing::Test {
  protected:
-  void SetUp() override { channel.SetWriteCollection(HandleState::Open, hid, 8); }
+  void SetUp() override { channel.SetWriteCollection(HandleState::Open, OpenFeatures(mouse), 8); }
 
+  // The reports sent since the last Forget().
   std::vector<std::string> Sent() const {
+    const std::vector<test::Report> all = mouse.Features();
     std::vector<std::string> out;
-    for (const auto& r : hid->Reports()) out.push_back(FormatReport(r));
+    for (size_t i = forgotten; i < all.size(); ++i) out.push_back(FormatReport(all[i]));
     return out;
   }
-  std::string Last() const { return FormatReport(hid->Last()); }
+  void Forget() { forgotten = mouse.Features().size(); }
+  std::string Last() const { return FormatReport(LastFeature(mouse)); }
 
-  std::shared_ptr<RecordingHid> hid = std::make_shared<RecordingHid>();
+  SimulatedMouse mouse;
+  size_t forgotten = 0;
   ReportChannel channel;
 };
 
@@ -87,11 +92,11 @@ TEST_F(ReportChannelTest, KeyStateReportsFollowTheHeldKeys) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ReportChannel fresh;
-    auto rec = std::make_shared<RecordingHid>();
-    fresh.SetWriteCollection(HandleState::Open, rec, 8);
+    SimulatedMouse rec;
+    fresh.SetWriteCollection(HandleState::Open, OpenFeatures(rec), 8);
     for (auto [code, action] : c.events) fresh.SendKeyOrButton(code, action);
-    EXPECT_EQ(rec->Count(), c.events.size());
-    EXPECT_EQ(FormatReport(rec->Last()), c.last);
+    EXPECT_EQ(rec.Features().size(), c.events.size());
+    EXPECT_EQ(FormatReport(LastFeature(rec)), c.last);
   }
 }
 
@@ -105,7 +110,7 @@ TEST_F(ReportChannelTest, RemoveHeldKeySendsNothing) {
   channel.SendKeyOrButton(0x04, kPress);
   channel.SendKeyOrButton(0x05, kPress);
   channel.RemoveHeldKey(0x04);
-  EXPECT_EQ(hid->Count(), 2u);
+  EXPECT_EQ(Sent().size(), 2u);
   EXPECT_EQ(channel.HeldKeys(), (std::array<uint8_t, 6>{0x05, 0, 0, 0, 0, 0}));
 }
 
@@ -142,7 +147,7 @@ TEST_F(ReportChannelTest, ReleaseAllInputsWaitsOutsideTheLockThenSendsButtonsThe
   channel.SendKeyOrButton(kRight, kPress);
   channel.SendKeyOrButton(0x04, kPress);
   channel.SendKeyOrButton(0x05, kPress);
-  hid->Clear();
+  Forget();
   ProbeSleeper sleeper(channel);
 
   channel.ReleaseAllInputs(sleeper);
@@ -222,7 +227,7 @@ TEST_F(ReportChannelTest, LevelIndexesOutsideTheSixLevelsSendNothing) {
     channel.SendDpiLevel(level, 1, 9, 0x3F);
     channel.SendLevelColour(level, 1, 2, 3);
   }
-  EXPECT_EQ(hid->Count(), 0u);
+  EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(channel.FailedSends(), 0u);
   EXPECT_EQ(channel.BufferSnapshot(), (std::array<uint8_t, 256>{}));
 }
@@ -281,19 +286,19 @@ TEST_F(ReportChannelTest, HostExitDependsOnTheWriteState) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.state));
     ReportChannel fresh;
-    auto rec = std::make_shared<RecordingHid>();
-    fresh.SetWriteCollection(HandleState::Open, rec, 8);
+    SimulatedMouse rec;
+    std::shared_ptr<HidWriter> writer = OpenFeatures(rec);
+    fresh.SetWriteCollection(HandleState::Open, writer, 8);
     fresh.SendDpiLevel(0, kFactoryActive, kFactoryLevels[0].stepCode, kAllEnabled);
-    rec->Clear();
-    fresh.SetWriteCollection(c.state, rec, 8);
+    fresh.SetWriteCollection(c.state, writer, 8);
 
     fresh.SendHostExit();
 
-    EXPECT_EQ(rec->Count(), c.recorded);
+    EXPECT_EQ(rec.Features().size(), 1 + c.recorded);
     EXPECT_EQ(fresh.FailedSends(), c.failed);
     EXPECT_EQ(FormatReport(fresh.BufferSnapshot().data(), 256), c.buffer);
     if (c.recorded) {
-      EXPECT_EQ(FormatReport(rec->Last()), "07 20 00 00 3F 00 00 00");
+      EXPECT_EQ(FormatReport(LastFeature(rec)), "07 20 00 00 3F 00 00 00");
     }
   }
 }
@@ -305,25 +310,24 @@ TEST(ReportChannel, SendsThatCannotBeDeliveredAreCountedWhileTheBufferStillChang
     bool withWriter;
     size_t length;
     bool refuse;
-    size_t recorded;
   } cases[] = {
-      {"never opened", HandleState::NeverOpened, true, 8, false, 0},
-      {"open failed", HandleState::Invalid, true, 8, false, 0},
-      {"open without a writer", HandleState::Open, false, 8, false, 0},
-      {"zero report length", HandleState::Open, true, 0, false, 0},
-      {"device refuses", HandleState::Open, true, 8, true, 1},
+      {"never opened", HandleState::NeverOpened, true, 8, false},
+      {"open failed", HandleState::Invalid, true, 8, false},
+      {"open without a writer", HandleState::Open, false, 8, false},
+      {"zero report length", HandleState::Open, true, 0, false},
+      {"device refuses", HandleState::Open, true, 8, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto rec = std::make_shared<RecordingHid>();
-    rec->SetRefuse(c.refuse);
+    SimulatedMouse rec;
+    rec.SetRefusing(c.refuse);
     ReportChannel channel;
-    channel.SetWriteCollection(c.state, c.withWriter ? rec : nullptr, c.length);
+    channel.SetWriteCollection(c.state, c.withWriter ? OpenFeatures(rec) : nullptr, c.length);
 
     channel.SendFireTime(300);
     channel.SendKeyOrButton(0x04, kPress);
 
-    EXPECT_EQ(rec->Count(), c.recorded * 2);
+    EXPECT_TRUE(rec.Features().empty());
     EXPECT_EQ(channel.FailedSends(), 2u);
     EXPECT_EQ(channel.SentReports(), 0u);
     EXPECT_EQ(FormatReport(channel.BufferSnapshot().data(), 256), "07 15 04 00 00 00 00 00");
@@ -336,12 +340,12 @@ TEST(ReportChannel, ReportLengthComesFromTheCollectionAndIsBoundedByTheBuffer) {
     size_t length, sent;
   } cases[] = {{1, 1}, {8, 8}, {65, 65}, {256, 256}, {300, 256}, {size_t(-1), 256}};
   for (const Case& c : cases) {
-    auto rec = std::make_shared<RecordingHid>();
+    SimulatedMouse rec;
     ReportChannel channel;
-    channel.SetWriteCollection(HandleState::Open, rec, c.length);
+    channel.SetWriteCollection(HandleState::Open, OpenFeatures(rec), c.length);
     channel.SendLighting(0x7F, 0, 3);
-    ASSERT_EQ(rec->Count(), 1u);
-    const test::Report r = rec->Last();
+    ASSERT_EQ(rec.Features().size(), 1u);
+    const test::Report r = LastFeature(rec);
     ASSERT_EQ(r.size(), c.sent) << c.length;
     EXPECT_EQ(r[0], FEATURE_REPORT_ID);
     for (size_t i = 8; i < r.size(); ++i) ASSERT_EQ(r[i], 0) << i;  // nothing writes beyond byte 7

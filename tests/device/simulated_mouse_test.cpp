@@ -1,7 +1,7 @@
 // The simulated mouse's folder contract, and the command-line tool's decoding
 // of what it logs.
 #include "device/report_text.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "device/device_link.h"
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 #include "tools/sim/sim_text.h"
 

@@ -11,7 +11,7 @@
 #include "platform/atomic_file.h"
 #include "platform/private_profile.h"
 #include "settings/macro_pair.h"
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 
 namespace orv::drive {
@@ -20,7 +20,6 @@ namespace {
 using namespace orv::settings;
 
 using test::FormatReport;
-using test::RecordingHid;
 using test::TempDir;
 
 class FakeWindow final : public WindowPort {
@@ -43,13 +42,13 @@ struct Rig {
   macros::MacroTables tables;
   ProfileState profile;
   device::ReportChannel channel;
-  std::shared_ptr<RecordingHid> hid = std::make_shared<RecordingHid>();
+  device::SimulatedMouse mouse;
   RecordingHostSettings host;
   FakeWindow window;
   ApplyContext ctx{ConfigContext{settings, tables, &profile, 0, nullptr}, channel};
 
   explicit Rig(int32_t language = 1, device::HandleState state = device::HandleState::Open) {
-    channel.SetWriteCollection(state, hid, 8);
+    channel.SetWriteCollection(state, test::OpenFeatures(mouse), 8);
     profile.curProfile = 1;
     ctx.config.language = language;
     ctx.exeDir = dir.path();
@@ -64,7 +63,7 @@ struct Rig {
   }
   std::vector<std::string> Wire() const {
     std::vector<std::string> out;
-    for (const auto& r : hid->Reports()) out.push_back(FormatReport(r));
+    for (const auto& r : mouse.Features()) out.push_back(FormatReport(r));
     return out;
   }
   std::string Config(const std::string& section, const std::string& key) const {
@@ -151,7 +150,7 @@ TEST(Apply, HostSettingsFollowTheProfileAndAreSkippedWhenUnavailable) {
     rig.settings.WHEEL_SPEED = c.wheelSpeed;
     ApplySettings(rig.ctx);
     EXPECT_EQ(rig.host.Lines(), c.want) << int(c.dpiSpeed) << " " << int(c.wheelSpeed);
-    EXPECT_EQ(rig.hid->Count(), 22u);
+    EXPECT_EQ(rig.mouse.Features().size(), 22u);
   }
 }
 
@@ -184,7 +183,7 @@ TEST(Apply, WriteCollectionStates) {
     rig.LoadFactory();
     SetButtonFunction(rig.settings, 3, 6);
     const ApplyOutcome outcome = ApplySettings(rig.ctx);
-    EXPECT_EQ(rig.hid->Count(), c.recorded);
+    EXPECT_EQ(rig.mouse.Features().size(), c.recorded);
     EXPECT_EQ(rig.channel.FailedSends(), c.failed);
     EXPECT_TRUE(rig.settings.dpiFunctionButton[3]);
     // Files and host settings are written whatever the mouse does.
@@ -330,7 +329,7 @@ TEST(Apply, WriteFailuresAreReportedAndTheMouseStillGetsTheProfile) {
   EXPECT_NE(outcome.writeErrors[0].find("config"), std::string::npos);
   EXPECT_NE(outcome.writeErrors[1].find("Macro_EN.dat"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(rig.ctx.macroFilePath));
-  EXPECT_EQ(rig.hid->Count(), 22u);
+  EXPECT_EQ(rig.mouse.Features().size(), 22u);
 }
 
 // A config.ini whose factory sections differ, to see which one Reset reads.
@@ -405,7 +404,7 @@ TEST(Apply, MacroReportsAndApplyInterleaveWholeReportsOnly) {
   player.join();
 
   std::vector<std::string> settingsReports;
-  for (const auto& r : rig.hid->Reports()) {
+  for (const auto& r : rig.mouse.Features()) {
     ASSERT_EQ(r.size(), 8u);
     ASSERT_EQ(r[0], 7);
     if (r[1] == 0x15) {

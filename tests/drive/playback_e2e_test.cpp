@@ -8,11 +8,10 @@
 #include <thread>
 
 #include "device/device_link.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "drive/playback.h"
 #include "support/interrupt_clock.h"
-#include "support/queue_input.h"
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 #include "tools/sim/sim_text.h"
 
@@ -121,10 +120,10 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
   MacroTables tables;
   tables.userMacros[2] = TypeA(MODE_HELD, 15);
   settings.K[1] = 43;  // button 1, wire code 2
-  auto hid = std::make_shared<test::RecordingHid>();
+  device::SimulatedMouse mouse;
   device::ReportChannel channel;
-  channel.SetWriteCollection(device::HandleState::Open, hid, 8);
-  test::QueueInput input;
+  channel.SetWriteCollection(device::HandleState::Open, test::OpenFeatures(mouse), 8);
+  std::shared_ptr<device::InputReportSource> input = test::OpenInput(mouse);
   QuickClock clock;
   RecordingLauncher launcher;
 
@@ -132,12 +131,12 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
   deps.settings = &settings;
   deps.macros = &tables;
   deps.channel = &channel;
-  deps.input = &input;
+  deps.input = input.get();
   deps.launcher = &launcher;
   deps.clock = &clock;
   PlaybackEngine engine(deps);
   engine.Start();
-  input.Push({6, 0xF2, 0x01});
+  mouse.Deliver({6, 0xF2, 0x01});
 
   // The window thread edits the record being played, and the button functions.
   std::atomic<bool> editing{true};
@@ -153,14 +152,14 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
       std::this_thread::yield();
     }
   });
-  ASSERT_TRUE(Eventually([&] { return hid->Count() >= 200; }));
-  input.Push({6, 0xF2, 0x80});
+  ASSERT_TRUE(Eventually([&] { return mouse.Features().size() >= 200; }));
+  mouse.Deliver({6, 0xF2, 0x80});
   ASSERT_TRUE(Eventually([&] { return engine.handOff().triggerPending.load() == 0; }));
   editing = false;
   window.join();
-  const size_t count = hid->Count();
+  const size_t count = mouse.Features().size();
   engine.Stop();
-  EXPECT_EQ(hid->Count(), count);
+  EXPECT_EQ(mouse.Features().size(), count);
   EXPECT_LT(count, 4u * kHeldPasses);  // the release ended it
   EXPECT_EQ(count % 4, 0u);            // ... after a whole pass
   EXPECT_EQ(channel.HeldKeys(), (std::array<uint8_t, 6>{}));
@@ -171,23 +170,23 @@ TEST(PlaybackThreads, StopEndsALongMacroWithNothingHeld) {
   MacroTables tables;
   tables.userMacros[0] = TypeA(MODE_HELD, 60000);
   settings.K[0] = 41;
-  auto hid = std::make_shared<test::RecordingHid>();
+  device::SimulatedMouse mouse;
   device::ReportChannel channel;
-  channel.SetWriteCollection(device::HandleState::Open, hid, 8);
-  test::QueueInput input;
+  channel.SetWriteCollection(device::HandleState::Open, test::OpenFeatures(mouse), 8);
+  std::shared_ptr<device::InputReportSource> input = test::OpenInput(mouse);
   test::InterruptOnlyClock clock;
   PlaybackDeps deps;
   deps.settings = &settings;
   deps.macros = &tables;
   deps.channel = &channel;
-  deps.input = &input;
+  deps.input = input.get();
   deps.clock = &clock;
   PlaybackEngine engine(deps);
   engine.Start();
-  input.Push({6, 0xF1, 0x01});
-  ASSERT_TRUE(Eventually([&] { return hid->Count() >= 1; }));
+  mouse.Deliver({6, 0xF1, 0x01});
+  ASSERT_TRUE(Eventually([&] { return mouse.Features().size() >= 1; }));
   engine.Stop();  // in the middle of a wait that only an interruption ends
-  EXPECT_EQ(test::FormatReport(hid->Last()), "07 15 00 00 00 00 00 00");
+  EXPECT_EQ(test::FormatReport(test::LastFeature(mouse)), "07 15 00 00 00 00 00 00");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/private_profile.h"
-#include "support/recording_hid.h"
+#include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 
 namespace orv::drive {

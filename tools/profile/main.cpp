@@ -3,6 +3,7 @@
 // files, so nothing of the user's is changed, and sends nothing to any device.
 //
 //   orv_profile <portable folder> [profile number]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "device/report_text.h"
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
 #include "drive/apply.h"
@@ -35,17 +37,6 @@ class PrintMessages final : public MessageSink {
  public:
   void ShowMessage(const std::string& text) override { std::cerr << "message: " << text << '\n'; }
 };
-
-std::string Hex(const std::vector<uint8_t>& r) {
-  std::string out;
-  char buf[4];
-  for (size_t i = 0; i < r.size() && i < 8; ++i) {
-    std::snprintf(buf, sizeof buf, "%02X", r[i]);
-    if (i) out += ' ';
-    out += buf;
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -109,7 +100,8 @@ int main(int argc, char** argv) {
 
   std::cout << "Apply sends " << writer->reports.size() << " feature reports:\n";
   for (size_t i = 0; i < writer->reports.size(); ++i) {
-    std::printf("  %2zu  %s\n", i + 1, Hex(writer->reports[i]).c_str());
+    const std::vector<uint8_t>& r = writer->reports[i];
+    std::printf("  %2zu  %s\n", i + 1, device::HexBytes(r.data(), std::min<size_t>(r.size(), 8)).c_str());
   }
   std::cout << "and sets on the desktop:";
   for (const std::string& line : host.Lines()) std::cout << "  " << line;

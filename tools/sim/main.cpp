@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "platform/atomic_file.h"
 #include "platform/whole_number.h"
 #include "tools/sim/sim_text.h"

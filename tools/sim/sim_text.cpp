@@ -11,7 +11,7 @@
 #include "device/report_text.h"
 #include "device/wire_codes.h"
 #include "device/report_protocol.h"
-#include "device/simulated_mouse.h"
+#include "device/simulated/simulated_mouse.h"
 #include "macros/key_names.h"
 #include "platform/whole_number.h"
 #include "settings/mouse_settings.h"
@@ -62,7 +62,7 @@ std::optional<uint8_t> WireCodeForName(std::string_view name) {
 
 std::string PressLine(uint8_t wireCode, uint8_t data) {
   const uint8_t report[] = {device::INPUT_REPORT_ID, static_cast<uint8_t>(0xF0 + (wireCode & 0x0F)), data};
-  return device::HexLine(report, sizeof report);
+  return device::HexBytes(report, sizeof report);
 }
 
 std::string ReleaseLine(uint8_t wireCode) { return PressLine(wireCode, 0x80); }

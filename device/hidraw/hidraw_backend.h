@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "device/hid_backend.h"
+#include "device/event_fd.h"
+#include "device/hid_transport.h"
 
 namespace orv::device {
 
@@ -22,10 +23,10 @@ namespace orv::device {
 // ("0003:000018F8:00001086"). False for anything else.
 bool ParseHidId(const char* text, uint16_t& bus, uint16_t& vendor, uint16_t& product);
 
-// One open hidraw node read with a blocking read() that Cancel() can end.
+// One open hidraw node read with a blocking read() that Interrupt() can end.
 // Once the node hangs up (the device is gone) every later read waits for
-// Cancel() instead of failing at once, so a reading loop does not spin.
-class HidrawReader final : public InputCollection {
+// Interrupt() instead of failing at once, so a reading loop does not spin.
+class HidrawReader final : public InputReportSource {
  public:
   // Takes ownership of fd. `numbered`: the device puts a report id before
   // every report. Without ids a 0 byte is put in front, so byte 0 is always
@@ -36,15 +37,14 @@ class HidrawReader final : public InputCollection {
   HidrawReader(const HidrawReader&) = delete;
   HidrawReader& operator=(const HidrawReader&) = delete;
 
-  int ReadInput(uint8_t* data, size_t length) override;
-  void Cancel() override;
+  int ReadReport(uint8_t* data, size_t length) override;
+  void Interrupt() override;
 
  private:
-  int WaitForCancel();
   int HungUp();
 
   int fd_;
-  int cancelFd_;
+  EventFd interrupted_;
   bool numbered_;
   std::string path_;
   std::function<void(const std::string&)> onGone_;
@@ -69,19 +69,19 @@ class HidrawBackend final : public HidBackend {
   HidrawBackend();
   ~HidrawBackend() override;
   std::vector<HidInterfaceInfo> ListInterfaces() override;
-  std::shared_ptr<InputCollection> OpenRead(const std::string& path, OpenStatus& status) override;
+  std::shared_ptr<InputReportSource> OpenRead(const std::string& path, OpenStatus& status) override;
   std::shared_ptr<HidWriter> OpenWrite(const std::string& path, OpenStatus& status) override;
   // The udev monitor; when it cannot be created, a source that reports the
   // removal of a node whose read collection hung up.
   DeviceEventSource* Events() override;
 
  private:
-  class HangUpEvents;
   void NoteHangUp(const std::string& path);
 
   std::mutex mutex_;
   std::unique_ptr<DeviceEventSource> monitor_;
-  std::shared_ptr<HangUpEvents> hangUps_;
+  // Removals noticed from a read collection's hang-up, when udev cannot be watched.
+  std::shared_ptr<PostedDeviceEvents> hangUps_;
   bool monitorTried_ = false;
 };
 

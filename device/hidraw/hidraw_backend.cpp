@@ -1,10 +1,9 @@
-#include "device/hidraw_backend.h"
+#include "device/hidraw/hidraw_backend.h"
 
 #include <fcntl.h>
 #include <libudev.h>
 #include <linux/hidraw.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -129,25 +128,16 @@ bool ParseHidId(const char* text, uint16_t& bus, uint16_t& vendor, uint16_t& pro
 
 HidrawReader::HidrawReader(int fd, bool numbered, std::string path, std::function<void(const std::string&)> onGone)
     : fd_(fd),
-      cancelFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       numbered_(numbered),
       path_(std::move(path)),
       onGone_(std::move(onGone)) {}
 
 HidrawReader::~HidrawReader() {
   if (fd_ >= 0) ::close(fd_);
-  if (cancelFd_ >= 0) ::close(cancelFd_);
-}
-
-int HidrawReader::WaitForCancel() {
-  pollfd cancel = {cancelFd_, POLLIN, 0};
-  while (::poll(&cancel, 1, -1) < 0 && errno == EINTR) {
-  }
-  return -1;
 }
 
 // Says once that the device is gone; later reads wait for the reader to be
-// replaced or cancelled.
+// replaced or interrupted.
 int HidrawReader::HungUp() {
   gone_ = true;
   log::Warning(log::kDevice, "the read collection " + path_ + " hung up");
@@ -155,10 +145,13 @@ int HidrawReader::HungUp() {
   return -1;
 }
 
-int HidrawReader::ReadInput(uint8_t* data, size_t length) {
-  if (data == nullptr || length == 0 || fd_ < 0 || cancelFd_ < 0) return -1;
-  if (gone_) return WaitForCancel();
-  pollfd fds[2] = {{fd_, POLLIN, 0}, {cancelFd_, POLLIN, 0}};
+int HidrawReader::ReadReport(uint8_t* data, size_t length) {
+  if (data == nullptr || length == 0 || fd_ < 0 || interrupted_.fd() < 0) return -1;
+  if (gone_) {
+    interrupted_.WaitForSignal();
+    return -1;
+  }
+  pollfd fds[2] = {{fd_, POLLIN, 0}, {interrupted_.fd(), POLLIN, 0}};
   for (;;) {
     const int ready = ::poll(fds, 2, -1);
     if (ready < 0 && errno == EINTR) continue;
@@ -184,11 +177,7 @@ int HidrawReader::ReadInput(uint8_t* data, size_t length) {
   return static_cast<int>(n);
 }
 
-void HidrawReader::Cancel() {
-  if (cancelFd_ < 0) return;
-  const uint64_t one = 1;
-  [[maybe_unused]] ssize_t written = ::write(cancelFd_, &one, sizeof one);
-}
+void HidrawReader::Interrupt() { interrupted_.Signal(); }
 
 HidrawWriter::HidrawWriter(int fd) : fd_(fd) {}
 
@@ -249,7 +238,7 @@ std::vector<HidInterfaceInfo> HidrawBackend::ListInterfaces() {
   return listing;
 }
 
-std::shared_ptr<InputCollection> HidrawBackend::OpenRead(const std::string& path, OpenStatus& status) {
+std::shared_ptr<InputReportSource> HidrawBackend::OpenRead(const std::string& path, OpenStatus& status) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
@@ -277,50 +266,14 @@ std::shared_ptr<HidWriter> HidrawBackend::OpenWrite(const std::string& path, Ope
   return std::make_shared<HidrawWriter>(fd);
 }
 
-// Removals noticed from a read collection's hang-up, for when udev cannot be
-// watched: the reading thread queues the path and wakes the window's loop
-// through an eventfd.
-class HidrawBackend::HangUpEvents final : public DeviceEventSource {
- public:
-  HangUpEvents() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-  ~HangUpEvents() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  HangUpEvents(const HangUpEvents&) = delete;
-  HangUpEvents& operator=(const HangUpEvents&) = delete;
-
-  int fd() const override { return fd_; }
-  std::vector<DeviceEvent> DrainEvents() override {
-    uint64_t count = 0;
-    [[maybe_unused]] ssize_t n = ::read(fd_, &count, sizeof count);
-    std::lock_guard lock(mutex_);
-    std::vector<DeviceEvent> out;
-    out.swap(pending_);
-    return out;
-  }
-  void Add(const std::string& path) {
-    {
-      std::lock_guard lock(mutex_);
-      pending_.push_back({DeviceEvent::Kind::Removal, path});
-    }
-    const uint64_t one = 1;
-    [[maybe_unused]] ssize_t n = ::write(fd_, &one, sizeof one);
-  }
-
- private:
-  int fd_;
-  std::mutex mutex_;
-  std::vector<DeviceEvent> pending_;
-};
-
 void HidrawBackend::NoteHangUp(const std::string& path) {
-  std::shared_ptr<HangUpEvents> target;
+  std::shared_ptr<PostedDeviceEvents> target;
   {
     std::lock_guard lock(mutex_);
     if (monitor_) return;  // udev tells of the removal itself
     target = hangUps_;
   }
-  if (target) target->Add(path);
+  if (target) target->Post({DeviceEvent::Kind::Removal, path});
 }
 
 DeviceEventSource* HidrawBackend::Events() {
@@ -331,7 +284,7 @@ DeviceEventSource* HidrawBackend::Events() {
     if (!monitor_) {
       log::Warning(log::kDevice,
                    "cannot watch udev for the mouse's removal; noticing it from its read collection instead");
-      hangUps_ = std::make_shared<HangUpEvents>();
+      hangUps_ = std::make_shared<PostedDeviceEvents>();
     }
   }
   if (monitor_) return monitor_.get();
