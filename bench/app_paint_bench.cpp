@@ -13,7 +13,7 @@
 #include <string>
 
 #include "macros/macro_model.h"
-#include "settings/mouse_settings.h"
+#include "settings/config_file.h"
 #include "skin/layout.h"
 #include "gui/page_painter.h"
 #include "gui/picture.h"

@@ -13,18 +13,12 @@
 #include <string>
 
 #include "device/hid_transport.h"
+#include "device/ktr580.h"
 #include "device/report_protocol.h"
 #include "platform/shared_value.h"
 
 namespace orv::device {
 
-inline constexpr uint16_t kMouseVendorId = 0x18F8;
-inline constexpr uint16_t kMouseProductId = 0x1086;
-// Input reports come from this collection (opened for reading) ...
-inline constexpr uint16_t kInputUsagePage = 0xFF00;
-// ... and feature reports go to this one (opened for writing).
-inline constexpr uint16_t kFeatureUsagePage = 0xFF01;
-inline constexpr uint16_t kVendorUsage = 1;
 // Discovery looks at this many entries of the listing, no more.
 inline constexpr size_t kMemberIndexesTried = 100;
 inline constexpr const char* kModelName = "KTR-580";

@@ -12,7 +12,7 @@
 namespace orv::device {
 namespace {
 
-bool IsLevelIndex(int level) { return level >= 0 && level < kDpiLevelCount; }
+bool IsLevelIndex(int level) { return level >= 0 && level < kLevelCount; }
 
 // Bit of buttonStateByte for a button code of a macro event, or -1 for codes
 // that name no button the mouse can hold.
@@ -71,7 +71,8 @@ void ReportChannel::SendWheelStatus(uint8_t wheelStatus) {
 void ReportChannel::SendLighting(uint8_t cycleMask, uint8_t ledType, uint8_t cycleTime) {
   std::lock_guard lock(mutex_);
   BeginReport(CMD_LIGHTING);
-  buffer_[2] = cycleMask & 0x7F;  // seven cycle colours; bit 7 is not one of them
+  // One bit per cycle colour; the bits above them are not colours.
+  buffer_[2] = static_cast<uint8_t>(cycleMask & ((1u << kCycleColourCount) - 1));
   buffer_[3] = LightingByte(ledType, cycleTime);
   SendLocked();
 }

@@ -17,21 +17,6 @@
 
 namespace orv::device {
 
-inline constexpr uint8_t FEATURE_REPORT_ID = 7;
-inline constexpr uint8_t INPUT_REPORT_ID = 6;
-
-// Feature report commands (byte 1).
-inline constexpr uint8_t CMD_DPI_LEVEL = 0x09;
-inline constexpr uint8_t CMD_BUTTON_FUNCTION = 0x10;
-inline constexpr uint8_t CMD_WHEEL_STATUS = 0x11;
-inline constexpr uint8_t CMD_FIRE_TIME = 0x12;
-inline constexpr uint8_t CMD_LIGHTING = 0x13;
-inline constexpr uint8_t CMD_LEVEL_COLOUR = 0x14;
-inline constexpr uint8_t CMD_KEY_STATE = 0x15;
-inline constexpr uint8_t CMD_BUTTON_STATE = 0x16;
-inline constexpr uint8_t CMD_CONSUMER_KEY = 0x17;
-inline constexpr uint8_t CMD_HOST_EXIT = 0x20;
-
 inline constexpr size_t kFeatureBufferSize = 256;
 inline constexpr size_t kHeldKeySlots = 6;
 

@@ -11,9 +11,6 @@
 namespace orv::device {
 namespace {
 
-// Buttons the firmware's function reports address (wire codes of indexes 0 ... 6).
-constexpr unsigned kButtonCount = 7;
-
 std::string Hex2(unsigned value) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", value & 0xFFu);
@@ -66,7 +63,7 @@ std::string DescribeDpiLevel(const std::vector<uint8_t>& r) {
   }
   text += " (" + std::to_string(DpiShownForStepCode(static_cast<uint8_t>(stepCode))) + " DPI)";
   text += " active " + std::to_string(static_cast<int>(r[2]) - 0x40);
-  text += " enabled " + BitRanges(r[4], kDpiLevelCount);
+  text += " enabled " + BitRanges(r[4], kLevelCount);
   return text;
 }
 
@@ -84,7 +81,7 @@ std::string DescribeLighting(const std::vector<uint8_t>& r) {
   } else {
     mode = "lighting byte " + Hex2(b);
   }
-  return "CMD_LIGHTING " + mode + " colours " + BitRanges(r[2], 7);
+  return "CMD_LIGHTING " + mode + " colours " + BitRanges(r[2], kCycleColourCount);
 }
 
 std::string DescribeKeys(const std::vector<uint8_t>& r) {
@@ -122,7 +119,7 @@ std::string DescribeFeatureReport(const std::vector<uint8_t>& report) {
     case CMD_BUTTON_FUNCTION: {
       const uint8_t wire = r[2];
       const unsigned button = wire < kWireCodeCount ? buttonIndexByWireCode[wire] : kNoButtonIndex;
-      const std::string who = button < kButtonCount ? "button " + std::to_string(button) : "no button";
+      const std::string who = button < unsigned{kButtonCount} ? "button " + std::to_string(button) : "no button";
       return "CMD_BUTTON_FUNCTION " + who + " (wire " + std::to_string(wire) + ") device function " +
              std::to_string(r[3]);
     }

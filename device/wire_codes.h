@@ -1,48 +1,26 @@
 #pragma once
-// The firmware's codes: which wire code each mouse button has, the step codes
-// of the DPI table, the device function a function code is sent as, and the
-// consumer-control usages of the media keys. Everything here is what goes over
-// the wire or comes back from it; the settings model speaks function codes and
-// step indexes, and the layer that drives the mouse converts with these tables.
-#include <array>
-#include <cstddef>
+// Conversions between the settings model's values and the mouse's wire codes:
+// the device function a function code is sent as, the consumer usage of a
+// media key, the wire step code of a DPI step and the sensitivity shown for
+// it. The settings model speaks function codes and step indexes; the layer
+// that drives the mouse converts with these. The tables are the mouse's
+// description (device/ktr580.h).
 #include <cstdint>
+
+#include "device/ktr580.h"
 
 namespace orv::device {
 
-inline constexpr int kWireCodeCount = 16;     // the mouse reports 0xF0 + wire code
-inline constexpr uint8_t kNoButtonIndex = 255;  // "no button" in buttonIndexByWireCode
-inline constexpr int kDpiLevelCount = 6;      // levels the DPI reports address
-inline constexpr int kDpiStepCodeCount = 12;
-
-// Wire code of each button index (indexes 7 and 8 exist only for the inverse table).
-inline constexpr std::array<uint8_t, 9> kButtonWireCodes = {0x01, 0x02, 0x03, 0x05, 0x04, 0x08, 0x06, 0x07, 0x08};
-// Wire step code of DPI steps 0 ... 11.
-inline constexpr std::array<uint8_t, kDpiStepCodeCount> kDpiStepCodes = {1, 2, 3, 4, 5, 6, 7, 9, 11, 13, 14, 15};
-
-// Inverse of kButtonWireCodes for indexes 0 ... 7: the button (or index 7) a
-// reported wire code names. Wire codes that name nothing (0 and 9 ... 15) hold
-// kNoButtonIndex, so a stray report is never taken for button 0. Index 7 is not
-// an assignable button; callers indexing button tables must check their bound.
-constexpr std::array<uint8_t, kWireCodeCount> BuildButtonIndexByWireCode() {
-  std::array<uint8_t, kWireCodeCount> table{};
-  table.fill(kNoButtonIndex);
-  for (uint8_t i = 0; i < 8; ++i) table[kButtonWireCodes[i]] = i;
-  return table;
-}
-inline constexpr std::array<uint8_t, kWireCodeCount> buttonIndexByWireCode = BuildButtonIndexByWireCode();
-
-// The function code a button sends to the mouse for its function code: 1 ... 6
-// as they are, 11 ... 14 as 7 ... 10, 15/16/17 as 11/12/13, a negative code as
-// its low byte, everything else (host-side functions, unknown codes) as 0.
+// The device function code a function code is sent as (see FunctionOf); a
+// negative code, which only a damaged file holds, is sent as its low byte.
 uint8_t DeviceFunctionCode(int32_t code);
-// Consumer-page usage of the media-key functions 21 ... 30; 0 for any other code.
+// Consumer-page usage of a media-key function; 0 for any other code.
 uint16_t ConsumerUsageFor(int32_t code);
 
-// Wire step code of a DPI step. A step outside 0 ... 11 (only a damaged file
+// Wire step code of a DPI step. A step outside the table (only a damaged file
 // gives one) sends the code of step 0, the lowest sensitivity.
 uint8_t StepCodeFor(int32_t step);
-// DPI number shown for a wire step code; unknown codes show 200.
+// DPI number shown for a wire step code; a code of no step shows step 0's.
 int32_t DpiShownForStepCode(uint8_t code);
 
 }  // namespace orv::device

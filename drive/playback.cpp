@@ -29,13 +29,12 @@ constexpr Nanos kNanosPerMs = 1'000'000;
 // time, every microsecond a send comes late is carried into all later ones.
 constexpr Nanos kSpinNanos = 200'000;
 
-// Function codes the host carries out (see the settings model).
-constexpr int32_t kFirstConsumerKey = 21, kLastConsumerKey = 30;
-constexpr int32_t kFirstConstMacro = 31, kLastConstMacro = 38;
-constexpr int32_t kCalculator = 39, kTerminal = 40;
-constexpr int32_t kFirstUserMacro = settings::kFirstUserMacroFunction, kLastUserMacro = settings::kLastUserMacroFunction;
-
-constexpr uint8_t kButtonEventBase = 0xF0;
+// A macro function's place in its run is its slot in the macro tables.
+constexpr int32_t RunLength(device::FunctionKind kind) {
+  return device::LastCodeOf(kind) - device::FirstCodeOf(kind) + 1;
+}
+static_assert(RunLength(device::FunctionKind::UserMacro) == MAX_USER_MACROS);
+static_assert(RunLength(device::FunctionKind::BuiltInMacro) <= MACRO_SLOTS);
 
 // The highest priority the system grants this thread: a real-time round-robin
 // priority (the lowest one: above every ordinary thread, below real-time
@@ -179,10 +178,10 @@ uint8_t PlaybackEngine::MacroModeOfWireCode(uint8_t wireCode) const {
   if (wireCode >= device::kWireCodeCount) return 0;
   const uint8_t button = device::buttonIndexByWireCode[wireCode];
   if (button >= settings::kButtonCount) return 0;  // wire code 7 and 9 ... 15 name no button
-  const int32_t code = deps_.settings->K[button].load();
-  if (code < kFirstUserMacro || code > kLastUserMacro) return 0;
+  const device::Function f = device::FunctionOf(deps_.settings->K[button].load());
+  if (f.kind != device::FunctionKind::UserMacro) return 0;
   std::lock_guard lock(deps_.macros->mutex);
-  return deps_.macros->userMacros[static_cast<size_t>(code - kFirstUserMacro)].mode;
+  return deps_.macros->userMacros[static_cast<size_t>(f.index)].mode;
 }
 
 void PlaybackEngine::HandleReport(const uint8_t* data, size_t length) {
@@ -219,7 +218,7 @@ bool PlaybackEngine::RunPendingTrigger() {
   const uint8_t event = handOff_.triggerEvent.load(std::memory_order_relaxed);
   const uint8_t data = handOff_.triggerData.load(std::memory_order_relaxed);
   for (int button = 0; button < settings::kButtonCount; ++button) {
-    if (kButtonEventBase + device::kButtonWireCodes[static_cast<size_t>(button)] == event) {
+    if (device::kButtonEventBase + device::kButtonWireCodes[static_cast<size_t>(button)] == event) {
       CarryOut(button, data);
       break;
     }
@@ -245,24 +244,31 @@ void PlaybackEngine::CarryOut(int button, uint8_t data) {
     }
   }
 
-  const int32_t code = s.K[b].load();
-  if (code >= kFirstUserMacro && code <= kLastUserMacro) {
-    const size_t slot = static_cast<size_t>(code - kFirstUserMacro);
-    uint8_t mode;
-    uint16_t repeatCount;
-    {
-      std::lock_guard lock(deps_.macros->mutex);
-      mode = deps_.macros->userMacros[slot].mode;
-      repeatCount = deps_.macros->userMacros[slot].repeatCount;
+  const device::Function f = device::FunctionOf(s.K[b].load());
+  switch (f.kind) {
+    case device::FunctionKind::UserMacro: {
+      uint8_t mode;
+      uint16_t repeatCount;
+      {
+        std::lock_guard lock(deps_.macros->mutex);
+        mode = deps_.macros->userMacros[static_cast<size_t>(f.index)].mode;
+        repeatCount = deps_.macros->userMacros[static_cast<size_t>(f.index)].repeatCount;
+      }
+      const uint32_t passes = (mode & MODE_HELD) != 0 ? kHeldPasses : mode == MODE_ONCE ? 1 : repeatCount;
+      PlayMacro(true, f.index, passes);
+      break;
     }
-    const uint32_t passes = (mode & MODE_HELD) != 0 ? kHeldPasses : mode == MODE_ONCE ? 1 : repeatCount;
-    PlayMacro(true, static_cast<int>(slot), passes);
-  } else if (code >= kFirstConstMacro && code <= kLastConstMacro) {
-    PlayMacro(false, code - kFirstConstMacro, 1);
-  } else if (code >= kFirstConsumerKey && code <= kLastConsumerKey) {
-    deps_.channel->SendConsumerKey(device::ConsumerUsageFor(code));
-  } else if (code == kCalculator || code == kTerminal) {
-    if (deps_.launcher) deps_.launcher->Launch(code == kCalculator ? Program::Calculator : Program::Terminal);
+    case device::FunctionKind::BuiltInMacro: PlayMacro(false, f.index, 1); break;
+    case device::FunctionKind::ConsumerKey: deps_.channel->SendConsumerKey(f.consumerUsage); break;
+    case device::FunctionKind::StartCalculator:
+      if (deps_.launcher) deps_.launcher->Launch(Program::Calculator);
+      break;
+    case device::FunctionKind::StartTerminal:
+      if (deps_.launcher) deps_.launcher->Launch(Program::Terminal);
+      break;
+    case device::FunctionKind::None:
+    case device::FunctionKind::Mouse:
+    case device::FunctionKind::DpiSwitch: break;
   }
 }
 

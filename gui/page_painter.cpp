@@ -28,8 +28,6 @@ constexpr int kSharedTextEntries = M::kEnglish + 1;    // their texts drawn on t
 constexpr int kMainTextEntries = M::kLastLevelLabel + 1;
 constexpr int kColorPageTexts = C::kCycleNote + 1;
 constexpr int kHighlightOffset = M::kFirstButtonHighlight - M::kFirstButton;  // label 20 + k lights 138 + k
-constexpr int32_t kLastFunctionCode = settings::kLastUserMacroFunction;
-constexpr int32_t kFirstUserMacroCode = settings::kFirstUserMacroFunction;
 constexpr int kLabelIndent = 5;  // button labels are left-aligned this far inside their rectangle
 
 struct PageFiles {
@@ -91,12 +89,15 @@ const settings::MouseSettings& NoSettings() {
 }  // namespace
 
 std::string FunctionLabel(int32_t code, const SkinLayout& layout, const macros::MacroTables* macros) {
-  // Only the codes the editors produce have a label; a damaged profile may hold any number.
-  if (code < 0 || code > kLastFunctionCode) return {};
-  if (code < kFirstUserMacroCode) return layout.FunctionNames[static_cast<size_t>(code)];
+  // Only the mouse's codes have a label; a damaged profile may hold any number.
+  const device::Function f = device::FunctionOf(code);
+  if (f.kind != device::FunctionKind::UserMacro) {
+    return f.nameSlot >= 0 && f.nameSlot < kFunctionNameSlots ? layout.FunctionNames[static_cast<size_t>(f.nameSlot)]
+                                                              : std::string();
+  }
   if (macros == nullptr) return {};
   std::lock_guard lock(macros->mutex);
-  return macros::MacroName(macros->userMacros[static_cast<size_t>(code - kFirstUserMacroCode)]);
+  return macros::MacroName(macros->userMacros[static_cast<size_t>(f.index)]);
 }
 
 PagePainter::PagePainter(std::filesystem::path skinDir) : PagePainter(std::move(skinDir), &LoadPicture) {}

@@ -72,7 +72,24 @@ bool ReadProfileKeys(MouseSettings& s, Get&& get) {
   return any;
 }
 
+// Reads section `from` of the shipped configuration file.
+void ReadShippedProfile(MouseSettings& s, const std::string& from) {
+  const IniDocument& shipped = ShippedConfigDocument();
+  ReadProfileKeys(s, [&](const std::string& key, size_t capacity) {
+    const std::string* value = shipped.Find(from, key);
+    return value ? CutToCapacity(*value, capacity) : std::string();
+  });
+}
+
 }  // namespace
+
+void ResetToFactory(MouseSettings& s) {
+  const int32_t macroMode = s.MACRO_MODE2;
+  const auto cycleFlags = s.colourCycleFlags;
+  ReadShippedProfile(s, ProfileSectionName(kFirstUserProfile, false, 0));
+  s.MACRO_MODE2 = macroMode;
+  s.colourCycleFlags = cycleFlags;
+}
 
 bool LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
   const std::string section = ProfileSectionName(n, factory, ctx.language);
@@ -97,10 +114,7 @@ bool LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
   const std::string from = shipped.HasSection(section) ? section : ProfileSectionName(kFirstUserProfile, false, 0);
   log::Warning(log::kFiles, file.path().string() + " holds no profile [" + section + "]; the shipped [" + from +
                                 "] is used instead");
-  ReadProfileKeys(ctx.settings, [&](const std::string& key, size_t capacity) {
-    const std::string* value = shipped.Find(from, key);
-    return value ? CutToCapacity(*value, capacity) : std::string();
-  });
+  ReadShippedProfile(ctx.settings, from);
   return false;
 }
 

@@ -40,6 +40,12 @@ struct ConfigContext {
 // profile 5 is "CfgReset_EN5" and is used only when language is exactly 1.
 std::string ProfileSectionName(int32_t n, bool factory, int32_t language);
 
+// The factory settings: profile 1 of the shipped configuration file built into
+// the program, the one source of them. MACRO_MODE2 and the macros are kept,
+// and so are colourCycleFlags while CYC_7COL_EN takes the factory mask (the
+// next Apply rebuilds the mask from the flags).
+void ResetToFactory(MouseSettings& s);
+
 // Reads profile n into the live settings. Missing keys read as 0. A user
 // profile (factory clear) also brings its macros; a factory profile never
 // changes the macros. A profile the file does not hold (no file, no section,

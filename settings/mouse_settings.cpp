@@ -8,23 +8,20 @@ namespace {
 bool IsButton(int button) { return button >= 0 && button < kButtonCount; }
 bool IsLevel(int level) { return level >= 0 && level < kLevelCount; }
 
+// The Main page's step cell of a level's step: each level's cells follow the
+// previous level's, from entry 66 on.
+int32_t StepHit(int level, int32_t step) { return 66 + kStepCount * level + step; }
+
 bool AnyButtonHasLeftClick(const MouseSettings& s, int except) {
   for (int b = kButtonCount - 1; b >= 0; --b) {
-    if (b != except && s.K[b] == 1) return true;
+    if (b != except && s.K[b] == device::kLeftClickFunction) return true;
   }
   return false;
 }
 
-struct FactoryColour {
-  int32_t r, g, b;
-};
-constexpr std::array<uint8_t, kLevelCount> kFactorySteps = {2, 4, 5, 7, 9, 11};
-constexpr std::array<FactoryColour, kLevelCount> kFactoryColours = {{
-    {0, 0, 15}, {15, 15, 0}, {0, 15, 0}, {15, 0, 15}, {0, 15, 15}, {0, 0, 0}}};
-
 }  // namespace
 
-bool IsDpiFunction(int32_t code) { return code == 6 || code == 15 || code == 16; }
+bool IsDpiFunction(int32_t code) { return device::FunctionOf(code).kind == device::FunctionKind::DpiSwitch; }
 
 int32_t ChannelLevelFromByte(uint8_t v) { return (255 - v) / 16; }
 
@@ -48,7 +45,7 @@ void SetCycleFlagsFromMask(MouseSettings& s, uint8_t mask) {
 void RecomputeDerived(MouseSettings& s) {
   for (int n = 0; n < kLevelCount; ++n) {
     DpiLevel& level = s.levels[static_cast<size_t>(n)];
-    level.selectedStepHit = 66 + 12 * n + level.step;
+    level.selectedStepHit = StepHit(n, level.step);
     level.displayColour = DisplayColourFor(level.r, level.g, level.b);
   }
 }
@@ -58,7 +55,7 @@ void SetButtonFunction(MouseSettings& s, int button, int32_t code) {
   s.K[button] = code;
   if (AnyButtonHasLeftClick(s, -1)) return;
   // Button 6 has no next button, so it takes the left click back itself.
-  s.K[button < kButtonCount - 1 ? button + 1 : button] = 1;
+  s.K[button < kButtonCount - 1 ? button + 1 : button] = device::kLeftClickFunction;
 }
 
 bool NeedsLastLeftClickWarning(const MouseSettings& s, int button) {
@@ -93,7 +90,7 @@ void SelectStep(MouseSettings& s, int level, int32_t step) {
   if (!IsLevel(level) || step < 0 || step >= kStepCount) return;
   DpiLevel& l = s.levels[static_cast<size_t>(level)];
   l.step = static_cast<uint8_t>(step);
-  l.selectedStepHit = 66 + 12 * level + step;
+  l.selectedStepHit = StepHit(level, step);
 }
 
 void ApplyPickedColour(MouseSettings& s, int level, uint32_t rgb) {
@@ -156,32 +153,10 @@ void FireTimeDown(MouseSettings& s) { s.FIRE_TIME = std::clamp(s.FIRE_TIME, 1, k
 
 void FireTimeUp(MouseSettings& s) { s.FIRE_TIME = std::clamp(s.FIRE_TIME, -1, kFireTimeMax - 1) + 1; }
 
-void ResetToFactory(MouseSettings& s) {
-  for (int b = 0; b < kButtonCount; ++b) s.K[b] = kDefaultButtonFunctions[static_cast<size_t>(b)];
-  s.DPI_LEVEL = 1;
-  for (int n = 0; n < kLevelCount; ++n) {
-    DpiLevel& l = s.levels[static_cast<size_t>(n)];
-    l.step = kFactorySteps[static_cast<size_t>(n)];
-    l.enabled = 1;
-    l.r = kFactoryColours[static_cast<size_t>(n)].r;
-    l.g = kFactoryColours[static_cast<size_t>(n)].g;
-    l.b = kFactoryColours[static_cast<size_t>(n)].b;
-  }
-  s.LED_TYPE = 1;
-  s.LED_CYC_TIME = 2;
-  s.CYC_7COL_EN = 0x7F;
-  s.WHEEL_STATUS = 0;
-  s.FIRE_TIME = 50;
-  s.DPI_SPEED = 4;
-  s.WHEEL_SPEED = 2;
-  s.USB_SPEED = 2;
-  RecomputeDerived(s);
-}
-
 bool RepairInvariants(MouseSettings& s) {
   bool changed = false;
   if (!AnyButtonHasLeftClick(s, -1)) {
-    s.K[0] = 1;
+    s.K[0] = device::kLeftClickFunction;
     changed = true;
   }
   // The executor may store a level at any time; work on one read of it.

@@ -4,18 +4,16 @@
 #include <array>
 #include <cstdint>
 
+#include "device/ktr580.h"
 #include "platform/shared_value.h"
 
 namespace orv::settings {
 
-inline constexpr int kButtonCount = 7;
-inline constexpr int kLevelCount = 6;
-inline constexpr int kStepCount = 12;
-inline constexpr int kCycleColourCount = 7;
-inline constexpr int kNoButton = 255;
-
-// Factory functions of buttons 0 ... 6 (the two trailing bytes are unused).
-inline constexpr std::array<uint8_t, 9> kDefaultButtonFunctions = {0x01, 0x02, 0x03, 0x05, 0x04, 0x0F, 0x10, 0x0D, 0x0C};
+// The mouse's counts, from its description.
+using device::kButtonCount;
+using device::kCycleColourCount;
+using device::kLevelCount;
+using device::kStepCount;
 
 struct DpiLevel {
   uint8_t step = 0;        // DPI_SETn, 0 ... 11 from the editors
@@ -43,7 +41,7 @@ struct MouseSettings {
   int32_t MACRO_MODE2 = 0;
   // Colour-cycle flags mirrored from CYC_7COL_EN for the Color page.
   std::array<bool, kCycleColourCount> colourCycleFlags{};
-  // Set by Apply for buttons whose function is a DPI function (6, 15, 16).
+  // Set by Apply for buttons whose function switches the DPI level.
   std::array<Shared<bool>, kButtonCount> dpiFunctionButton{};
 };
 
@@ -55,12 +53,12 @@ namespace orv::settings {
 
 inline constexpr int32_t kFireTimeMax = 300;
 inline constexpr int32_t kNoFunction = 0;
-// Functions 41 ... 52 play user macros 0 ... 11.
-inline constexpr int32_t kFirstUserMacroFunction = 41;
-inline constexpr int32_t kLastUserMacroFunction = 52;
+// The functions that play user macros 0, 1, ...
+inline constexpr int32_t kFirstUserMacroFunction = device::FirstCodeOf(device::FunctionKind::UserMacro);
+inline constexpr int32_t kLastUserMacroFunction = device::LastCodeOf(device::FunctionKind::UserMacro);
 
-// Functions 6, 15 and 16 change the DPI level inside the mouse, which then
-// reports the new level.
+// The functions that change the DPI level inside the mouse, which then reports
+// the new level.
 bool IsDpiFunction(int32_t code);
 
 // ---- Colours ---------------------------------------------------------------
@@ -119,9 +117,6 @@ void SetCycleFlagsFromMask(MouseSettings& s, uint8_t mask);
 
 // ---- Whole-record operations -----------------------------------------------
 
-// The factory settings. MACRO_MODE2 is kept; CYC_7COL_EN becomes 0x7F while
-// colourCycleFlags keep their state (the next Apply rebuilds the mask from them).
-void ResetToFactory(MouseSettings& s);
 // Brings a record that breaks the model's rules (a damaged or missing profile)
 // back within them before it is sent: some button keeps function 1 (button 0
 // gets it), the active level is a level index (else the first enabled one, or

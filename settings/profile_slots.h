@@ -13,7 +13,7 @@ inline constexpr int32_t kAppliedProfile = 6;
 // The slot of the settings import and export files (Config7).
 inline constexpr int32_t kExchangeProfile = 7;
 // Factory copies exist for profiles 2 ... 5 (CfgReset2 ... CfgReset5); profile 1's
-// factory settings are the model's own.
+// factory settings are the shipped file's profile 1.
 inline constexpr int32_t kFirstFactoryProfile = 2;
 
 }  // namespace orv::settings

@@ -28,26 +28,33 @@ int MenuRowAt(int64_t x, int64_t y, int32_t itemWidth, int32_t itemHeight, int r
   return row <= rowCount ? static_cast<int>(row) : kNoIndex;
 }
 
-bool IsGroupRow(int menuRow) { return menuRow >= kMenuRowGroupA && menuRow <= kMenuRowGroupC; }
+namespace {
+
+// The group a first-level row opens, or none.
+const device::MenuGroupEntry* GroupOpenedBy(int menuRow) {
+  for (const device::MenuGroupEntry& g : device::kMenuGroups) {
+    if (g.group != device::MenuGroup::Direct && g.menuRow == menuRow) return &g;
+  }
+  return nullptr;
+}
+
+// Rows of a group; the user macros' group has one per user macro.
+int RowsOf(const device::MenuGroupEntry& g, int userMacroCount) {
+  return g.group == device::MenuGroup::Macros ? userMacroCount : g.rows;
+}
+
+}  // namespace
+
+bool IsGroupRow(int menuRow) { return GroupOpenedBy(menuRow) != nullptr; }
 
 int GroupRowCount(int menuRow, int userMacroCount, int previous) {
-  switch (menuRow) {
-    case kMenuRowGroupA: return kGroupARows;
-    case kMenuRowGroupB: return kGroupBRows;
-    case kMenuRowMacros: return std::max(0, userMacroCount);
-    case kMenuRowGroupC: return kGroupCRows;
-    default: return previous;
-  }
+  const device::MenuGroupEntry* g = GroupOpenedBy(menuRow);
+  return g ? std::max(0, RowsOf(*g, userMacroCount)) : previous;
 }
 
 int32_t GroupCodeBase(int menuRow) {
-  switch (menuRow) {
-    case kMenuRowGroupA: return 10;
-    case kMenuRowGroupB: return 20;
-    case kMenuRowMacros: return 40;
-    case kMenuRowGroupC: return 30;
-    default: return 0;
-  }
+  const device::MenuGroupEntry* g = GroupOpenedBy(menuRow);
+  return g ? g->codeBase : 0;
 }
 
 int32_t SubMenuCode(int menuRow, int subRow, int32_t lastCode) {
@@ -55,13 +62,8 @@ int32_t SubMenuCode(int menuRow, int subRow, int32_t lastCode) {
 }
 
 int32_t SubMenuOffset(int menuRow, int userMacroCount, int32_t itemHeight) {
-  switch (menuRow) {
-    case kMenuRowGroupA: return itemHeight;
-    case kMenuRowGroupB: return -2 * itemHeight;
-    case kMenuRowMacros: return (9 - userMacroCount) * itemHeight;
-    case kMenuRowGroupC: return 2 * itemHeight;
-    default: return 0;
-  }
+  const device::MenuGroupEntry* g = GroupOpenedBy(menuRow);
+  return g ? (menuRow - RowsOf(*g, userMacroCount)) * itemHeight : 0;
 }
 
 namespace {

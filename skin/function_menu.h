@@ -3,27 +3,28 @@
 // shown before the last left click is given away. Plain arithmetic on rows and
 // rectangles, shared by the popup windows and their tests.
 //
-// The first-level menu has ten rows of equal height: rows 1 ... 6 choose a
-// function directly, rows 7, 8, 10 and 9 open a second-level menu with group
-// A (6 rows), group B (10 rows), group C (8 rows) or one row per user macro.
-// Row b of a group gives code 10 + b, 20 + b, 30 + b or 40 + b.
+// The rows, groups and codes come from the mouse's description
+// (device/ktr580.h): the first-level menu's rows of equal height first choose
+// functions directly, then each opens a group in a second-level menu (the
+// user macros' group has one row per user macro). Row b of a group gives the
+// group's code base + b.
 #include <cstdint>
 #include <span>
 
+#include "device/ktr580.h"
 #include "skin/layout.h"
 
 namespace orv::skin {
 
-inline constexpr int kMenuShownRows = 10;      // rows painted and shaped
-inline constexpr int kMenuHoverRows = 12;      // rows a pointer move tests (11 and 12 choose nothing)
-inline constexpr int kMenuDirectRows = 6;      // rows 1 ... 6 choose their own number
-inline constexpr int kMenuRowGroupA = 7;       // codes 11 ... 16
-inline constexpr int kMenuRowGroupB = 8;       // codes 21 ... 30
-inline constexpr int kMenuRowMacros = 9;       // codes 41 ... (one per user macro)
-inline constexpr int kMenuRowGroupC = 10;      // codes 31 ... 38
-inline constexpr int kGroupARows = 6;
-inline constexpr int kGroupBRows = 10;
-inline constexpr int kGroupCRows = 8;
+inline constexpr int kMenuShownRows = device::kFirstLevelMenuRows;  // rows painted and shaped
+inline constexpr int kMenuHoverRows = kMenuShownRows + 2;  // rows a pointer move tests (the last two choose nothing)
+// Rows 1 ... kMenuDirectRows choose their own number.
+inline constexpr int kMenuDirectRows = device::MenuGroupOf(device::MenuGroup::Direct).rows;
+// The rows that open the groups.
+inline constexpr int kMenuRowGroupA = device::MenuGroupOf(device::MenuGroup::MouseFunctions).menuRow;
+inline constexpr int kMenuRowGroupB = device::MenuGroupOf(device::MenuGroup::Multimedia).menuRow;
+inline constexpr int kMenuRowMacros = device::MenuGroupOf(device::MenuGroup::Macros).menuRow;
+inline constexpr int kMenuRowGroupC = device::MenuGroupOf(device::MenuGroup::Shortcuts).menuRow;
 inline constexpr int kSubMenuMaskRows = 12;    // the second-level mask is twelve rows high
 
 // Size of a menu window: item width and height from the mask, and the height
@@ -46,15 +47,16 @@ bool IsGroupRow(int menuRow);
 // Rows of the second-level menu a first-level row opens; `previous` for a row
 // that opens none.
 int GroupRowCount(int menuRow, int userMacroCount, int previous);
-// 10, 20, 40 or 30 for rows 7, 8, 9, 10; 0 for any other row.
+// The code base of the group a first-level row opens; 0 for any other row.
 int32_t GroupCodeBase(int menuRow);
 // Code of row `subRow` (1 ...) of the group opened by `menuRow`; `lastCode`
 // when `menuRow` opens no group.
 int32_t SubMenuCode(int menuRow, int subRow, int32_t lastCode);
 
 // Vertical offset of the second-level menu from the first-level menu's top:
-// +1 row (group A), -2 rows (group B), 9 - macros rows (macros), +2 rows
-// (group C). With equal row heights its bottom is level with the opening row's.
+// the opening row's number less the group's rows, in rows; 0 for a row that
+// opens no group. With equal row heights the second level's bottom is level
+// with the opening row's.
 int32_t SubMenuOffset(int menuRow, int userMacroCount, int32_t itemHeight);
 
 // A screen rectangle.

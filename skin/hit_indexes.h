@@ -3,6 +3,8 @@
 // when an entry is pressed or released, what the painter shows there, and what
 // the skin generator draws. Entries are indexes into mainHits / colorHits /
 // advancedHits (and their texts); a range is given by its first and last entry.
+#include "device/ktr580.h"
+
 namespace orv::skin::hits {
 
 // ---- Main layout ----
@@ -50,6 +52,17 @@ inline constexpr int kLastStep = 137;
 inline constexpr int kFirstButtonHighlight = 138;
 // The last entry hit-tested on the Main page (only the shared bar elsewhere).
 inline constexpr int kLastTested = 149;
+
+// One entry per button, level and step of the mouse, and the per-level runs
+// side by side.
+static_assert(kLastButton - kFirstButton + 1 == device::kButtonCount);
+static_assert(kFirstButtonHighlight + device::kButtonCount - 1 <= kLastTested);
+static_assert(kFirstLevelEnable - kFirstLevelColour == device::kLevelCount);
+static_assert(kFirstLevelLabel - kFirstLevelEnable == device::kLevelCount);
+static_assert(kLastLevelLabel - kFirstLevelLabel + 1 == device::kLevelCount);
+static_assert(kFirstStep - kFirstActiveLevel == device::kLevelCount);
+static_assert(kLastStep - kFirstStep + 1 == device::kLevelCount * device::kStepCount);
+static_assert(kLastStep + 1 == kFirstButtonHighlight);
 }  // namespace main
 
 // ---- Color layout ----
@@ -76,6 +89,8 @@ inline constexpr int kDpiHeading = 27;
 inline constexpr int kLastWhiteText = 30;  // texts 21 ... 30 are drawn white
 inline constexpr int kCycleNote = 31;
 inline constexpr int kPreview = 32;
+
+static_assert(kLastCycleColour - kFirstCycleColour + 1 == device::kCycleColourCount);
 }  // namespace color
 
 // ---- Advanced layout ----

@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "settings/config_file.h"
 #include "skin/picture_names.h"
 #include "support/qt_environment.h"
 #include "support/temp_dir.h"

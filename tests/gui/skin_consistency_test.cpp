@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 
+#include "device/ktr580.h"
 #include "platform/private_profile.h"
 #include "gui/fonts.h"
 #include "skin/layout.h"
@@ -250,9 +251,10 @@ TEST(DefaultSkinTest, BuiltInMacroNamesMatchTheBuiltInMacroFile) {
     while (!name.empty() && (name.back() == ' ' || name.back() == '\r')) name.pop_back();
     names.push_back(name);
   }
-  ASSERT_EQ(names.size(), 8u);
+  const int32_t first = device::FirstCodeOf(device::FunctionKind::BuiltInMacro);
+  ASSERT_EQ(static_cast<int32_t>(names.size()), device::LastCodeOf(device::FunctionKind::BuiltInMacro) - first + 1);
   const SkinLayout& en = Layout(1).layout;
-  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(en.FunctionNames[31 + i], names[i]);
+  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(en.FunctionNames[static_cast<size_t>(first) + i], names[i]);
 }
 
 // The texts the program draws, with the rectangle each must fit in.
@@ -287,19 +289,25 @@ TEST_P(SkinConsistencyTest, TextsFitTheirRectangles) {
   centred(l.advancedHits[4], english ? "Stop" : "Durdur");
   centred(l.advancedHits[33], "300ms");
   for (size_t j = 0; j <= 31; ++j) centred(l.colorHits[j], l.colorTexts[j]);
-  centred(l.colorHits[18], "4800");
+  centred(l.colorHits[18], std::to_string(device::kDpiSteps.back().dpi));
   for (size_t k = 0; k < kWarningEntries; ++k) centred(l.warningHits[k], l.warningTexts[k]);
   // Button labels start 5 pixels in and leave room for the drop-down mark.
-  const LayoutRect& label = l.mainHits[20];
-  for (int code = 1; code <= 40; ++code) {
-    texts.push_back({l.FunctionNames[static_cast<size_t>(code)], label.width - 5 - 16, label.height, &text});
-  }
   // Menu rows, with room for the mark of the group rows.
+  const LayoutRect& label = l.mainHits[20];
   const int menuWidth = LoadPicture(kSkins / pic::kMenuMask).width();
   const int subWidth = LoadPicture(kSkins / pic::kSubMenuMask).width();
-  for (int k = 1; k <= 10; ++k) texts.push_back({l.FunctionNames[static_cast<size_t>(k)], menuWidth - 40, 26, &text});
-  for (int k : {11, 12, 13, 14, 15, 16}) texts.push_back({l.FunctionNames[static_cast<size_t>(k)], subWidth - 8, 26, &text});
-  for (int k = 21; k <= 38; ++k) texts.push_back({l.FunctionNames[static_cast<size_t>(k)], subWidth - 8, 26, &text});
+  for (int r = 1; r <= device::kFirstLevelMenuRows; ++r) {
+    texts.push_back({l.FunctionNames[static_cast<size_t>(r)], menuWidth - 40, 26, &text});
+  }
+  for (int32_t code = 0; code <= device::kLastFunctionCode; ++code) {
+    const device::Function f = device::FunctionOf(code);
+    if (f.nameSlot < 0) continue;  // user macros show their macros' names
+    const std::string& name = l.FunctionNames[static_cast<size_t>(f.nameSlot)];
+    texts.push_back({name, label.width - 5 - 16, label.height, &text});
+    if (f.group != device::MenuGroup::None && f.group != device::MenuGroup::Direct) {
+      texts.push_back({name, subWidth - 8, 26, &text});
+    }
+  }
 
   const PictureSurface surface(8, 8, 0);
   for (const DrawnText& t : texts) {

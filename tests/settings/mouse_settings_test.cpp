@@ -5,6 +5,8 @@
 #include <climits>
 #include <vector>
 
+#include "settings/config_file.h"
+
 namespace orv::settings {
 namespace {
 
@@ -22,12 +24,6 @@ unsigned EnabledMask(const MouseSettings& s) {
   unsigned mask = 0;
   for (int n = 0; n < kLevelCount; ++n) mask |= (s.levels[n].enabled ? 1u : 0u) << n;
   return mask;
-}
-
-TEST(FunctionCodes, OnlySixFifteenAndSixteenChangeTheLevel) {
-  for (int32_t code = -300; code <= 300; ++code) {
-    EXPECT_EQ(IsDpiFunction(code), code == 6 || code == 15 || code == 16) << code;
-  }
 }
 
 TEST(Colours, DisplayColourClampsDamagedLevels) {
@@ -122,7 +118,7 @@ TEST(EditRules, SomeButtonKeepsLeftClick) {
   SetButtonFunction(s, 7, 9);
   SetButtonFunction(s, -1, 9);
   EXPECT_FALSE(NeedsLastLeftClickWarning(s, 7));
-  for (int b = 0; b < kButtonCount; ++b) EXPECT_EQ(s.K[b], kDefaultButtonFunctions[b]);
+  for (int b = 0; b < kButtonCount; ++b) EXPECT_EQ(s.K[b], Factory().K[b]);
 }
 
 TEST(EditRules, LastCycleColourIsNeverCleared) {

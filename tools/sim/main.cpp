@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "device/ktr580.h"
 #include "device/simulated/simulated_mouse.h"
 #include "platform/atomic_file.h"
 #include "platform/whole_number.h"
@@ -72,7 +73,7 @@ int main(int argc, char** argv) {
     uint8_t data = 1;
     if (argc == 5) {
       const auto level = orv::ParseWholeNumber(argv[4]);
-      if (!level || *level > 255 || *level == 0x80) {
+      if (!level || *level > 255 || *level == orv::device::kButtonReleased) {
         std::cerr << "orv_sim: byte 2 of a press is 0 ... 255 but not 0x80 (a release)\n";
         return 2;
       }

@@ -61,11 +61,11 @@ std::optional<uint8_t> WireCodeForName(std::string_view name) {
 }
 
 std::string PressLine(uint8_t wireCode, uint8_t data) {
-  const uint8_t report[] = {device::INPUT_REPORT_ID, static_cast<uint8_t>(0xF0 + (wireCode & 0x0F)), data};
+  const uint8_t report[] = {device::INPUT_REPORT_ID, static_cast<uint8_t>(device::kButtonEventBase + (wireCode & 0x0F)), data};
   return device::HexBytes(report, sizeof report);
 }
 
-std::string ReleaseLine(uint8_t wireCode) { return PressLine(wireCode, 0x80); }
+std::string ReleaseLine(uint8_t wireCode) { return PressLine(wireCode, device::kButtonReleased); }
 
 bool SendFifoLine(const std::filesystem::path& folder, std::string_view line, std::string& error) {
   const std::filesystem::path fifo = folder / device::kInputFifoName;
