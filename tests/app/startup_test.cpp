@@ -169,8 +169,8 @@ TEST_F(StartupTest, AMouseTheUserMayNotOpenNamesTheRuleFileAndEndsTheProgram) {
     const device::SimulatedMouse* mouse = refusing.get();
     app::AppState state;
     state.exeDir = dir.path();
-    state.backend = std::move(refusing);
-    state.host = std::make_unique<settings::RecordingHostSettings>();
+    state.session.backend = std::move(refusing);
+    state.session.host = std::make_unique<settings::RecordingHostSettings>();
     FakePort p;
     CountingSleeper wait;
     ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &wait}), app::StartupResult::Ended) << verSel;

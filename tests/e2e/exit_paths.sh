@@ -16,6 +16,13 @@ orv_work_folder exit
 orv_private_display
 xvfb_pid=$ORV_XVFB_PID
 
+# Printed when a check fails: each run's log and the last reports the mouse got.
+orv_failure_details() {
+  local log
+  for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
+  [ -f "$work/run-sim/feature.log" ] && { echo "--- last reports"; tail -n 5 "$work/run-sim/feature.log"; }
+}
+
 message_box() { [ -n "$(xdotool search --name '^ORV_ZIduzu$' 2>/dev/null)" ]; }
 
 fresh_copy() { # fresh_copy <name>: a portable folder of its own and a simulated mouse
