@@ -156,13 +156,19 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
     case device::StartupOutcome::Ready:
       break;
   }
-  // Give the mouse a moment, then send it the current profile.
-  if (options.sleeper) options.sleeper->SleepMs(5);
-  ApplyCurrentProfile(s, port, false);
-  // The tray icon, and the start-minimised switch.
-  port.TrayAdd();
+  // The start-minimised switch.
   s.hideAtStart = (options.whenPresent || HideSwitchPresent(options.commandLine)) ? 1 : 0;
+  if (!options.finishLater) FinishStartup(s, port, options.sleeper);
   return StartupResult::Running;
+}
+
+void FinishStartup(AppState& s, AppPort& port, Sleeper* sleeper) {
+  if (s.session.ended.load()) return;
+  // Give the mouse a moment, then send it the current profile.
+  if (sleeper) sleeper->SleepMs(5);
+  ApplyCurrentProfile(s, port, false);
+  // The tray icon.
+  port.TrayAdd();
 }
 
 std::string PlugInPrompt(int32_t language) {

@@ -2,10 +2,28 @@
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cmath>
+#include <future>
 
 namespace orv::skin {
+namespace {
+
+// Set once, by the window thread before any other thread of the program asks
+// for a font.
+std::shared_future<void> gFontWarmUp;
+
+void AwaitFontWarmUp() {
+  if (gFontWarmUp.valid()) gFontWarmUp.wait();
+}
+
+}  // namespace
+
+void StartFontWarmUp() {
+  if (!gFontWarmUp.valid()) gFontWarmUp = std::async(std::launch::async, [] { FcInit(); }).share();
+}
 
 QStringList FallbackFamilies(std::string_view face) {
   const QString name = QString::fromUtf8(face.data(), static_cast<qsizetype>(face.size()));
@@ -22,6 +40,7 @@ QStringList FallbackFamilies(std::string_view face) {
 }
 
 QFont MakeSkinFont(const FontFace& face) {
+  AwaitFontWarmUp();
   QFont font;
   font.setFamilies(FallbackFamilies(face.family));
   const bool mono = face.family == "Consolas";

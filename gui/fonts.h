@@ -23,6 +23,13 @@ inline const FontFace kFontSmall{"Consolas", 12, 5};
 // Texts of the Turkish interface (and the Chinese messages).
 inline const FontFace kFontTurkish{"宋体", 12, 6};
 
+// Reading the system's font configuration (all its files and font caches) is
+// the slowest part of the first text drawn. StartFontWarmUp reads it on a
+// thread of its own, from before the window toolkit starts, so that it is
+// done by the first paint; MakeSkinFont waits for it, so the toolkit never
+// reads the configuration a second time alongside.
+void StartFontWarmUp();
+
 // The faces tried for a face name, best first; the face itself comes first.
 QStringList FallbackFamilies(std::string_view face);
 

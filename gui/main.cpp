@@ -23,6 +23,7 @@
 
 #include "app/app_state.h"
 #include "gui/exit_signals.h"
+#include "gui/fonts.h"
 #include "gui/main_window.h"
 #include "gui/qt_log.h"
 #include "app/shell.h"
@@ -120,6 +121,8 @@ int main(int argc, char** argv) {
       if (!whenPresent && instance.AskFirstToShow()) return 0;
       return ReportUnusableLock(argc, argv, executable, instance.LockProblem());
   }
+  // The font configuration is read alongside the toolkit's start.
+  skin::StartFontWarmUp();
   const int exitSignalFd = app::InstallExitSignals();
   app::InstallQtLogging(app::VerboseSwitchPresent(argc, argv));
 
@@ -161,13 +164,17 @@ int main(int argc, char** argv) {
     };
     window.ConnectExitSignal(exitSignalFd);
     RealSleeper sleeper;
-    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});
+    // The first frame does not wait for the mouse: the 5 ms wait, the first
+    // Apply and the tray icon come right after it.
+    const app::StartupResult result =
+        app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent, /*finishLater=*/true});
     if (result == app::StartupResult::Failed) status = 1;
     if (result == app::StartupResult::Running && !window.Destroyed()) {
       if (window.ExitRequested()) {
         app::HostExit(*state, window);
       } else {
         window.ConnectEvents();
+        window.FinishAfterFirstFrame([&state, &window, &sleeper] { app::FinishStartup(*state, window, &sleeper); });
         window.show();
         QApplication::exec();
       }

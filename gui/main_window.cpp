@@ -139,10 +139,28 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     // bus: it waits until the first frame is out.
     QTimer::singleShot(0, this, [this] {
       if (onFirstPaint) onFirstPaint();
+      RunFinishAfterFirstFrame();
       tray_.OnFirstFrame();
       events_.OnFirstFrame();
     });
   }
+}
+
+void MainWindow::FinishAfterFirstFrame(std::function<void()> finish) {
+  finishAfterFirstFrame_ = std::move(finish);
+  if (firstPaintDone_) {
+    RunFinishAfterFirstFrame();
+  } else {
+    QTimer::singleShot(1000, this, [this] { RunFinishAfterFirstFrame(); });
+  }
+}
+
+void MainWindow::RunFinishAfterFirstFrame() {
+  // Once: taken out before it runs, since it may show a message box whose
+  // own event loop paints.
+  std::function<void()> finish = std::move(finishAfterFirstFrame_);
+  finishAfterFirstFrame_ = nullptr;
+  if (finish && !destroyed_) finish();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {

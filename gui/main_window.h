@@ -44,6 +44,12 @@ class MainWindow final : public QWidget, public AppPort {
   // system (start-up measurements and the end-to-end tests wait for it).
   std::function<void()> onFirstPaint;
 
+  // Runs `finish` once the first frame is out, right after onFirstPaint, or a
+  // second from now should that frame never come (a window system that never
+  // shows the window): the rest of the start-up that the first frame need not
+  // wait for.
+  void FinishAfterFirstFrame(std::function<void()> finish);
+
   // Connects the mouse's arrival and removal notifications at once, the
   // power events once the first frame is out. Called once the window runs.
   void ConnectEvents() { events_.ConnectEvents(firstPaintDone_); }
@@ -133,6 +139,8 @@ class MainWindow final : public QWidget, public AppPort {
   bool translucent_ = false;
   bool destroyed_ = false;
   bool firstPaintDone_ = false;
+  std::function<void()> finishAfterFirstFrame_;
+  void RunFinishAfterFirstFrame();
   bool manualDrag_ = false;  // the window system cannot move the window: we do
   QPoint dragOffset_;
 

@@ -72,7 +72,24 @@ bool IsTemporaryNameChar(char c) {
 constexpr size_t kTemporarySuffixLength = 6;
 constexpr auto kStaleTemporaryAge = std::chrono::minutes(1);
 
+// Whether the file at `path` holds exactly `bytes` (false when it cannot be read).
+bool SameContents(const std::filesystem::path& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::string held(bytes.size() + 1, '\0');
+  size_t got = 0;
+  while (got < held.size()) {
+    const ssize_t n = ::read(fd, held.data() + got, held.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return got == bytes.size() && std::string_view(held.data(), got) == bytes;
+}
+
 }  // namespace
+
 
 void SetWriteGate(WriteGate* gate) { gWriteGate.store(gate); }
 
@@ -96,6 +113,9 @@ std::string WriteFileAtomically(const std::filesystem::path& requested, std::str
     if (::access(path.c_str(), W_OK) != 0) return Failure("cannot write", path, errno);
     mode = st.st_mode & 07777;
     existed = true;
+    // A file that already holds these bytes is left as it is: saving an
+    // unchanged profile costs a read instead of two flushes to the disk.
+    if (static_cast<uint64_t>(st.st_size) == bytes.size() && SameContents(path, bytes)) return {};
   }
 
   std::string tmpName = ".";

@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev umockdev libumockdev-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libudev-dev libglib2.0-dev libxi-dev libx11-dev
+  qt6-base-dev libfontconfig-dev libudev-dev libglib2.0-dev libxi-dev libx11-dev
   xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
   dpkg-dev lintian desktop-file-utils systemd groff-base ccache
   libxcb1-dev weston qt6-wayland xwayland appstream

@@ -45,6 +45,30 @@ TEST(AtomicFile, ReplacesWholeAndKeepsPermissions) {
   EXPECT_EQ(entries, 1);
 }
 
+// Bytes already in the file are not written again (the same file stays), while
+// any difference, even of the same length, is.
+TEST(AtomicFile, RewritesOnlyWhatChanged) {
+  TempDir dir;
+  const auto file = dir / "f.ini";
+  const auto inode = [&] {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? st.st_ino : ino_t{0};
+  };
+  ASSERT_EQ(WriteFileAtomically(file, "K0=15\n"), "");
+  struct Case {
+    const char* bytes;
+    bool replaced;
+  };
+  for (const Case& c : {Case{"K0=15\n", false}, Case{"K0=16\n", true}, Case{"K0=16", true}, Case{"K0=16", false}}) {
+    const ino_t before = inode();
+    ASSERT_EQ(WriteFileAtomically(file, c.bytes), "") << c.bytes;
+    EXPECT_EQ(ReadText(file), c.bytes);
+    // A replacement's temporary file is made while the old file still
+    // exists, so it always has another inode.
+    EXPECT_EQ(inode() != before, c.replaced) << c.bytes;
+  }
+}
+
 // A writer killed at any moment leaves either the old or the new file whole.
 TEST(AtomicFile, KillDuringWritesLeavesAWholeFile) {
   TempDir dir;
