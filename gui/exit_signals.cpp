@@ -129,6 +129,10 @@ int InstallExitSignals() {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &action, nullptr);
+  // A write to a connection whose other end has gone (the display's, a second
+  // start's) fails with an error the caller sees, instead of ending the
+  // program on the spot without telling the mouse.
+  ::signal(SIGPIPE, SIG_IGN);
   return pipeFds[0][0];
 }
 

@@ -65,6 +65,7 @@ kill -TERM "$xvfb_pid"
 wait "$xvfb_pid" 2>/dev/null
 finish "$pid"
 check "the program ends when the display is gone" test "$status" != timeout
+check "with a failure status (not killed by a signal)" test "$status" = 1
 check "the host-exit report is sent last" test "$(tail -n1 "$sim/feature.log")" = "07 20 00 00 00 00 00 00"
 check "and only once" test "$(grep -c '^07 20 ' "$sim/feature.log")" = 1
 
