@@ -16,6 +16,7 @@
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
 #include "macros/recorder.h"
+#include "platform/clock.h"
 #include "platform/program_folders.h"
 #include "platform/shared_value.h"
 #include "settings/config_file.h"
@@ -37,7 +38,6 @@ namespace orv::drive {
 struct ApplyContext;
 class WindowPort;
 struct ProfileLocation;
-class PlaybackClock;
 class PlaybackEngine;
 }  // namespace orv::drive
 
@@ -148,13 +148,12 @@ struct DeviceSession {
   std::atomic<bool> ended{false};
 };
 
-// What the playback threads are given. The launcher and the clock are filled
-// by the caller before start-up; the start-up makes the engine. The window
+// What the playback threads are given. The launcher is filled by the caller
+// before start-up; the start-up makes the engine. The window
 // thread publishes the current profile into `profile`, which the executor
 // reads under its lock.
 struct PlaybackHandOff {
   std::unique_ptr<ProgramLauncher> launcher;
-  std::unique_ptr<drive::PlaybackClock> clock;
   ProfileMirror profile;
   std::unique_ptr<drive::PlaybackEngine> engine;
 };
@@ -189,6 +188,11 @@ struct AppState {
   // the settings one whole field at a time, and the macros under their lock ----
   settings::MouseSettings settings;
   macros::MacroTables macros;
+
+  // ---- The program's clock: every wait, the recorder's stamps and the
+  // retries after a resume. Used from every thread; the caller may put the
+  // window's clock in before start-up. ----
+  std::unique_ptr<Clock> clock = std::make_unique<SteadyClock>();
 
   PageState ui;
   ColourPreview preview;

@@ -351,7 +351,7 @@ void ToggleRecording(AppState& s, MacroView& view) {
   if (view.MacroLineCount() <= 0) return;
   int slot = view.MacroSelection();
   if (slot < 0) slot = 0;
-  s.editor.recorder.Start(s.macros, slot, view.MacroLineText(slot));
+  s.editor.recorder.Start(s.macros, slot, view.MacroLineText(slot), *s.clock);
   s.editor.recording = true;
   view.SetCountBox("1", false);
   view.SetEventLines({});

@@ -24,7 +24,7 @@ namespace {
 // The input-report listener and the macro executor.
 void StartPlayback(AppState& s, AppPort& port) {
   s.session.link = std::make_unique<device::DeviceLink>(*s.session.backend, s.session.channel);
-  if (!s.playback.clock) return;  // no playback threads (tests of the start-up order)
+  if (!s.playback.launcher) return;  // no playback threads (tests of the start-up order)
   drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
@@ -33,7 +33,7 @@ void StartPlayback(AppState& s, AppPort& port) {
   deps.profileLocation = [&s] { return s.playback.profile.Get(); };
   deps.repaint = [&port] { port.PostRepaint(); };
   deps.launcher = s.playback.launcher.get();
-  deps.clock = s.playback.clock.get();
+  deps.clock = s.clock.get();
   s.playback.engine = std::make_unique<drive::PlaybackEngine>(std::move(deps));
   s.playback.engine->Start();
 }
@@ -157,7 +157,7 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
       break;
   }
   // Give the mouse a moment, then send it the current profile.
-  if (options.sleeper) options.sleeper->SleepMs(5);
+  s.clock->SleepMs(5, {});
   ApplyCurrentProfile(s, port, false);
   // The tray icon, and the start-minimised switch.
   port.TrayAdd();

@@ -7,13 +7,11 @@
 
 #include "app/app_port.h"
 #include "app/app_state.h"
-#include "platform/clock.h"
 
 namespace orv::app {
 
 struct StartupOptions {
   std::string commandLine;     // JoinCommandLine of the process's arguments
-  Sleeper* sleeper = nullptr;  // the 5 ms wait before the first Apply
   bool whenPresent = false;    // kWhenPresentSwitch: no prompt without the mouse, start minimised
 };
 
@@ -25,7 +23,8 @@ enum class StartupResult : uint8_t {
 
 // Runs the initialisation in its fixed order. state.exeDir,
 // state.session.backend, state.session.host and (for the playback threads)
-// state.playback.launcher and state.playback.clock are filled by the caller.
+// state.playback.launcher are filled by the caller (the playback threads run
+// only with a launcher); state.clock times the wait before the first Apply.
 StartupResult InitialiseMainWindow(AppState& state, AppPort& port, const StartupOptions& options);
 
 // "Please plug-in【KTR-580】USB Mouse" for a non-zero language (English), the

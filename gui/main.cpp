@@ -31,7 +31,7 @@
 #include "device/device_link.h"
 #include "drive/playback.h"
 #include "device/simulated/simulated_mouse.h"
-#include "platform/clock.h"
+#include "gui/window_clock.h"
 #include "platform/launch.h"
 #include "platform/log.h"
 #include "platform/program_folders.h"
@@ -58,7 +58,7 @@ void ConnectSurroundings(app::AppState& state) {
     state.session.host = settings::MakeDesktopHostSettings();
     state.playback.launcher = std::make_unique<DesktopLauncher>();
   }
-  state.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
+  state.clock = std::make_unique<app::WindowClock>();
 }
 
 // Without a session bus address, the D-Bus library would start a bus daemon
@@ -160,8 +160,7 @@ int main(int argc, char** argv) {
       }
     };
     window.ConnectExitSignal(exitSignalFd);
-    RealSleeper sleeper;
-    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent});
+    const app::StartupResult result = app::InitialiseMainWindow(*state, window, {commandLine, whenPresent});
     if (result == app::StartupResult::Failed) status = 1;
     if (result == app::StartupResult::Running && !window.Destroyed()) {
       if (window.ExitRequested()) {

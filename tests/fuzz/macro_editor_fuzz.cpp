@@ -32,6 +32,7 @@
 #include "settings/config_file.h"
 #include "skin/function_menu.h"
 #include "skin/hit_indexes.h"
+#include "support/fake_clock.h"
 
 namespace {
 
@@ -287,7 +288,7 @@ class Session {
     s.macros.userMacros = w.macros.userMacros;
     s.macros.userMacroCount = w.macros.userMacroCount;
     s.macros.selectedMacro = w.macros.selectedMacro;
-    s.editor.recorder.SetClock([this] { return clock_ += 7; });
+    clock_ = &orv::test::UseFakeClock(s);
     s.session.channel.SetWriteCollection(orv::device::HandleState::Open, std::make_shared<NullWriter>(), 8);
     s.layout = w.layout;
     view.Destroy();
@@ -307,7 +308,7 @@ class Session {
   AppState s;
   orv::test::FakeMacroView view;
   orv::test::FakePort port;
-  int32_t clock_ = 0;
+  orv::test::FakeClock* clock_ = nullptr;  // s.clock
   // The open in-place edit as the user started it: the macro shown and the
   // line, and that macro then.
   int32_t editMacro_ = -1;
@@ -414,6 +415,7 @@ enum Op : uint8_t {
 void Session::Step(Input& in) {
   const auto op = static_cast<Op>(in.Byte() % kOpCount);
   const uint8_t arg = in.Byte();
+  clock_->AdvanceMs(7);
   const bool wasEditing = Editing();
 
   // While the edit box has the focus, keys typed on the list go to it.

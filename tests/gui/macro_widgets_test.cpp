@@ -43,11 +43,6 @@ class QtEnvironment : public ::testing::Environment {
 };
 const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-class NoWait final : public Sleeper {
- public:
-  void SleepMs(uint32_t) override {}
-};
-
 class MacroWidgetsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,9 +53,8 @@ class MacroWidgetsTest : public ::testing::Test {
     s.session.backend = device::MakeHidBackend();
     s.session.host = std::make_unique<settings::RecordingHostSettings>(dir.path() / "sim" / device::kHostLogName);
     s.playback.launcher = std::make_unique<RecordingLauncher>(dir.path() / "sim" / device::kHostLogName);
-    s.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
     window = std::make_unique<app::MainWindow>(s);
-    ASSERT_EQ(app::InitialiseMainWindow(s, *window, {"", &sleeper}), app::StartupResult::Running);
+    ASSERT_EQ(app::InitialiseMainWindow(s, *window, {""}), app::StartupResult::Running);
     window->show();
   }
   void TearDown() override {
@@ -114,7 +108,6 @@ class MacroWidgetsTest : public ::testing::Test {
 
   TempDir dir;
   app::AppState s;
-  NoWait sleeper;
   std::unique_ptr<app::MainWindow> window;
 };
 
