@@ -16,6 +16,7 @@
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
 #include "macros/recorder.h"
+#include "app/tell.h"
 #include "platform/clock.h"
 #include "platform/program_folders.h"
 #include "platform/shared_value.h"
@@ -214,8 +215,11 @@ ProgramFolders FoldersOf(const AppState& state);
 void PublishSharedSettings(AppState& state);
 
 // The context Apply, Reset, loads and saves work in.
-settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages);
-drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages);
+settings::ConfigContext MakeConfigContext(AppState& state);
+drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window);
+// Loads user profile n of the configuration file into the live settings and
+// macros; a missing file is told to the user.
+void LoadUserProfile(AppState& state, MessageSink& window, int32_t n);
 
 // Stops the playback threads (they hold references into the record).
 void StopWorkers(AppState& state);

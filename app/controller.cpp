@@ -51,8 +51,7 @@ void ImportMacros(AppState& s, AppPort& port) {
   if (!file) return;
   EndRecordingBeforeReload(s, port);
   if (const std::string said = macros::ImportMacroFile(*file, s.macros); !said.empty()) {
-    log::Warning(log::kFiles, said);
-    port.ShowMessage(said);
+    Tell(port, said, log::kFiles);
   }
   port.RefillMacroLists();
   port.Invalidate(RepaintArea::Whole);
@@ -72,7 +71,7 @@ void SaveMacrosAndProfile(AppState& s, AppPort& port) {
   IniEdit macroFile(s.macroFilePath);
   macros::SaveMacros(macroFile, names::kMacroSection, s.macros);
   IniEdit config(s.configPath);
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
+  settings::ConfigContext ctx = MakeConfigContext(s);
   settings::SaveConfig(ctx, config, s.profile.curProfile, true);
   ReportSaveErrors(s, port, settings::CommitMacroPair(config, macroFile, s.language));
 }
@@ -181,7 +180,7 @@ void PressAdvanced(AppState& s, Point point, AppPort& port) {
 // ---- Shared-bar releases ----
 
 void SaveProfile(AppState& s, AppPort& port) {
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
+  settings::ConfigContext ctx = MakeConfigContext(s);
   const std::string error = settings::SaveConfig(ctx, s.configPath, s.profile.curProfile, true);
   if (!error.empty()) ReportSaveErrors(s, port, {NameFile(s.configPath, error)});
 }
@@ -195,8 +194,7 @@ void CloseWithoutApplying(AppState& s, AppPort& port) {
       !error.empty()) {
     log::Warning(log::kFiles, error);
   }
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
-  settings::LoadConfig(ctx, s.configPath, settings::kAppliedProfile, false);
+  LoadUserProfile(s, port, settings::kAppliedProfile);
   if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
   HideToTray(s, port);
 }
@@ -204,18 +202,16 @@ void CloseWithoutApplying(AppState& s, AppPort& port) {
 void SelectProfile(AppState& s, AppPort& port, int32_t n) {
   EndRecordingBeforeReload(s, port);
   s.profile.curProfile = n;
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
-  settings::LoadConfig(ctx, s.configPath, n, false);
+  LoadUserProfile(s, port, n);
   if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
 }
 
 void ImportSettings(AppState& s, AppPort& port) {
   if (const auto file = port.ChooseFile(SettingsFileDialog(s, false))) {
     EndRecordingBeforeReload(s, port);
-    settings::ConfigContext ctx = MakeConfigContext(s, &port);
+    settings::ConfigContext ctx = MakeConfigContext(s);
     if (const std::string said = settings::ImportConfig(ctx, *file); !said.empty()) {
-      log::Warning(log::kFiles, said);
-      port.ShowMessage(said);
+      Tell(port, said, log::kFiles);
     }
     port.Invalidate(RepaintArea::Whole);
   }
@@ -225,7 +221,7 @@ void ImportSettings(AppState& s, AppPort& port) {
 void ExportSettings(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(SettingsFileDialog(s, true));
   if (!file) return;
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
+  settings::ConfigContext ctx = MakeConfigContext(s);
   const std::string error = settings::ExportConfig(ctx, *file);
   port.Invalidate(RepaintArea::Whole);
   if (!error.empty()) ReportSaveErrors(s, port, {NameFile(*file, error)});
@@ -234,8 +230,9 @@ void ExportSettings(AppState& s, AppPort& port) {
 void ResetProfiles(AppState& s, AppPort& port) {
   EndRecordingBeforeReload(s, port);
   ApplyWindow window(s, port);
-  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window);
   const drive::ApplyOutcome outcome = drive::ResetAllProfiles(ctx);
+  if (outcome.missingFile) Tell(port, *outcome.missingFile);
   ReportSaveErrors(s, port, outcome.writeErrors);
 }
 
@@ -445,13 +442,12 @@ std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& 
 }
 
 void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<std::string>& errors) {
-  for (const std::string& e : errors) log::Error(log::kFiles, e);
-  if (!errors.empty()) port.ShowMessage(SaveFailedMessage(s.language, errors));
+  if (!errors.empty()) Tell(port, SaveFailedMessage(s.language, errors), log::kFiles, log::Level::Error);
 }
 
 drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportErrors) {
   ApplyWindow window(s, port);
-  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window);
   drive::ApplyOutcome outcome = drive::ApplySettings(ctx);
   if (reportErrors) {
     ReportSaveErrors(s, port, outcome.writeErrors);

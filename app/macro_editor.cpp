@@ -209,7 +209,7 @@ bool InsertMacroEvent(AppState& s, MessageSink& messages, int32_t m, int32_t p, 
   MacroRecord& r = Slot(s, m);
   const int32_t b = r.eventCount;
   if (b >= kOverflowEvents) {
-    messages.ShowMessage(kOverflowMessage);
+    Tell(messages, kOverflowMessage);
     return false;
   }
   p = std::clamp<int32_t>(p, 0, b);

@@ -145,7 +145,7 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
     LoadConfig(config, configFile, n, true);
     SaveConfig(config, configFile, n, false);
   }
-  LoadConfig(config, configFile, CurrentProfile(ctx), false);
+  outcome.missingFile = LoadConfig(config, configFile, CurrentProfile(ctx), false).missingFile;
   if (ctx.window && ctx.window->MacroPageOpen()) {
     ctx.window->RefillMacroLists();
     ctx.window->Repaint();

@@ -7,7 +7,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_names.h"
 #include "platform/log.h"
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 #include "settings/profile_slots.h"
 
 namespace orv::settings {

@@ -89,8 +89,7 @@ TEST_F(ShellTest, LanguageSwitchStoresTheChoiceAndReloadsEverything) {
     EXPECT_EQ(settings::ReadLanguage(s.configPath), language);
     EXPECT_EQ(s.macroFilePath, dir.path() / (language ? "Macro_EN.dat" : "Macro_CN.dat"));
     skin::SkinLayout expected;
-    CollectingMessages ignore;
-    ASSERT_TRUE(skin::LoadAllLayouts(expected, s.skinDir, language, ignore));
+    ASSERT_TRUE(skin::LoadAllLayouts(expected, s.skinDir, language));
     EXPECT_EQ(s.layout.mainTexts, expected.mainTexts);
     EXPECT_EQ(s.layout.advancedHits, expected.advancedHits);
     // Not on the Advanced page: the lists are left alone.
@@ -113,7 +112,7 @@ TEST_F(ShellTest, LanguageSwitchDropsUnsavedMacroEdits) {
   }
   ASSERT_TRUE(app::SwitchLanguage(s, port, 0));
   macros::MacroTables turkish;
-  macros::LoadMacros(dir.path() / "Macro_CN.dat", "Macros", turkish, macros::MacroTarget::User, nullptr);
+  macros::LoadMacros(dir.path() / "Macro_CN.dat", "Macros", turkish, macros::MacroTarget::User);
   EXPECT_EQ(s.macros.userMacroCount, turkish.userMacroCount);
   EXPECT_NE(macros::MacroName(s.macros.userMacros[0]), "unsaved");
 }

@@ -13,8 +13,9 @@
 #include "drive/apply.h"
 #include "drive/playback.h"
 #include "platform/launch.h"
+#include "platform/log.h"
 #include "device/simulated/simulated_mouse.h"
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 #include "platform/private_profile.h"
 #include "settings/host_settings.h"
 #include "support/fake_clock.h"
@@ -154,6 +155,42 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
 
 // The mouse is there but this user may not open it: the message, in either
 // language, names the rule file that grants access, and nothing is applied.
+// Every box the start-up shows is in the log too: the plug-in prompt, and a
+// missing file of built-in macros (read without the mouse's profile in it).
+TEST_F(StartupTest, EveryMessageShownIsAlsoLogged) {
+  struct Lines final : log::Sink {
+    Lines() { log::SetSink(this); }
+    ~Lines() override { log::SetSink(nullptr); }
+    void Write(log::Level, std::string_view, std::string_view text) override { texts.emplace_back(text); }
+    std::vector<std::string> texts;
+  } lines;
+  struct Case {
+    const char* what;
+    bool plugged;
+    const char* removed;  // a file taken away first, or nullptr
+    size_t shown;
+  } cases[] = {{"no mouse", false, nullptr, 1}, {"no built-in macros", true, "constMacro.dat", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.removed) std::filesystem::remove(dir.path() / c.removed);
+    app::AppState state;
+    state.exeDir = dir.path();
+    auto mouse = std::make_unique<device::SimulatedMouse>();
+    mouse->SetPlugged(c.plugged);
+    state.session.backend = std::move(mouse);
+    state.session.host = std::make_unique<settings::RecordingHostSettings>();
+    UseFakeClock(state);
+    FakePort p;
+    lines.texts.clear();
+    app::InitialiseMainWindow(state, p, {"ORV_ZIduzu"});
+    ASSERT_EQ(p.messages.size(), c.shown);
+    for (const std::string& m : p.messages) {
+      EXPECT_NE(std::find(lines.texts.begin(), lines.texts.end(), m), lines.texts.end()) << m;
+    }
+    if (c.removed) ExpectOneMissingFileMessage(p.messages, c.removed);
+  }
+}
+
 TEST_F(StartupTest, AMouseTheUserMayNotOpenNamesTheRuleFileAndEndsTheProgram) {
   for (const char* verSel : {"1", "0"}) {
     WriteProfileString(ConfigPath(), "Init", "VER_SEL", verSel);
@@ -320,7 +357,7 @@ TEST_F(StartupTest, InstalledFoldersReadTheDataAndWriteTheUsersFiles) {
   EXPECT_EQ(s.profile.curProfile, 2) << "the profile comes from the user's file";
   EXPECT_EQ(Sent(), 22u);
   EXPECT_EQ(ReadText(ConfigPath()), shipped) << "the shipped file is only read";
-  EXPECT_EQ(app::MakeApplyContext(s, nullptr, nullptr).exeDir, user.path()) << "macros are saved to the user";
+  EXPECT_EQ(app::MakeApplyContext(s, nullptr).exeDir, user.path()) << "macros are saved to the user";
 }
 
 }  // namespace

@@ -168,8 +168,7 @@ struct World {
     fs::remove_all(root);
     skinDir = root / "skins";
     WriteGridLayouts(skinDir);
-    orv::test::CollectingMessages messages;
-    CHECK(orv::skin::LoadAllLayouts(layout, skinDir, 1, messages), "layouts load");
+    CHECK(orv::skin::LoadAllLayouts(layout, skinDir, 1).complete, "layouts load");
     work = root / "work";
     fs::create_directories(work / "config");
     configPath = work / "config" / "config.ini";
@@ -202,7 +201,7 @@ struct World {
                                   int slot) {
       orv::settings::MouseSettings settings;
       MacroTables tables;
-      orv::settings::ConfigContext ctx{settings, tables, nullptr, 1, nullptr};
+      orv::settings::ConfigContext ctx{settings, tables, nullptr, 1};
       orv::settings::LoadConfig(ctx, configPath, 1, false);
       Fill(tables, records);
       if (slot < tables.userMacroCount) settings.K[static_cast<size_t>(button)] = 41 + slot;
@@ -219,10 +218,10 @@ struct World {
     {
       MacroTables tables;
       profile.curProfile = 1;
-      orv::settings::ConfigContext ctx{settings, tables, &profile, 1, nullptr};
+      orv::settings::ConfigContext ctx{settings, tables, &profile, 1};
       orv::settings::LoadConfig(ctx, configPath, 1, false);
       orv::macros::LoadMacros(work / orv::names::UserMacroFileFor(1), orv::names::kMacroSection, tables,
-                              orv::macros::MacroTarget::User, nullptr);
+                              orv::macros::MacroTarget::User);
       macros = Macros{tables.userMacros, tables.userMacroCount, tables.selectedMacro};
     }
     for (const fs::path& f : {configPath, work / fs::path(orv::names::UserMacroFileFor(1)),
@@ -267,7 +266,7 @@ class Input {
 
 Macros Loaded(const fs::path& file, const std::string& section) {
   MacroTables t;
-  orv::macros::LoadMacros(file, section, t, orv::macros::MacroTarget::User, nullptr);
+  orv::macros::LoadMacros(file, section, t, orv::macros::MacroTarget::User);
   return Macros{t.userMacros, t.userMacroCount, t.selectedMacro};
 }
 

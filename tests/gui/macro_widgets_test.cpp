@@ -78,7 +78,7 @@ class MacroWidgetsTest : public ::testing::Test {
     r.delays[0] = 50;
     t.userMacroCount = 1;
     ASSERT_EQ(macros::SaveMacros(s.macroFilePath, "Macros", t), "");
-    macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, nullptr);
+    macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User);
     s.macros.selectedMacro = 0;
   }
   void ClickAdvanced(int index) {
@@ -90,7 +90,7 @@ class MacroWidgetsTest : public ::testing::Test {
   }
   uint16_t RepeatCountInFile(const fs::path& file, const std::string& section) {
     macros::MacroTables t;
-    macros::LoadMacros(file, section, t, macros::MacroTarget::User, nullptr);
+    macros::LoadMacros(file, section, t, macros::MacroTarget::User);
     return t.userMacros[0].repeatCount;
   }
   app::EditableListBox* EventList() { return window->findChild<app::EditableListBox*>(); }
@@ -151,7 +151,7 @@ TEST_F(MacroWidgetsTest, PickingAMacroInTheListShowsIt) {
   EXPECT_FALSE(CountBox()->isEnabled());
   ClickAdvanced(5);
   macros::MacroTables t;
-  macros::LoadMacros(s.macroFilePath, "Macros", t, macros::MacroTarget::User, nullptr);
+  macros::LoadMacros(s.macroFilePath, "Macros", t, macros::MacroTarget::User);
   EXPECT_EQ(t.userMacros[0].repeatCount, 3);
 }
 
