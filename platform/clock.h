@@ -31,7 +31,8 @@ class Clock {
   // Waits `ms` milliseconds; false when `stop` ended the wait.
   virtual bool SleepMs(uint32_t ms, std::stop_token stop) = 0;
   // Calls `fn` once after `ms` milliseconds on the thread that runs the
-  // clock's timer; replaces a call not yet due.
+  // clock's timer; replaces a call not yet due. CallAfter and CancelCall are
+  // made from one thread at a time (the window thread, or the call itself).
   virtual void CallAfter(uint32_t ms, std::function<void()> fn) = 0;
   // Drops the call not yet due, if any.
   virtual void CancelCall() = 0;

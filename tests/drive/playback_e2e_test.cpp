@@ -116,6 +116,15 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
   deps.launcher = &launcher;
   deps.clock = &clock;
   PlaybackEngine engine(deps);
+  // After 200 reports the button is released; the executor's wait lasts
+  // until the listener has taken the release.
+  std::atomic<bool> released{false};
+  clock.onTime = [&](Clock::Nanos) {
+    if (released.load() || mouse.Features().size() < 200) return;
+    released = true;
+    mouse.Deliver({6, 0xF2, 0x80});
+    while (engine.handOff().stopRequested.load() == 0) std::this_thread::yield();
+  };
   engine.Start();
   mouse.Deliver({6, 0xF2, 0x01});
 
@@ -133,8 +142,6 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
       std::this_thread::yield();
     }
   });
-  ASSERT_TRUE(Eventually([&] { return mouse.Features().size() >= 200; }));
-  mouse.Deliver({6, 0xF2, 0x80});
   ASSERT_TRUE(Eventually([&] { return engine.handOff().triggerPending.load() == 0; }));
   editing = false;
   window.join();

@@ -32,7 +32,7 @@ class FakeClock final : public Clock {
       waitsMs.push_back(ms);
     }
     if (onWait) onWait(ms);
-    return Wait(Now() + static_cast<Nanos>(ms) * kNanosPerMs, stop);
+    return Wait(Now() + static_cast<Nanos>(ms) * kNanosPerMs, stop, false);
   }
   bool SleepUntil(Nanos deadline, std::stop_token stop) override {
     Nanos late = 0;
@@ -43,7 +43,7 @@ class FakeClock final : public Clock {
         lateness.erase(lateness.begin());
       }
     }
-    return Wait(deadline + late, stop);
+    return Wait(deadline + late, stop, true);
   }
   void CallAfter(uint32_t ms, std::function<void()> fn) override {
     std::lock_guard lock(mutex_);
@@ -98,20 +98,21 @@ class FakeClock final : public Clock {
   int cancels = 0;
   // How late each deadline wait ends, in turn (Waits::Pass).
   std::vector<Nanos> lateness;
-  // Called whenever time moves, on the thread that moves it.
+  // Called when a deadline wait or Advance moves the time, on the thread that
+  // moves it (a plain SleepMs only calls onWait).
   std::function<void(Nanos)> onTime;
   // Called at each SleepMs before it waits, with its length.
   std::function<void(uint32_t)> onWait;
 
  private:
-  bool Wait(Nanos deadline, const std::stop_token& stop) {
+  bool Wait(Nanos deadline, const std::stop_token& stop, bool deadlineWait) {
     if (waits_ == Waits::Pass) {
       if (stop.stop_requested()) return false;
       std::this_thread::yield();  // other threads get a word in, as during a real wait
       Nanos now = now_.load();
       while (now < deadline && !now_.compare_exchange_weak(now, deadline)) {
       }
-      if (onTime) onTime(Now());
+      if (deadlineWait && onTime) onTime(Now());
       return !stop.stop_requested();
     }
     std::unique_lock lock(mutex_);
