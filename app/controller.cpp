@@ -24,12 +24,6 @@ namespace A = skin::hits::advanced;
 
 using settings::MouseSettings;
 
-// A write error that names the file it is about.
-std::string NameFile(const std::filesystem::path& file, const std::string& error) {
-  if (error.find(file.string()) != std::string::npos) return error;
-  return file.string() + ": " + error;
-}
-
 bool InRange(int32_t v, int32_t first, int32_t last) { return v >= first && v <= last; }
 
 bool AnyHover(const AppState& s) {
@@ -61,7 +55,7 @@ void ExportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, true));
   if (!file) return;
   const std::string error = macros::SaveMacros(*file, names::kMacroSection, s.macros);
-  if (!error.empty()) ReportSaveErrors(s, port, {NameFile(*file, error)});
+  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(*file, error)});
 }
 
 // The Advanced page's Save: the current profile with its macros and the macro
@@ -182,7 +176,7 @@ void PressAdvanced(AppState& s, Point point, AppPort& port) {
 void SaveProfile(AppState& s, AppPort& port) {
   settings::ConfigContext ctx = MakeConfigContext(s);
   const std::string error = settings::SaveConfig(ctx, s.configPath, s.profile.curProfile, true);
-  if (!error.empty()) ReportSaveErrors(s, port, {NameFile(s.configPath, error)});
+  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(s.configPath, error)});
 }
 
 // Drops every change not applied yet (except the active level, which the
@@ -224,7 +218,7 @@ void ExportSettings(AppState& s, AppPort& port) {
   settings::ConfigContext ctx = MakeConfigContext(s);
   const std::string error = settings::ExportConfig(ctx, *file);
   port.Invalidate(RepaintArea::Whole);
-  if (!error.empty()) ReportSaveErrors(s, port, {NameFile(*file, error)});
+  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(*file, error)});
 }
 
 void ResetProfiles(AppState& s, AppPort& port) {
@@ -435,13 +429,13 @@ FileDialogOptions MacroFileDialog(const AppState& s, bool save) { return Exchang
 
 FileDialogOptions SettingsFileDialog(const AppState& s, bool save) { return ExchangeFileDialog(s, save, "ini"); }
 
-std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& errors) {
+std::string SaveFailedMessage(int32_t language, const std::vector<Failure>& errors) {
   std::string text = language != 0 ? "The settings could not be saved:" : "Ayarlar kaydedilemedi:";
-  for (const std::string& e : errors) text += "\n" + e;
+  for (const Failure& e : errors) text += "\n" + e.Text();
   return text;
 }
 
-void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<std::string>& errors) {
+void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<Failure>& errors) {
   if (!errors.empty()) Tell(port, SaveFailedMessage(s.language, errors), log::kFiles, log::Level::Error);
 }
 
@@ -452,7 +446,7 @@ drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportE
   if (reportErrors) {
     ReportSaveErrors(s, port, outcome.writeErrors);
   } else {
-    for (const std::string& e : outcome.writeErrors) log::Error(log::kFiles, e);
+    for (const Failure& e : outcome.writeErrors) log::Error(log::kFiles, e.Text());
   }
   PublishSharedSettings(s);
   return outcome;

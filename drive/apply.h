@@ -10,6 +10,7 @@
 
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
+#include "platform/failure.h"
 #include "platform/file_problem.h"
 #include "settings/config_file.h"
 #include "settings/host_settings.h"
@@ -45,7 +46,7 @@ struct ApplyContext {
 
 struct ApplyOutcome {
   // Files that could not be written, with the reason; empty when all were saved.
-  std::vector<std::string> writeErrors;
+  std::vector<Failure> writeErrors;
   // True when the live settings broke the model's rules and were repaired
   // before anything was sent (for example no button left with the left click).
   bool repaired = false;

@@ -6,9 +6,14 @@ namespace orv {
 
 std::string Failure::Text() const {
   std::string text = what;
-  if (!where.empty()) text += " " + where.string();
-  if (!reason.empty()) text += ": " + reason;
+  if (!where.empty()) text += (text.empty() ? "" : " ") + where.string();
+  if (!reason.empty()) text += (text.empty() ? "" : ": ") + reason;
   return text;
+}
+
+Failure AboutFile(const std::filesystem::path& file, std::string text) {
+  if (text.find(file.string()) != std::string::npos) return Failure::Of(std::move(text));
+  return Failure{{}, file, std::move(text)};
 }
 
 Failure SystemFailure(std::string what, std::filesystem::path where, int err) {

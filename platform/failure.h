@@ -26,6 +26,10 @@ struct Failure {
 // Empty when the operation worked.
 using Outcome = std::optional<Failure>;
 
+// A failure told in `text` about `file`: the file is named in front of the
+// text ("<file>: <text>") unless the text names it already.
+Failure AboutFile(const std::filesystem::path& file, std::string text);
+
 // A failure whose reason is the system's text for errno value `err`.
 Failure SystemFailure(std::string what, std::filesystem::path where, int err);
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "macros/macro_model.h"
+#include "platform/failure.h"
 #include "platform/file_problem.h"
 #include "platform/private_profile.h"
 #include "settings/profile_slots.h"

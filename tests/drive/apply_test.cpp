@@ -326,8 +326,8 @@ TEST(Apply, WriteFailuresAreReportedAndTheMouseStillGetsTheProfile) {
   const ApplyOutcome outcome = ApplySettings(rig.ctx);
   // The configuration could not be written, so neither is the macro file it describes.
   ASSERT_EQ(outcome.writeErrors.size(), 2u);
-  EXPECT_NE(outcome.writeErrors[0].find("config"), std::string::npos);
-  EXPECT_NE(outcome.writeErrors[1].find("Macro_EN.dat"), std::string::npos);
+  EXPECT_NE(outcome.writeErrors[0].Text().find("config"), std::string::npos);
+  EXPECT_NE(outcome.writeErrors[1].Text().find("Macro_EN.dat"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(rig.ctx.macroFilePath));
   EXPECT_EQ(rig.mouse.Features().size(), 22u);
 }

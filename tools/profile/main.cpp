@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   std::cout << "and sets on the desktop:";
   for (const std::string& line : host.Lines()) std::cout << "  " << line;
   std::cout << '\n';
-  for (const std::string& error : outcome.writeErrors) std::cerr << "write failed: " << error << '\n';
+  for (const Failure& error : outcome.writeErrors) std::cerr << "write failed: " << error.Text() << '\n';
   std::filesystem::remove_all(work, ec);
   return outcome.writeErrors.empty() ? 0 : 1;
 }
