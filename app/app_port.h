@@ -9,7 +9,8 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "platform/message_port.h"
+#include "app/tell.h"
+#include "platform/file_problem.h"
 
 namespace orv::app {
 

@@ -44,12 +44,19 @@ void PublishSharedSettings(AppState& state) {
   state.playback.profile.Publish(state.configPath, state.profile.curProfile);
 }
 
-settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages) {
-  return settings::ConfigContext{state.settings, state.macros, &state.profile, state.language, messages};
+settings::ConfigContext MakeConfigContext(AppState& state) {
+  return settings::ConfigContext{state.settings, state.macros, &state.profile, state.language};
 }
 
-drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages) {
-  drive::ApplyContext c(MakeConfigContext(state, messages), state.session.channel);
+void LoadUserProfile(AppState& state, MessageSink& window, int32_t n) {
+  settings::ConfigContext ctx = MakeConfigContext(state);
+  if (const settings::ProfileLoad load = settings::LoadConfig(ctx, state.configPath, n, false); load.missingFile) {
+    Tell(window, *load.missingFile);
+  }
+}
+
+drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window) {
+  drive::ApplyContext c(MakeConfigContext(state), state.session.channel);
   c.exeDir = MacroFolder(state);
   c.configPath = state.configPath;
   c.macroFilePath = state.macroFilePath;

@@ -16,6 +16,8 @@
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
 #include "macros/recorder.h"
+#include "app/tell.h"
+#include "platform/clock.h"
 #include "platform/program_folders.h"
 #include "platform/shared_value.h"
 #include "settings/config_file.h"
@@ -37,7 +39,6 @@ namespace orv::drive {
 struct ApplyContext;
 class WindowPort;
 struct ProfileLocation;
-class PlaybackClock;
 class PlaybackEngine;
 }  // namespace orv::drive
 
@@ -148,13 +149,12 @@ struct DeviceSession {
   std::atomic<bool> ended{false};
 };
 
-// What the playback threads are given. The launcher and the clock are filled
-// by the caller before start-up; the start-up makes the engine. The window
+// What the playback threads are given. The launcher is filled by the caller
+// before start-up; the start-up makes the engine. The window
 // thread publishes the current profile into `profile`, which the executor
 // reads under its lock.
 struct PlaybackHandOff {
   std::unique_ptr<ProgramLauncher> launcher;
-  std::unique_ptr<drive::PlaybackClock> clock;
   ProfileMirror profile;
   std::unique_ptr<drive::PlaybackEngine> engine;
 };
@@ -190,6 +190,11 @@ struct AppState {
   settings::MouseSettings settings;
   macros::MacroTables macros;
 
+  // ---- The program's clock: every wait, the recorder's stamps and the
+  // retries after a resume. Used from every thread; the caller may put the
+  // window's clock in before start-up. ----
+  std::unique_ptr<Clock> clock = std::make_unique<SteadyClock>();
+
   PageState ui;
   ColourPreview preview;
   EditorState editor;
@@ -210,8 +215,11 @@ ProgramFolders FoldersOf(const AppState& state);
 void PublishSharedSettings(AppState& state);
 
 // The context Apply, Reset, loads and saves work in.
-settings::ConfigContext MakeConfigContext(AppState& state, MessageSink* messages);
-drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window, MessageSink* messages);
+settings::ConfigContext MakeConfigContext(AppState& state);
+drive::ApplyContext MakeApplyContext(AppState& state, drive::WindowPort* window);
+// Loads user profile n of the configuration file into the live settings and
+// macros; a missing file is told to the user.
+void LoadUserProfile(AppState& state, MessageSink& window, int32_t n);
 
 // Stops the playback threads (they hold references into the record).
 void StopWorkers(AppState& state);

@@ -1,7 +1,6 @@
 #include "app/colour_animation.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace orv::app {
 
@@ -27,8 +26,8 @@ void PreviewStep(AppState& s) {
   }
 }
 
-ColourAnimation::ColourAnimation(AppState& state, std::function<void()> postRepaint, uint32_t (*pauseMs)(uint8_t))
-    : state_(state), postRepaint_(std::move(postRepaint)), pauseMs_(pauseMs) {}
+ColourAnimation::ColourAnimation(AppState& state, std::function<void()> postRepaint)
+    : state_(state), postRepaint_(std::move(postRepaint)) {}
 
 ColourAnimation::~ColourAnimation() { Stop(); }
 
@@ -36,38 +35,27 @@ void ColourAnimation::Start() {
   // A worker that left its loop has cleared preview.running just before it
   // ends; joining it costs nothing.
   if (thread_.joinable()) thread_.join();
-  {
-    std::lock_guard lock(mutex_);
-    if (stopping_) {
-      state_.preview.running = false;
-      return;
-    }
+  if (stopped_) {
+    state_.preview.running = false;
+    return;
   }
-  thread_ = std::thread([this] { Run(); });
+  thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
 }
 
 void ColourAnimation::Stop() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  wake_.notify_all();
+  stopped_ = true;
+  thread_.request_stop();
   if (thread_.joinable()) thread_.join();
 }
 
-bool ColourAnimation::Pause(uint32_t ms) {
-  std::unique_lock lock(mutex_);
-  return !wake_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return stopping_; });
-}
-
-void ColourAnimation::Run() {
+void ColourAnimation::Run(std::stop_token stop) {
   state_.preview.index = 0;
   // The page change is noticed after the current pause, as the preview
   // only ever lags by one pass.
   while (state_.ui.page == kPageColor) {
     PreviewStep(state_);
     if (postRepaint_) postRepaint_();
-    if (!Pause(pauseMs_(state_.preview.cycleTime))) break;
+    if (!state_.clock->SleepMs(PreviewPauseMs(state_.preview.cycleTime), stop)) break;
   }
   state_.preview.running = false;
 }

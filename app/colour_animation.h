@@ -4,10 +4,8 @@
 // cycle colour that is on; in the other modes it stays grey. It runs on its
 // own thread, touches only the shared preview fields of AppState and asks the
 // window to repaint through a callback that must only post.
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 #include "app/app_state.h"
@@ -25,9 +23,8 @@ void PreviewStep(AppState& state);
 
 class ColourAnimation {
  public:
-  // pauseMs gives the pause after each pass for a cycle time (tests make it
-  // endless to see that Stop() cuts it short).
-  ColourAnimation(AppState& state, std::function<void()> postRepaint, uint32_t (*pauseMs)(uint8_t) = PreviewPauseMs);
+  // The pauses are waits on state.clock.
+  ColourAnimation(AppState& state, std::function<void()> postRepaint);
   ~ColourAnimation();
   ColourAnimation(const ColourAnimation&) = delete;
   ColourAnimation& operator=(const ColourAnimation&) = delete;
@@ -39,17 +36,12 @@ class ColourAnimation {
   void Stop();
 
  private:
-  void Run();
-  // Waits ms milliseconds; false when Stop() ended the wait.
-  bool Pause(uint32_t ms);
+  void Run(std::stop_token stop);
 
   AppState& state_;
   std::function<void()> postRepaint_;
-  uint32_t (*pauseMs_)(uint8_t);
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stopping_ = false;
-  std::thread thread_;
+  bool stopped_ = false;  // Stop() has run: no more starts
+  std::jthread thread_;
 };
 
 }  // namespace orv::app

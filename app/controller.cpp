@@ -24,12 +24,6 @@ namespace A = skin::hits::advanced;
 
 using settings::MouseSettings;
 
-// A write error that names the file it is about.
-std::string NameFile(const std::filesystem::path& file, const std::string& error) {
-  if (error.find(file.string()) != std::string::npos) return error;
-  return file.string() + ": " + error;
-}
-
 bool InRange(int32_t v, int32_t first, int32_t last) { return v >= first && v <= last; }
 
 bool AnyHover(const AppState& s) {
@@ -51,8 +45,7 @@ void ImportMacros(AppState& s, AppPort& port) {
   if (!file) return;
   EndRecordingBeforeReload(s, port);
   if (const std::string said = macros::ImportMacroFile(*file, s.macros); !said.empty()) {
-    log::Warning(log::kFiles, said);
-    port.ShowMessage(said);
+    Tell(port, said, log::kFiles);
   }
   port.RefillMacroLists();
   port.Invalidate(RepaintArea::Whole);
@@ -62,7 +55,7 @@ void ExportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, true));
   if (!file) return;
   const std::string error = macros::SaveMacros(*file, names::kMacroSection, s.macros);
-  if (!error.empty()) ReportSaveErrors(s, port, {NameFile(*file, error)});
+  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(*file, error)});
 }
 
 // The Advanced page's Save: the current profile with its macros and the macro
@@ -72,7 +65,7 @@ void SaveMacrosAndProfile(AppState& s, AppPort& port) {
   IniEdit macroFile(s.macroFilePath);
   macros::SaveMacros(macroFile, names::kMacroSection, s.macros);
   IniEdit config(s.configPath);
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
+  settings::ConfigContext ctx = MakeConfigContext(s);
   settings::SaveConfig(ctx, config, s.profile.curProfile, true);
   ReportSaveErrors(s, port, settings::CommitMacroPair(config, macroFile, s.language));
 }
@@ -181,9 +174,9 @@ void PressAdvanced(AppState& s, Point point, AppPort& port) {
 // ---- Shared-bar releases ----
 
 void SaveProfile(AppState& s, AppPort& port) {
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
+  settings::ConfigContext ctx = MakeConfigContext(s);
   const std::string error = settings::SaveConfig(ctx, s.configPath, s.profile.curProfile, true);
-  if (!error.empty()) ReportSaveErrors(s, port, {NameFile(s.configPath, error)});
+  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(s.configPath, error)});
 }
 
 // Drops every change not applied yet (except the active level, which the
@@ -195,8 +188,7 @@ void CloseWithoutApplying(AppState& s, AppPort& port) {
       !error.empty()) {
     log::Warning(log::kFiles, error);
   }
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
-  settings::LoadConfig(ctx, s.configPath, settings::kAppliedProfile, false);
+  LoadUserProfile(s, port, settings::kAppliedProfile);
   if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
   HideToTray(s, port);
 }
@@ -204,18 +196,16 @@ void CloseWithoutApplying(AppState& s, AppPort& port) {
 void SelectProfile(AppState& s, AppPort& port, int32_t n) {
   EndRecordingBeforeReload(s, port);
   s.profile.curProfile = n;
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
-  settings::LoadConfig(ctx, s.configPath, n, false);
+  LoadUserProfile(s, port, n);
   if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
 }
 
 void ImportSettings(AppState& s, AppPort& port) {
   if (const auto file = port.ChooseFile(SettingsFileDialog(s, false))) {
     EndRecordingBeforeReload(s, port);
-    settings::ConfigContext ctx = MakeConfigContext(s, &port);
+    settings::ConfigContext ctx = MakeConfigContext(s);
     if (const std::string said = settings::ImportConfig(ctx, *file); !said.empty()) {
-      log::Warning(log::kFiles, said);
-      port.ShowMessage(said);
+      Tell(port, said, log::kFiles);
     }
     port.Invalidate(RepaintArea::Whole);
   }
@@ -225,17 +215,18 @@ void ImportSettings(AppState& s, AppPort& port) {
 void ExportSettings(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(SettingsFileDialog(s, true));
   if (!file) return;
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
+  settings::ConfigContext ctx = MakeConfigContext(s);
   const std::string error = settings::ExportConfig(ctx, *file);
   port.Invalidate(RepaintArea::Whole);
-  if (!error.empty()) ReportSaveErrors(s, port, {NameFile(*file, error)});
+  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(*file, error)});
 }
 
 void ResetProfiles(AppState& s, AppPort& port) {
   EndRecordingBeforeReload(s, port);
   ApplyWindow window(s, port);
-  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window);
   const drive::ApplyOutcome outcome = drive::ResetAllProfiles(ctx);
+  if (outcome.missingFile) Tell(port, *outcome.missingFile);
   ReportSaveErrors(s, port, outcome.writeErrors);
 }
 
@@ -438,25 +429,24 @@ FileDialogOptions MacroFileDialog(const AppState& s, bool save) { return Exchang
 
 FileDialogOptions SettingsFileDialog(const AppState& s, bool save) { return ExchangeFileDialog(s, save, "ini"); }
 
-std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& errors) {
+std::string SaveFailedMessage(int32_t language, const std::vector<Failure>& errors) {
   std::string text = language != 0 ? "The settings could not be saved:" : "Ayarlar kaydedilemedi:";
-  for (const std::string& e : errors) text += "\n" + e;
+  for (const Failure& e : errors) text += "\n" + e.Text();
   return text;
 }
 
-void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<std::string>& errors) {
-  for (const std::string& e : errors) log::Error(log::kFiles, e);
-  if (!errors.empty()) port.ShowMessage(SaveFailedMessage(s.language, errors));
+void ReportSaveErrors(AppState& s, AppPort& port, const std::vector<Failure>& errors) {
+  if (!errors.empty()) Tell(port, SaveFailedMessage(s.language, errors), log::kFiles, log::Level::Error);
 }
 
 drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportErrors) {
   ApplyWindow window(s, port);
-  drive::ApplyContext ctx = MakeApplyContext(s, &window, &port);
+  drive::ApplyContext ctx = MakeApplyContext(s, &window);
   drive::ApplyOutcome outcome = drive::ApplySettings(ctx);
   if (reportErrors) {
     ReportSaveErrors(s, port, outcome.writeErrors);
   } else {
-    for (const std::string& e : outcome.writeErrors) log::Error(log::kFiles, e);
+    for (const Failure& e : outcome.writeErrors) log::Error(log::kFiles, e.Text());
   }
   PublishSharedSettings(s);
   return outcome;

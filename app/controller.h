@@ -72,9 +72,9 @@ FileDialogOptions MacroFileDialog(const AppState& state, bool save);
 FileDialogOptions SettingsFileDialog(const AppState& state, bool save);
 
 // The message shown when a save the user asked for could not be written.
-std::string SaveFailedMessage(int32_t language, const std::vector<std::string>& errors);
+std::string SaveFailedMessage(int32_t language, const std::vector<Failure>& errors);
 // Shows SaveFailedMessage when there are errors.
-void ReportSaveErrors(AppState& state, AppPort& port, const std::vector<std::string>& errors);
+void ReportSaveErrors(AppState& state, AppPort& port, const std::vector<Failure>& errors);
 
 // Apply of the current profile as the Apply button does it (failed writes are
 // shown); the start-up and power-event applies pass report = false.

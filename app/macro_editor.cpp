@@ -209,7 +209,7 @@ bool InsertMacroEvent(AppState& s, MessageSink& messages, int32_t m, int32_t p, 
   MacroRecord& r = Slot(s, m);
   const int32_t b = r.eventCount;
   if (b >= kOverflowEvents) {
-    messages.ShowMessage(kOverflowMessage);
+    Tell(messages, kOverflowMessage);
     return false;
   }
   p = std::clamp<int32_t>(p, 0, b);
@@ -351,7 +351,7 @@ void ToggleRecording(AppState& s, MacroView& view) {
   if (view.MacroLineCount() <= 0) return;
   int slot = view.MacroSelection();
   if (slot < 0) slot = 0;
-  s.editor.recorder.Start(s.macros, slot, view.MacroLineText(slot));
+  s.editor.recorder.Start(s.macros, slot, view.MacroLineText(slot), *s.clock);
   s.editor.recording = true;
   view.SetCountBox("1", false);
   view.SetEventLines({});

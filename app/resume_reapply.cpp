@@ -4,8 +4,8 @@
 
 namespace orv::app {
 
-ResumeReapply::ResumeReapply(std::function<bool()> apply, TimerPort& timer)
-    : apply_(std::move(apply)), timer_(timer) {}
+ResumeReapply::ResumeReapply(std::function<bool()> apply, Clock& clock)
+    : apply_(std::move(apply)), clock_(clock) {}
 
 void ResumeReapply::OnResume() {
   Stop();
@@ -14,7 +14,7 @@ void ResumeReapply::OnResume() {
 }
 
 void ResumeReapply::Stop() {
-  if (waiting_) timer_.CancelCall();
+  if (waiting_) clock_.CancelCall();
   waiting_ = false;
 }
 
@@ -25,7 +25,7 @@ void ResumeReapply::Try() {
   // Out of pauses: give up without a word.
   if (retry >= kResumeRetryDelaysMs.size()) return;
   waiting_ = true;
-  timer_.CallAfter(kResumeRetryDelaysMs[retry], [this] { Try(); });
+  clock_.CallAfter(kResumeRetryDelaysMs[retry], [this] { Try(); });
 }
 
 }  // namespace orv::app

@@ -9,25 +9,18 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/clock.h"
+
 namespace orv::app {
 
 // Pauses before the second, third, ... try of the Apply after a resume.
 inline constexpr std::array<uint32_t, 4> kResumeRetryDelaysMs = {500, 1000, 2000, 4000};
 
-// Runs a function later on the thread that asked for it (the window thread).
-class TimerPort {
- public:
-  virtual ~TimerPort() = default;
-  // Calls `fn` once after `ms` milliseconds; replaces a call not yet due.
-  virtual void CallAfter(uint32_t ms, std::function<void()> fn) = 0;
-  // Drops the call not yet due, if any.
-  virtual void CancelCall() = 0;
-};
-
 class ResumeReapply {
  public:
   // `apply` sends the current profile and says whether the mouse took every report.
-  ResumeReapply(std::function<bool()> apply, TimerPort& timer);
+  // The retries are the clock's delayed call, which runs on the window thread.
+  ResumeReapply(std::function<bool()> apply, Clock& clock);
   ResumeReapply(const ResumeReapply&) = delete;
   ResumeReapply& operator=(const ResumeReapply&) = delete;
 
@@ -45,7 +38,7 @@ class ResumeReapply {
   void Try();
 
   std::function<bool()> apply_;
-  TimerPort& timer_;
+  Clock& clock_;
   size_t tries_ = 0;
   bool waiting_ = false;
 };

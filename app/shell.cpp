@@ -19,7 +19,9 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
       !error.empty()) {
     log::Warning(log::kFiles, error);
   }
-  if (!skin::LoadAllLayouts(s.layout, s.skinDir, language, port)) {
+  const skin::LayoutLoad layouts = skin::LoadAllLayouts(s.layout, s.skinDir, language);
+  Tell(port, layouts.said, log::kApp);
+  if (!layouts) {
     HostExit(s, port);
     return false;
   }
@@ -28,8 +30,7 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   // Macro edits not saved yet are dropped: the other language has its own file.
   if (const std::string said = settings::LoadUserMacros(s.configPath, s.macroFilePath, language, s.profile, s.macros);
       !said.empty()) {
-    log::Warning(log::kFiles, said);
-    port.ShowMessage(said);
+    Tell(port, said, log::kFiles);
   }
   if (s.ui.page == kPageAdvanced) {
     port.RefillMacroLists();

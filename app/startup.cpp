@@ -24,7 +24,7 @@ namespace {
 // The input-report listener and the macro executor.
 void StartPlayback(AppState& s, AppPort& port) {
   s.session.link = std::make_unique<device::DeviceLink>(*s.session.backend, s.session.channel);
-  if (!s.playback.clock) return;  // no playback threads (tests of the start-up order)
+  if (!s.playback.launcher) return;  // no playback threads (tests of the start-up order)
   drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
@@ -33,7 +33,7 @@ void StartPlayback(AppState& s, AppPort& port) {
   deps.profileLocation = [&s] { return s.playback.profile.Get(); };
   deps.repaint = [&port] { port.PostRepaint(); };
   deps.launcher = s.playback.launcher.get();
-  deps.clock = s.playback.clock.get();
+  deps.clock = s.clock.get();
   s.playback.engine = std::make_unique<drive::PlaybackEngine>(std::move(deps));
   s.playback.engine->Start();
 }
@@ -45,12 +45,6 @@ int32_t InitialEventLine(const macros::MacroTables& tables) {
   if (m < 0 || m >= macros::MACRO_SLOTS) return 0;
   const int32_t n = tables.userMacros[static_cast<size_t>(m)].eventCount;
   return n > 0 ? 2 * n - 2 : 0;
-}
-
-// A message for the user, kept in the log as well.
-void Tell(AppPort& port, const std::string& text) {
-  log::Warning(log::kFiles, text);
-  port.ShowMessage(text);
 }
 
 void RemoveStaleTemporaries(std::vector<std::filesystem::path> folders) {
@@ -83,27 +77,19 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   // be read (settings::ResolveConfiguration says what stands in for it).
   if (const settings::ConfigResolution resolved = settings::ResolveConfiguration(s.folders);
       !resolved.message.empty()) {
-    Tell(port, resolved.message);
+    Tell(port, resolved.message, log::kFiles);
   }
   // Current profile, language, and that profile's settings.
   settings::ReadCurrentProfile(s.configPath, s.profile);
   s.language = settings::ReadLanguage(s.configPath);
-  {
-    settings::ConfigContext ctx = MakeConfigContext(s, &port);
-    settings::LoadConfig(ctx, s.configPath, s.profile.curProfile, false);
-  }
+  LoadUserProfile(s, port, s.profile.curProfile);
   PublishSharedSettings(s);
   // From the title on, a second start can find this window.
   port.SetTitle(kWindowTitle);
-  // The page layouts.
-  if (!skin::LoadMainLayout(s.layout, s.skinDir, s.language, port) ||
-      !skin::LoadColorLayout(s.layout, s.skinDir, s.language, port) ||
-      !skin::LoadAdvancedLayout(s.layout, s.skinDir, s.language, port)) {
-    HostExit(s, port);
-    return StartupResult::Failed;
-  }
-  // The warning dialog's layout.
-  if (!skin::LoadWarningLayout(s.layout, s.skinDir, s.language, port)) {
+  // The page layouts, then the warning dialog's.
+  const skin::LayoutLoad layouts = skin::LoadAllLayouts(s.layout, s.skinDir, s.language);
+  Tell(port, layouts.said, log::kApp);
+  if (!layouts) {
     HostExit(s, port);
     return StartupResult::Failed;
   }
@@ -114,9 +100,7 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   const std::filesystem::path mask = s.skinDir / skin::pictures::kMainMask;
   std::string problem;
   if (!port.ApplyWindowShape(mask, width, height, problem)) {
-    const std::string text = MissingFileMessage(mask, problem);
-    log::Error(log::kApp, text);
-    port.ShowMessage(text);
+    Tell(port, MissingFileMessage(mask, problem), log::kApp, log::Level::Error);
     HostExit(s, port);
     return StartupResult::Failed;
   }
@@ -127,10 +111,11 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   s.macroFilePath = MacroFilePathFor(s.folders.user, s.language);
   if (const std::string said = settings::LoadUserMacros(s.configPath, s.macroFilePath, s.language, s.profile, s.macros);
       !said.empty()) {
-    Tell(port, said);
+    Tell(port, said, log::kFiles);
   }
-  macros::LoadMacros(s.folders.data / names::kConstMacroFile, names::kMacroSection, s.macros, macros::MacroTarget::Const,
-                     &port);
+  IniEdit constMacros(s.folders.data / names::kConstMacroFile);
+  if (!constMacros.FileExists()) Tell(port, MissingFile(constMacros.path()));
+  macros::LoadMacros(constMacros, names::kMacroSection, s.macros, macros::MacroTarget::Const);
   // Temporary files of writes that a kill cut short, in every folder the
   // program writes to.
   RemoveStaleTemporaries({s.configPath.parent_path(), MacroFolder(s)});
@@ -146,11 +131,11 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   switch (device::ConnectAtStartup(*s.session.link)) {
     case device::StartupOutcome::Absent:
       // An automatic start without the mouse is no news to anyone.
-      if (!options.whenPresent) port.ShowMessage(PlugInPrompt(s.language));
+      if (!options.whenPresent) Tell(port, PlugInPrompt(s.language), log::kDevice);
       HostExit(s, port);
       return StartupResult::Ended;
     case device::StartupOutcome::NotAccessible:
-      port.ShowMessage(NotAccessibleMessage(s.language));
+      Tell(port, NotAccessibleMessage(s.language), log::kDevice);
       HostExit(s, port);
       return StartupResult::Ended;
     case device::StartupOutcome::Ready:
@@ -158,14 +143,14 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   }
   // The start-minimised switch.
   s.hideAtStart = (options.whenPresent || HideSwitchPresent(options.commandLine)) ? 1 : 0;
-  if (!options.finishLater) FinishStartup(s, port, options.sleeper);
+  if (!options.finishLater) FinishStartup(s, port);
   return StartupResult::Running;
 }
 
-void FinishStartup(AppState& s, AppPort& port, Sleeper* sleeper) {
+void FinishStartup(AppState& s, AppPort& port) {
   if (s.session.ended.load()) return;
   // Give the mouse a moment, then send it the current profile.
-  if (sleeper) sleeper->SleepMs(5);
+  s.clock->SleepMs(5, {});
   ApplyCurrentProfile(s, port, false);
   // The tray icon.
   port.TrayAdd();

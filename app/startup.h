@@ -7,13 +7,11 @@
 
 #include "app/app_port.h"
 #include "app/app_state.h"
-#include "platform/clock.h"
 
 namespace orv::app {
 
 struct StartupOptions {
   std::string commandLine;     // JoinCommandLine of the process's arguments
-  Sleeper* sleeper = nullptr;  // the 5 ms wait before the first Apply
   bool whenPresent = false;    // kWhenPresentSwitch: no prompt without the mouse, start minimised
   // The window's first frame does not wait for the mouse: InitialiseMainWindow
   // stops before the 5 ms wait, and the caller runs FinishStartup once the
@@ -29,13 +27,14 @@ enum class StartupResult : uint8_t {
 
 // Runs the initialisation in its fixed order. state.exeDir,
 // state.session.backend, state.session.host and (for the playback threads)
-// state.playback.launcher and state.playback.clock are filled by the caller.
+// state.playback.launcher are filled by the caller (the playback threads run
+// only with a launcher); state.clock times the wait before the first Apply.
 StartupResult InitialiseMainWindow(AppState& state, AppPort& port, const StartupOptions& options);
 
 // The rest of the initialisation after a Running result with finishLater:
 // the 5 ms wait, the first Apply and the tray icon. Does nothing once the
 // program has begun to end (the mouse removed, a signal).
-void FinishStartup(AppState& state, AppPort& port, Sleeper* sleeper);
+void FinishStartup(AppState& state, AppPort& port);
 
 // "Please plug-in【KTR-580】USB Mouse" for a non-zero language (English), the
 // Turkish text for language 0: shown when no interface of the mouse is listed.

@@ -25,19 +25,13 @@ using namespace orv::skin;
 
 const std::filesystem::path kSkinDir = std::filesystem::path(ORV_PORTABLE_DIR) / "skins";
 
-class SilentMessages final : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
 struct Scene {
   SkinLayout layout;
   settings::MouseSettings settings;
   macros::MacroTables macros;
 
   Scene() {
-    SilentMessages messages;
-    if (!LoadAllLayouts(layout, kSkinDir, 1, messages)) {
+    if (!LoadAllLayouts(layout, kSkinDir, 1)) {
       std::fprintf(stderr, "no skin at %s\n", kSkinDir.c_str());
       std::exit(1);
     }
@@ -108,8 +102,7 @@ int WriteSnapshots(const std::filesystem::path& dir) {
   state.macros = &scene.macros;
   const char* names[] = {"main", "advanced", "color"};
   for (int32_t language : {1, 0}) {
-    SilentMessages messages;
-    LoadAllLayouts(scene.layout, kSkinDir, language, messages);
+    LoadAllLayouts(scene.layout, kSkinDir, language);
     state.language = language;
     for (uint8_t page : {kPageMain, kPageAdvanced, kPageColor}) {
       state.page = page;

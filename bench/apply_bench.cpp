@@ -43,7 +43,7 @@ struct Rig {
   device::ReportChannel channel;
   RecordingHostSettings host;
   NoWindow window;
-  ApplyContext ctx{ConfigContext{settings, tables, &profile, 1, nullptr}, channel};
+  ApplyContext ctx{ConfigContext{settings, tables, &profile, 1}, channel};
 
   explicit Rig(int macroCount) {
     channel.SetWriteCollection(device::HandleState::Open, std::make_shared<NullWriter>(), 8);

@@ -25,17 +25,11 @@ namespace {
 using namespace orv;
 namespace fs = std::filesystem;
 
-class NoWait final : public Sleeper {
- public:
-  void SleepMs(uint32_t) override {}
-};
-
 // The program on a copy of the portable folder with the simulated mouse, its
 // user macros replaced by twelve macros of 255 events.
 struct Program {
   test::TempDir dir;
   app::AppState state;
-  NoWait sleeper;
   std::unique_ptr<app::MainWindow> window;
 
   Program() {
@@ -46,9 +40,8 @@ struct Program {
     state.session.backend = device::MakeHidBackend();
     state.session.host = std::make_unique<settings::RecordingHostSettings>(dir.path() / "sim" / device::kHostLogName);
     state.playback.launcher = std::make_unique<RecordingLauncher>(dir.path() / "sim" / device::kHostLogName);
-    state.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
     window = std::make_unique<app::MainWindow>(state);
-    if (app::InitialiseMainWindow(state, *window, {"", &sleeper}) != app::StartupResult::Running) std::exit(1);
+    if (app::InitialiseMainWindow(state, *window, {""}) != app::StartupResult::Running) std::exit(1);
     window->show();
     for (int m = 0; m < macros::MAX_USER_MACROS; ++m) {
       macros::MacroRecord& r = state.macros.userMacros[static_cast<size_t>(m)];

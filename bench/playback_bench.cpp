@@ -100,7 +100,7 @@ struct SimulatedRig {
   settings::MouseSettings settings;
   macros::MacroTables tables;
   RecordingLauncher launcher;
-  drive::SteadyPlaybackClock clock;
+  SteadyClock clock;
   std::unique_ptr<drive::PlaybackEngine> engine;
   int fifo = -1;
 
@@ -187,7 +187,7 @@ void BM_Onset(benchmark::State& state) {
     channel.SetWriteCollection(device::HandleState::Open, writer, 8);
     device::SimulatedMouse mouse;
     std::shared_ptr<device::InputReportSource> input = test::OpenInput(mouse);
-    drive::SteadyPlaybackClock clock;
+    SteadyClock clock;
     drive::PlaybackDeps deps;
     deps.settings = &settings;
     deps.macros = &tables;

@@ -151,8 +151,8 @@ void ReportChannel::RemoveHeldKey(uint8_t code) {
   RemoveHeldKeyLocked(code);
 }
 
-void ReportChannel::ReleaseAllInputs(Sleeper& sleeper) {
-  sleeper.SleepMs(10);
+void ReportChannel::ReleaseAllInputs(const std::function<void(uint32_t ms)>& pause) {
+  pause(10);
   {
     std::lock_guard lock(mutex_);
     buttonStateByte_ |= 0x07;
@@ -160,7 +160,7 @@ void ReportChannel::ReleaseAllInputs(Sleeper& sleeper) {
     buffer_[3] = buttonStateByte_;
     SendLocked();
   }
-  sleeper.SleepMs(10);
+  pause(10);
   {
     std::lock_guard lock(mutex_);
     heldKeys_.fill(0);

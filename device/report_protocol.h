@@ -8,11 +8,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
 #include "device/hid_transport.h"
-#include "platform/clock.h"
 #include "device/wire_codes.h"
 
 namespace orv::device {
@@ -62,8 +62,9 @@ class ReportChannel {
   // case, also when code was not held.
   void RemoveHeldKey(uint8_t code);
   // Ends a macro pass with nothing held: after 10 ms all buttons up, after
-  // another 10 ms all keys up. The waits are taken without holding the lock.
-  void ReleaseAllInputs(Sleeper& sleeper);
+  // another 10 ms all keys up. Each pause is `pause(ms)` (the playback's
+  // schedule), taken without holding the lock.
+  void ReleaseAllInputs(const std::function<void(uint32_t ms)>& pause);
 
   // Reports the collection took, and reports that could not be delivered (no
   // open collection, a zero report length, or the device refusing it).

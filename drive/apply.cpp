@@ -25,18 +25,18 @@ class FileBatches {
     if (!slot) slot = std::make_unique<IniEdit>(file);
     return *slot;
   }
-  void CommitAll(const ApplyContext& ctx, std::vector<std::string>& errors) {
+  void CommitAll(const ApplyContext& ctx, std::vector<Failure>& errors) {
     const auto config = edits_.find(Key(ctx.configPath));
     const auto macros = edits_.find(Key(ctx.macroFilePath));
     if (config != edits_.end() && macros != edits_.end()) {
-      for (std::string& error : CommitMacroPair(*config->second, *macros->second, ctx.config.language)) {
+      for (Failure& error : CommitMacroPair(*config->second, *macros->second, ctx.config.language)) {
         errors.push_back(std::move(error));
       }
       edits_.erase(Key(ctx.configPath));
       edits_.erase(Key(ctx.macroFilePath));
     }
     for (auto& [name, edit] : edits_) {
-      if (std::string error = edit->Commit(); !error.empty()) errors.push_back(std::move(error));
+      if (std::string error = edit->Commit(); !error.empty()) errors.push_back(Failure::Of(std::move(error)));
     }
   }
 
@@ -145,7 +145,7 @@ ApplyOutcome ResetAllProfiles(ApplyContext& ctx) {
     LoadConfig(config, configFile, n, true);
     SaveConfig(config, configFile, n, false);
   }
-  LoadConfig(config, configFile, CurrentProfile(ctx), false);
+  outcome.missingFile = LoadConfig(config, configFile, CurrentProfile(ctx), false).missingFile;
   if (ctx.window && ctx.window->MacroPageOpen()) {
     ctx.window->RefillMacroLists();
     ctx.window->Repaint();

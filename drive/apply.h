@@ -10,7 +10,8 @@
 
 #include "device/report_protocol.h"
 #include "macros/macro_model.h"
-#include "platform/message_port.h"
+#include "platform/failure.h"
+#include "platform/file_problem.h"
 #include "settings/config_file.h"
 #include "settings/host_settings.h"
 #include "settings/mouse_settings.h"
@@ -45,10 +46,12 @@ struct ApplyContext {
 
 struct ApplyOutcome {
   // Files that could not be written, with the reason; empty when all were saved.
-  std::vector<std::string> writeErrors;
+  std::vector<Failure> writeErrors;
   // True when the live settings broke the model's rules and were repaired
   // before anything was sent (for example no button left with the left click).
   bool repaired = false;
+  // The current profile's file was missing when it was read back.
+  Outcome missingFile;
 };
 
 // System pointer speed (1 ... 20) for a DPI_SPEED step.

@@ -20,14 +20,7 @@ namespace orv::drive {
 using namespace orv::macros;
 namespace {
 
-using Nanos = PlaybackClock::Nanos;
-constexpr Nanos kNanosPerMs = 1'000'000;
-// A deadline wait sleeps until this long before the deadline and spins the
-// rest: longer than a usual wake-up of a high-priority thread, short enough to
-// cost little (about 1% of a core while a macro plays at 15 ms per event).
-// Oversleeping matters: where the 15 ms minimum gap decides the next due
-// time, every microsecond a send comes late is carried into all later ones.
-constexpr Nanos kSpinNanos = 200'000;
+using Nanos = Clock::Nanos;
 
 // A macro function's place in its run is its slot in the macro tables.
 constexpr int32_t RunLength(device::FunctionKind kind) {
@@ -62,60 +55,24 @@ void RaiseThreadPriority() {
   if (lowest < current) ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), lowest);
 }
 
-void CpuRelax() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#endif
-}
-
 }  // namespace
-
-// ---- Clock ----------------------------------------------------------------
-
-Nanos SteadyPlaybackClock::Now() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-void SteadyPlaybackClock::SleepUntil(Nanos deadline) {
-  const Nanos wakeAt = deadline - kSpinNanos;
-  if (Now() < wakeAt) {
-    std::unique_lock lock(mutex_);
-    wake_.wait_until(lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(wakeAt)),
-                     [&] { return interrupted_.load(); });
-  }
-  while (!interrupted_.load(std::memory_order_relaxed) && Now() < deadline) CpuRelax();
-}
-
-void SteadyPlaybackClock::SleepMs(uint32_t ms) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  std::unique_lock lock(mutex_);
-  wake_.wait_until(lock, until, [&] { return interrupted_.load(); });
-}
-
-void SteadyPlaybackClock::Interrupt() {
-  {
-    std::lock_guard lock(mutex_);
-    interrupted_.store(true);
-  }
-  wake_.notify_all();
-}
 
 // ---- Schedule -------------------------------------------------------------
 
-PlaybackSchedule::PlaybackSchedule(PlaybackClock& clock) : clock_(clock) {}
+PlaybackSchedule::PlaybackSchedule(Clock& clock, std::stop_token stop) : clock_(clock), stop_(std::move(stop)) {}
 
 void PlaybackSchedule::Begin() { due_ = sent_ = clock_.Now(); }
 
 void PlaybackSchedule::Wait(uint32_t ms, uint32_t minGapMs) {
   due_ = std::max(due_ + static_cast<Nanos>(ms) * kNanosPerMs, sent_ + static_cast<Nanos>(minGapMs) * kNanosPerMs);
-  clock_.SleepUntil(due_);
+  clock_.SleepUntil(due_, stop_);
   sent_ = clock_.Now();  // the send that follows goes out now
 }
 
 // ---- Engine ---------------------------------------------------------------
 
-PlaybackEngine::PlaybackEngine(PlaybackDeps deps) : deps_(std::move(deps)), schedule_(*deps_.clock) {}
+PlaybackEngine::PlaybackEngine(PlaybackDeps deps)
+    : deps_(std::move(deps)), schedule_(*deps_.clock, stop_.get_token()) {}
 
 PlaybackEngine::~PlaybackEngine() { Stop(); }
 
@@ -138,7 +95,7 @@ void PlaybackEngine::Stop() {
   // Once stopped, later calls (the exit sequence, then the state's end) do nothing.
   if (quit_.exchange(true, std::memory_order_acq_rel) && !listener_.joinable() && !executor_.joinable()) return;
   deps_.input->Interrupt();
-  deps_.clock->Interrupt();
+  stop_.request_stop();
   {
     std::lock_guard lock(wakeMutex_);
   }
@@ -158,7 +115,7 @@ void PlaybackEngine::ListenerLoop() {
       if (log::DebugEnabled()) log::Debug(log::kPlayback, "received " + device::DescribeInputReport(buffer.data(), length));
       HandleReport(buffer.data(), length);
     }
-    deps_.clock->SleepMs(kListenerPauseMs);
+    deps_.clock->SleepMs(kListenerPauseMs, stop_.get_token());
   }
 }
 
@@ -293,7 +250,7 @@ void PlaybackEngine::PlayMacro(bool user, int slot, uint32_t passes) {
       schedule_.Wait(std::max<uint32_t>(delay, kMinEventGapMs), kMinEventGapMs);
       if (Stopping()) break;
     }
-    deps_.channel->ReleaseAllInputs(schedule_);
+    deps_.channel->ReleaseAllInputs([this](uint32_t ms) { schedule_.Wait(ms, ms); });
     if (handOff_.stopRequested.load(std::memory_order_acquire) != 0 || Stopping()) break;
   }
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 #include "device/hid_transport.h"
@@ -29,51 +30,23 @@ inline constexpr uint32_t kMinEventGapMs = 15;
 // The listener's pause after every read.
 inline constexpr uint32_t kListenerPauseMs = 2;
 
-// Time for playback: a monotonic clock with waits to a deadline. SleepMs is a
-// plain relative wait.
-class PlaybackClock : public Sleeper {
- public:
-  using Nanos = int64_t;
-  virtual Nanos Now() = 0;
-  virtual void SleepUntil(Nanos deadline) = 0;
-  // Makes the waits in progress and all later ones return at once: the
-  // engine is stopping.
-  virtual void Interrupt() = 0;
-};
-
-// The steady clock. Deadline waits sleep to just before the deadline and
-// spin the last stretch, so an event goes out on time rather than one
-// scheduler wake-up late.
-class SteadyPlaybackClock final : public PlaybackClock {
- public:
-  Nanos Now() override;
-  void SleepUntil(Nanos deadline) override;
-  void SleepMs(uint32_t ms) override;
-  void Interrupt() override;
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::atomic<bool> interrupted_{false};
-};
-
 // The absolute schedule of one playback: each send is due a fixed time after
 // the previous one was due, so oversleeping never adds up, but never less
 // than the minimum gap after the previous send actually went out. Every wait
 // ends right before a send.
-class PlaybackSchedule final : public Sleeper {
+// A wait that `stop` cuts short ends the schedule's waits at once.
+class PlaybackSchedule final {
  public:
-  explicit PlaybackSchedule(PlaybackClock& clock);
+  PlaybackSchedule(Clock& clock, std::stop_token stop);
   // Starts the schedule now; the first send is due at once.
   void Begin();
   void Wait(uint32_t ms, uint32_t minGapMs);
-  // The waits of ReleaseAllInputs: part of the same schedule.
-  void SleepMs(uint32_t ms) override { Wait(ms, ms); }
 
  private:
-  PlaybackClock& clock_;
-  PlaybackClock::Nanos due_ = 0;
-  PlaybackClock::Nanos sent_ = 0;
+  Clock& clock_;
+  std::stop_token stop_;
+  Clock::Nanos due_ = 0;
+  Clock::Nanos sent_ = 0;
 };
 
 // The listener-to-executor hand-off. triggerEvent and triggerData are written
@@ -100,7 +73,7 @@ struct PlaybackDeps {
   // Asks the window to repaint; must only post to the window's thread.
   std::function<void()> repaint;
   ProgramLauncher* launcher = nullptr;
-  PlaybackClock* clock = nullptr;
+  Clock* clock = nullptr;
 };
 
 class PlaybackEngine {
@@ -135,8 +108,10 @@ class PlaybackEngine {
 
   PlaybackDeps deps_;
   HandOff handOff_;
-  PlaybackSchedule schedule_;
   std::atomic<bool> quit_{false};
+  // Requested with quit_: cuts the waits of both threads short.
+  std::stop_source stop_;
+  PlaybackSchedule schedule_;
   // Stop may be called from two threads at once (the exit sequence and the
   // exit guard); the second waits for the first.
   std::mutex stopMutex_;

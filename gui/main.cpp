@@ -32,7 +32,7 @@
 #include "device/device_link.h"
 #include "drive/playback.h"
 #include "device/simulated/simulated_mouse.h"
-#include "platform/clock.h"
+#include "gui/window_clock.h"
 #include "platform/launch.h"
 #include "platform/log.h"
 #include "platform/program_folders.h"
@@ -59,7 +59,7 @@ void ConnectSurroundings(app::AppState& state) {
     state.session.host = settings::MakeDesktopHostSettings();
     state.playback.launcher = std::make_unique<DesktopLauncher>();
   }
-  state.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
+  state.clock = std::make_unique<app::WindowClock>();
 }
 
 // Without a session bus address, the D-Bus library would start a bus daemon
@@ -163,18 +163,17 @@ int main(int argc, char** argv) {
       }
     };
     window.ConnectExitSignal(exitSignalFd);
-    RealSleeper sleeper;
     // The first frame does not wait for the mouse: the 5 ms wait, the first
     // Apply and the tray icon come right after it.
     const app::StartupResult result =
-        app::InitialiseMainWindow(*state, window, {commandLine, &sleeper, whenPresent, /*finishLater=*/true});
+        app::InitialiseMainWindow(*state, window, {commandLine, whenPresent, /*finishLater=*/true});
     if (result == app::StartupResult::Failed) status = 1;
     if (result == app::StartupResult::Running && !window.Destroyed()) {
       if (window.ExitRequested()) {
         app::HostExit(*state, window);
       } else {
         window.ConnectEvents();
-        window.FinishAfterFirstFrame([&state, &window, &sleeper] { app::FinishStartup(*state, window, &sleeper); });
+        window.FinishAfterFirstFrame([&state, &window] { app::FinishStartup(*state, window); });
         window.show();
         QApplication::exec();
       }

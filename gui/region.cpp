@@ -1,6 +1,6 @@
 #include "gui/region.h"
 
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 
 #include <QFile>
 #include <QImageReader>

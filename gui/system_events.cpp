@@ -16,15 +16,8 @@ SystemEvents::SystemEvents(AppState& state, AppPort& port, std::function<bool()>
     : state_(state),
       port_(port),
       windowGone_(std::move(windowGone)),
-      resume_([this] { return ApplyReachedMouse(state_, port_); }, *this) {
-  callTimer_ = new QTimer(this);
-  callTimer_->setSingleShot(true);
-  connect(callTimer_, &QTimer::timeout, this, [this] {
-    std::function<void()> call = std::move(call_);
-    call_ = nullptr;
-    if (call && !windowGone_()) call();
-  });
-}
+      // Once the window is gone a retry due is dropped, and the series ends.
+      resume_([this] { return windowGone_() || ApplyReachedMouse(state_, port_); }, *state.clock) {}
 
 SystemEvents::~SystemEvents() = default;
 
@@ -93,15 +86,5 @@ void SystemEvents::OnPrepareForSleep(bool sleeping) {
 }
 
 void SystemEvents::Stop() { resume_.Stop(); }
-
-void SystemEvents::CallAfter(uint32_t ms, std::function<void()> fn) {
-  call_ = std::move(fn);
-  callTimer_->start(static_cast<int>(ms));
-}
-
-void SystemEvents::CancelCall() {
-  callTimer_->stop();
-  call_ = nullptr;
-}
 
 }  // namespace orv::app

@@ -1,7 +1,7 @@
 #pragma once
 // What reaches the program from outside its window: the exit signals, the
 // mouse's arrival and removal, and the machine going to sleep and waking up
-// (with the retries of the Apply after a resume, timed on the window thread).
+// (with the retries of the Apply after a resume, timed by the window's clock).
 #include <QObject>
 #include <functional>
 
@@ -10,11 +10,10 @@
 #include "app/resume_reapply.h"
 
 class QSocketNotifier;
-class QTimer;
 
 namespace orv::app {
 
-class SystemEvents final : public QObject, public TimerPort {
+class SystemEvents final : public QObject {
   Q_OBJECT
 
  public:
@@ -37,10 +36,6 @@ class SystemEvents final : public QObject, public TimerPort {
   // No more retries of the Apply after a resume (the window goes away).
   void Stop();
 
-  // ---- TimerPort ----
-  void CallAfter(uint32_t ms, std::function<void()> fn) override;
-  void CancelCall() override;
-
  private slots:
   void OnPrepareForSleep(bool sleeping);
 
@@ -55,8 +50,6 @@ class SystemEvents final : public QObject, public TimerPort {
   bool exitRequested_ = false;
   QSocketNotifier* deviceNotifier_ = nullptr;
   QSocketNotifier* exitNotifier_ = nullptr;
-  QTimer* callTimer_ = nullptr;
-  std::function<void()> call_;
   ResumeReapply resume_;
 };
 

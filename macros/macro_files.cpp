@@ -182,21 +182,14 @@ MacroBlockRead LoadMacroBlock(IniEdit& file, std::string_view section, MacroTabl
   return read;
 }
 
-int LoadMacros(IniEdit& file, std::string_view section, MacroTables& tables, MacroTarget target,
-               MessageSink* messages) {
-  // A missing file is reported and then read like an empty one.
-  if (!file.FileExists() && messages) {
-    const std::string text = MissingFileMessage(file.path(), FileProblem(file.path()));
-    log::Error(log::kFiles, text);
-    messages->ShowMessage(text);
-  }
+int LoadMacros(IniEdit& file, std::string_view section, MacroTables& tables, MacroTarget target) {
   return LoadMacroBlock(file, section, tables, target, BadEntries::Keep).loaded;
 }
 
 int LoadMacros(const std::filesystem::path& file, std::string_view section, MacroTables& tables,
-               MacroTarget target, MessageSink* messages) {
+               MacroTarget target) {
   IniEdit edit(file);
-  return LoadMacros(edit, section, tables, target, messages);
+  return LoadMacros(edit, section, tables, target);
 }
 
 int LoadMacros(const IniDocument& document, std::string_view section, MacroTables& tables, MacroTarget target) {

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "macros/macro_model.h"
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 #include "platform/private_profile.h"
 
 namespace orv::macros {
@@ -48,18 +48,16 @@ std::string EncodeMacroEntry(const MacroRecord& record);
 // eight bits. Key fields go through VkToUsage.
 void DecodeMacroEntry(std::string_view entry, MacroRecord& record);
 
-// Reads the macro block of `section`. When the file does not exist:
-// messages->ShowMessage(kMissingFileMessage) if messages is non-null, and the
-// load goes on with n = 0. The count is bounded to the table: at most 12 user
+// Reads the macro block of `section`. A file that does not exist reads as
+// one without macros (n = 0); the caller says so where it matters. The count is bounded to the table: at most 12 user
 // macros (slot 12 stays the empty recording record), at most 13 built-in ones,
 // never below 0. Entries are read up to the count or to the first missing key,
 // whichever comes first (a count beyond the entries is logged, and nothing is
 // invented for it). For the User target sets userMacroCount = n and
 // selectedMacro = max(n - 1, 0). Slots k >= n keep their content. Returns n.
-int LoadMacros(IniEdit& file, std::string_view section, MacroTables& tables, MacroTarget target,
-               MessageSink* messages);
+int LoadMacros(IniEdit& file, std::string_view section, MacroTables& tables, MacroTarget target);
 int LoadMacros(const std::filesystem::path& file, std::string_view section, MacroTables& tables,
-               MacroTarget target, MessageSink* messages);
+               MacroTarget target);
 // The same reading from a document already in memory (always an existing file).
 int LoadMacros(const IniDocument& document, std::string_view section, MacroTables& tables, MacroTarget target);
 

@@ -1,7 +1,6 @@
 #include "macros/recorder.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "macros/key_names.h"
 
@@ -13,14 +12,8 @@ bool IsKeyMessage(uint32_t message) {
   return message == kKeyDown || message == kKeyUp || message == kSysKeyDown || message == kSysKeyUp;
 }
 
-int32_t UtcMsOfDay() {
-  using namespace std::chrono;
-  const auto now = time_point_cast<milliseconds>(system_clock::now());
-  const auto sinceMidnight = now - floor<days>(now);
-  return static_cast<int32_t>(sinceMidnight.count());
-}
-
-void Recorder::Start(MacroTables& tables, int32_t slot, std::string_view name) {
+void Recorder::Start(MacroTables& tables, int32_t slot, std::string_view name, Clock& clock) {
+  clock_ = &clock;
   slot = std::clamp<int32_t>(slot, 0, MACRO_SLOTS - 1);
   held_.fill(0);
   heldCount_ = 0;
@@ -97,7 +90,7 @@ int Recorder::OnKey(MacroTables& tables, KeyMessage message) {
 }
 
 uint16_t Recorder::ElapsedSinceLastEvent() {
-  const int32_t now = clock_();
+  const int32_t now = clock_->UtcMsOfDay();
   int64_t d = int64_t{now} - lastEventTime_;
   lastEventTime_ = now;
   if (d < 0) d += kMsPerDay;

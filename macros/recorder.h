@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "macros/macro_model.h"
+#include "platform/clock.h"
 
 namespace orv::macros {
 
@@ -22,7 +23,6 @@ inline constexpr uint32_t kSysKeyUp = 0x105;
 inline constexpr int kRecordEventLimit = 216;  // events one recording adds at most
 inline constexpr int kRecordPressLimit = 108;  // presses one recording adds at most
 inline constexpr int kHeldKeyLimit = 9;        // keys held at once that are tracked
-inline constexpr int32_t kMsPerDay = 86'400'000;
 
 struct KeyMessage {
   uint32_t message = 0;  // kKeyDown, kKeyUp, kSysKeyDown or kSysKeyUp
@@ -33,17 +33,8 @@ struct KeyMessage {
 bool IsKeyDown(uint32_t message);
 bool IsKeyMessage(uint32_t message);
 
-// Milliseconds since midnight, coordinated universal time.
-int32_t UtcMsOfDay();
-
 class Recorder {
  public:
-  using MsOfDayClock = std::function<int32_t()>;
-  explicit Recorder(MsOfDayClock clock = UtcMsOfDay) : clock_(std::move(clock)) {}
-
-  // Tests replace the clock.
-  void SetClock(MsOfDayClock clock) { clock_ = std::move(clock); }
-
   bool Recording() const { return recording_; }
   int32_t Macro() const { return recMacro_; }
   int32_t Count() const { return recCount_; }
@@ -52,8 +43,8 @@ class Recorder {
 
   // Starts recording into user slot `slot` (0 ... 12): the slot becomes an
   // empty record named `name`, once, repeat count 1; it becomes the selected
-  // macro.
-  void Start(MacroTables& tables, int32_t slot, std::string_view name);
+  // macro. The events are stamped with `clock`'s time of day.
+  void Start(MacroTables& tables, int32_t slot, std::string_view name, Clock& clock);
   // Stores the number of recorded events in the slot and ends the recording.
   // Keys still held keep their presses without releases.
   void Stop(MacroTables& tables);
@@ -65,13 +56,12 @@ class Recorder {
   // without a code).
   int OnKey(MacroTables& tables, KeyMessage message);
 
+ private:
   // Milliseconds since the previous call (0 ... 65535), across midnight.
   uint16_t ElapsedSinceLastEvent();
-
- private:
   bool TakeHeld(uint8_t vk);
 
-  MsOfDayClock clock_;
+  Clock* clock_ = nullptr;
   bool recording_ = false;
   int32_t recMacro_ = 0;
   int32_t recCount_ = 0;

@@ -9,11 +9,13 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/failure.h"
+
 namespace orv {
 namespace {
 
-std::string Failure(const std::string& what, const std::filesystem::path& path, int err) {
-  return what + " " + path.string() + ": " + std::strerror(err);
+std::string Failed(const std::string& what, const std::filesystem::path& path, int err) {
+  return SystemFailure(what, path, err).Text();
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -50,7 +52,7 @@ std::string ResolveLinks(const std::filesystem::path& path, std::filesystem::pat
         out = current;
         return {};
       }
-      return Failure("cannot examine", current, errno);
+      return Failed("cannot examine", current, errno);
     }
     if (!S_ISLNK(st.st_mode)) {
       out = current;
@@ -61,7 +63,7 @@ std::string ResolveLinks(const std::filesystem::path& path, std::filesystem::pat
     if (ec) return "cannot read link " + current.string() + ": " + ec.message();
     current = target.is_absolute() ? target : (current.parent_path() / target).lexically_normal();
   }
-  return Failure("cannot follow", path, ELOOP);
+  return Failed("cannot follow", path, ELOOP);
 }
 
 bool IsTemporaryNameChar(char c) {
@@ -110,7 +112,7 @@ std::string WriteFileAtomically(const std::filesystem::path& requested, std::str
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return "cannot replace " + path.string() + ": it is not a regular file";
-    if (::access(path.c_str(), W_OK) != 0) return Failure("cannot write", path, errno);
+    if (::access(path.c_str(), W_OK) != 0) return Failed("cannot write", path, errno);
     mode = st.st_mode & 07777;
     existed = true;
     // A file that already holds these bytes is left as it is: saving an
@@ -122,30 +124,30 @@ std::string WriteFileAtomically(const std::filesystem::path& requested, std::str
   tmpName.append(path.filename().string()).append(".XXXXXX");
   std::string tmpl = (dir / tmpName).string();
   const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return Failure("cannot create a temporary file for", path, errno);
+  if (fd < 0) return Failed("cannot create a temporary file for", path, errno);
   const auto discard = [&](const std::string& message) {
     ::close(fd);
     ::unlink(tmpl.c_str());
     return message;
   };
-  if (!WriteAll(fd, bytes)) return discard(Failure("cannot write", path, errno));
+  if (!WriteAll(fd, bytes)) return discard(Failed("cannot write", path, errno));
   // Owner first: a change of owner clears set-id bits that fchmod then restores.
   // Only root may give a file away; anyone else keeps writing files as their own.
   if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::geteuid() == 0 &&
       ::fchown(fd, st.st_uid, st.st_gid) != 0) {
-    return discard(Failure("cannot keep the owner of", path, errno));
+    return discard(Failed("cannot keep the owner of", path, errno));
   }
-  if (::fchmod(fd, mode) != 0) return discard(Failure("cannot set permissions of", path, errno));
-  if (::fsync(fd) != 0) return discard(Failure("cannot flush", path, errno));
+  if (::fchmod(fd, mode) != 0) return discard(Failed("cannot set permissions of", path, errno));
+  if (::fsync(fd) != 0) return discard(Failed("cannot flush", path, errno));
   if (::close(fd) != 0) {
     const int err = errno;
     ::unlink(tmpl.c_str());
-    return Failure("cannot close", path, err);
+    return Failed("cannot close", path, err);
   }
   if (::rename(tmpl.c_str(), path.c_str()) != 0) {
     const int err = errno;
     ::unlink(tmpl.c_str());
-    return Failure("cannot replace", path, err);
+    return Failed("cannot replace", path, err);
   }
   // Make the rename itself durable.
   const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
@@ -169,7 +171,7 @@ std::string KeepDamagedCopy(const std::filesystem::path& file, std::string_view 
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
       if (errno == EEXIST) continue;
-      return Failure("cannot create", name, errno);
+      return Failed("cannot create", name, errno);
     }
     // Run as root, the copy belongs to whoever owns the file, like the file itself.
     const bool owned = !known || ::geteuid() != 0 || ::fchown(fd, st.st_uid, st.st_gid) == 0;
@@ -178,7 +180,7 @@ std::string KeepDamagedCopy(const std::filesystem::path& file, std::string_view 
     if (::close(fd) != 0 || !written) {
       const int reported = written ? errno : err;
       ::unlink(name.c_str());
-      return Failure("cannot write", name, reported);
+      return Failed("cannot write", name, reported);
     }
     keptAs = name;
     return {};

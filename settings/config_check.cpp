@@ -6,7 +6,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/file_names.h"
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 #include "platform/private_profile.h"
 #include "settings/config_file.h"
 

@@ -91,21 +91,19 @@ void ResetToFactory(MouseSettings& s) {
   s.colourCycleFlags = cycleFlags;
 }
 
-bool LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
+ProfileLoad LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
   const std::string section = ProfileSectionName(n, factory, ctx.language);
   NoteProfile(ctx, section, n);
+  ProfileLoad load;
   // A user profile's load reports a missing file (its macros cannot be read).
-  if (!factory && ctx.messages && !file.FileExists()) {
-    const std::string text = MissingFileMessage(file.path(), FileProblem(file.path()));
-    log::Error(log::kFiles, text);
-    ctx.messages->ShowMessage(text);
-  }
+  if (!factory && !file.FileExists()) load.missingFile = MissingFile(file.path());
   if (ReadProfileKeys(ctx.settings, [&](const std::string& key, size_t capacity) {
         return file.Get(section, key, capacity);
       })) {
     // Factory profiles carry no macros of their own.
-    if (!factory) macros::LoadMacros(file, section, ctx.macros, macros::MacroTarget::User, nullptr);
-    return true;
+    if (!factory) macros::LoadMacros(file, section, ctx.macros, macros::MacroTarget::User);
+    load.found = true;
+    return load;
   }
   // A profile the file does not hold is never read as zeros (no buttons, no
   // lights, a 200-DPI level): it comes from the shipped defaults, the same
@@ -115,10 +113,10 @@ bool LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory) {
   log::Warning(log::kFiles, file.path().string() + " holds no profile [" + section + "]; the shipped [" + from +
                                 "] is used instead");
   ReadShippedProfile(ctx.settings, from);
-  return false;
+  return load;
 }
 
-bool LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory) {
+ProfileLoad LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory) {
   IniEdit edit(file);
   return LoadConfig(ctx, edit, n, factory);
 }
@@ -183,9 +181,7 @@ std::string ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) 
   if (edit.Get(section, ButtonKey(0), kKeyCapacity).empty() && edit.Get(section, "DPI_LEVEL", kKeyCapacity).empty()) {
     return file.string() + " holds no exported settings (no profile [" + section + "]). Nothing was imported.";
   }
-  ConfigContext quiet = ctx;
-  quiet.messages = nullptr;
-  LoadConfig(quiet, edit, kExchangeProfile, false);
+  LoadConfig(ctx, edit, kExchangeProfile, false);  // the file is there: nothing to tell
   return {};
 }
 

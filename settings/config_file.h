@@ -10,7 +10,8 @@
 #include <string>
 
 #include "macros/macro_model.h"
-#include "platform/message_port.h"
+#include "platform/failure.h"
+#include "platform/file_problem.h"
 #include "platform/private_profile.h"
 #include "settings/profile_slots.h"
 #include "settings/mouse_settings.h"
@@ -33,7 +34,6 @@ struct ConfigContext {
   macros::MacroTables& macros;
   ProfileState* profile = nullptr;  // optional
   int32_t language = 0;             // 1 = English; picks the English factory profile 5
-  MessageSink* messages = nullptr;  // optional; told when the file of a profile load is missing
 };
 
 // "Config" + n, or for a factory profile "CfgReset" + n; the English factory
@@ -52,8 +52,12 @@ void ResetToFactory(MouseSettings& s);
 // none of the profile's keys) is never read as zeros: its settings come from
 // the shipped defaults (the same section, else profile 1), the live macros
 // stay, and false is returned. A missing file is reported to the messages.
-bool LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory);
-bool LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory);
+struct ProfileLoad {
+  bool found = false;   // the file holds the profile
+  Outcome missingFile;  // a user profile's file is missing: its macros could not be read
+};
+ProfileLoad LoadConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool factory);
+ProfileLoad LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool factory);
 
 // Writes the live settings into section "Config" + n, followed by the user
 // macros when withMacros is set. The first form adds the writes to the batch;

@@ -7,7 +7,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_names.h"
 #include "platform/log.h"
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 #include "settings/profile_slots.h"
 
 namespace orv::settings {
@@ -62,34 +62,28 @@ std::string Rewrite(const std::filesystem::path& configPath, const std::filesyst
   IniEdit file(macroFile);
   macros::SaveMacros(file, names::kMacroSection, tables);
   std::string failed;
-  for (const std::string& error : CommitMacroPair(config, file, language)) {
-    failed += (failed.empty() ? "" : "; ") + error;
+  for (const Failure& error : CommitMacroPair(config, file, language)) {
+    failed += (failed.empty() ? "" : "; ") + error.Text();
   }
   return failed;
 }
 
-// A write error that names the file it is about.
-std::string Named(const std::filesystem::path& file, std::string error) {
-  if (error.find(file.string()) != std::string::npos) return error;
-  return file.string() + ": " + error;
-}
-
 }  // namespace
 
-std::vector<std::string> CommitMacroPair(IniEdit& config, IniEdit& macroFile, int32_t language) {
+std::vector<Failure> CommitMacroPair(IniEdit& config, IniEdit& macroFile, int32_t language) {
   const std::string before = macros::MacroBlockSum(LoadIniDocument(macroFile.path()).get(), names::kMacroSection);
   const std::string after = macros::MacroBlockSum(macroFile, names::kMacroSection);
   config.Set(kInit, SumKey(language), after);
   config.Set(kInit, PreviousSumKey(language), before);
-  std::vector<std::string> errors;
+  std::vector<Failure> errors;
   if (std::string error = config.Commit(); !error.empty()) {
-    errors.push_back(Named(config.path(), std::move(error)));
+    errors.push_back(AboutFile(config.path(), std::move(error)));
     // Without the configuration the macro file stays as it is: the two keep
     // describing the same macros.
-    errors.push_back(macroFile.path().string() + ": not saved either, to stay with the configuration");
+    errors.push_back(Failure{{}, macroFile.path(), "not saved either, to stay with the configuration"});
     return errors;
   }
-  if (std::string error = macroFile.Commit(); !error.empty()) errors.push_back(Named(macroFile.path(), std::move(error)));
+  if (std::string error = macroFile.Commit(); !error.empty()) errors.push_back(AboutFile(macroFile.path(), std::move(error)));
   return errors;
 }
 

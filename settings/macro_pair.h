@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "macros/macro_model.h"
+#include "platform/failure.h"
 #include "platform/private_profile.h"
 #include "settings/config_file.h"
 
@@ -30,7 +31,7 @@ namespace orv::settings {
 // will write, the block the file holds now), writes the configuration and
 // then, only when that succeeded, the macro file. Returns what failed, each
 // line naming its file.
-std::vector<std::string> CommitMacroPair(IniEdit& config, IniEdit& macroFile, int32_t language);
+std::vector<Failure> CommitMacroPair(IniEdit& config, IniEdit& macroFile, int32_t language);
 
 // Loads the user macros of the interface language at start-up and on a
 // language switch. The macro file `macroFile` gives them, except:

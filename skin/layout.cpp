@@ -34,9 +34,9 @@ LayoutRect RectFromItems(const ItemList& items) {
 // Reads keys 0 ... N-1 of "BUTTONPOS" into a rectangle table and a text table.
 template <size_t N>
 bool LoadButtonPositions(const std::filesystem::path& file, std::array<LayoutRect, N>& hits,
-                         std::array<std::string, N>& texts, MessageSink& messages) {
+                         std::array<std::string, N>& texts, std::vector<Failure>& said) {
   for (size_t i = 0; i < N; ++i) {
-    const auto items = ReadItemList(file, "BUTTONPOS", static_cast<int>(i), messages);
+    const auto items = ReadItemList(file, "BUTTONPOS", static_cast<int>(i), said);
     if (!items) return false;
     hits[i] = RectFromItems(*items);
     texts[i] = (*items)[5];
@@ -88,17 +88,15 @@ ItemList SplitItemList(std::string_view value) {
 }
 
 std::optional<ItemList> ReadItemList(const std::filesystem::path& file, std::string_view section, int entry,
-                                     MessageSink& messages) {
+                                     std::vector<Failure>& said) {
   const auto doc = LoadIniDocument(file);
   if (!doc) {
-    const std::string text = MissingFileMessage(file, FileProblem(file));
-    log::Error(log::kApp, text);
-    messages.ShowMessage(text);
+    said.push_back(MissingFile(file));
     return std::nullopt;
   }
   const std::string* raw = doc->Find(section, std::to_string(entry));
   const std::string value = raw ? CutToCapacity(*raw, kItemListCapacity) : std::string();
-  if (std::count(value.begin(), value.end(), ',') > kMaxItemCommas) messages.ShowMessage(kLayoutValueMessage);
+  if (std::count(value.begin(), value.end(), ',') > kMaxItemCommas) said.push_back(Failure::Of(kLayoutValueMessage));
   return SplitItemList(value);
 }
 
@@ -115,28 +113,29 @@ std::filesystem::path LayoutPath(const std::filesystem::path& skinDir, int32_t l
   return skinDir / folder / name;
 }
 
-bool LoadMainLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                    MessageSink& messages) {
+LayoutLoad LoadMainLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language) {
+  LayoutLoad load;
   const auto file = LayoutPath(skinDir, language, LayoutFile::Main);
-  if (!LoadButtonPositions(file, layout.mainHits, layout.mainTexts, messages)) return false;
-  for (int k = 1; k <= kFunctionNameKeys; ++k) {
-    const auto items = ReadItemList(file, "FUN_STRING", k, messages);
-    if (!items) return false;
-    layout.FunctionNames[static_cast<size_t>(k)] = (*items)[0];
+  load.complete = LoadButtonPositions(file, layout.mainHits, layout.mainTexts, load.said);
+  for (int k = 1; load.complete && k <= kFunctionNameKeys; ++k) {
+    const auto items = ReadItemList(file, "FUN_STRING", k, load.said);
+    if (!items) load.complete = false;
+    else layout.FunctionNames[static_cast<size_t>(k)] = (*items)[0];
   }
-  return true;
+  return load;
 }
 
-bool LoadColorLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                     MessageSink& messages) {
-  return LoadButtonPositions(LayoutPath(skinDir, language, LayoutFile::Color), layout.colorHits, layout.colorTexts,
-                             messages);
+LayoutLoad LoadColorLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language) {
+  LayoutLoad load;
+  load.complete = LoadButtonPositions(LayoutPath(skinDir, language, LayoutFile::Color), layout.colorHits,
+                                      layout.colorTexts, load.said);
+  return load;
 }
 
-bool LoadAdvancedLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                        MessageSink& messages) {
+LayoutLoad LoadAdvancedLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language) {
+  LayoutLoad load;
   const auto file = LayoutPath(skinDir, language, LayoutFile::Advanced);
-  if (!LoadButtonPositions(file, layout.advancedHits, layout.advancedTexts, messages)) return false;
+  load.complete = LoadButtonPositions(file, layout.advancedHits, layout.advancedTexts, load.said);
   struct ControlKey {
     const char* section;
     int entry;
@@ -148,24 +147,32 @@ bool LoadAdvancedLayout(SkinLayout& layout, const std::filesystem::path& skinDir
       {"MACRODISPLAY", 2, &SkinLayout::eventListRect},
   };
   for (const ControlKey& c : kControls) {
-    const auto items = ReadItemList(file, c.section, c.entry, messages);
-    if (!items) return false;
-    layout.*c.target = ToEdges(RectFromItems(*items));
+    if (!load.complete) break;
+    const auto items = ReadItemList(file, c.section, c.entry, load.said);
+    if (!items) load.complete = false;
+    else layout.*c.target = ToEdges(RectFromItems(*items));
   }
-  return true;
+  return load;
 }
 
-bool LoadWarningLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                       MessageSink& messages) {
-  return LoadButtonPositions(LayoutPath(skinDir, language, LayoutFile::Warning), layout.warningHits,
-                             layout.warningTexts, messages);
+LayoutLoad LoadWarningLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language) {
+  LayoutLoad load;
+  load.complete = LoadButtonPositions(LayoutPath(skinDir, language, LayoutFile::Warning), layout.warningHits,
+                                      layout.warningTexts, load.said);
+  return load;
 }
 
-bool LoadAllLayouts(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                    MessageSink& messages) {
-  return LoadMainLayout(layout, skinDir, language, messages) && LoadColorLayout(layout, skinDir, language, messages) &&
-         LoadAdvancedLayout(layout, skinDir, language, messages) &&
-         LoadWarningLayout(layout, skinDir, language, messages);
+LayoutLoad LoadAllLayouts(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language) {
+  LayoutLoad all;
+  for (auto loader : {LoadMainLayout, LoadColorLayout, LoadAdvancedLayout, LoadWarningLayout}) {
+    LayoutLoad one = loader(layout, skinDir, language);
+    all.said.insert(all.said.end(), one.said.begin(), one.said.end());
+    if (!one.complete) {
+      all.complete = false;
+      break;
+    }
+  }
+  return all;
 }
 
 }  // namespace orv::skin

@@ -10,8 +10,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "platform/message_port.h"
+#include "platform/failure.h"
+#include "platform/file_problem.h"
 
 namespace orv::skin {
 
@@ -85,11 +87,11 @@ ItemList SplitItemList(std::string_view value);
 inline constexpr int kMaxItemCommas = 6;
 
 // Reads key `entry` (written in decimal) of `section` from `file` and splits it.
-// A missing file shows kMissingFileMessage and gives nullopt: the caller stops
-// reading layouts. A value with more than six commas shows kLayoutValueMessage
-// and is still split.
+// A missing file adds the missing-file failure to `said` and gives nullopt:
+// the caller stops reading layouts. A value with more than six commas adds
+// kLayoutValueMessage and is still split.
 std::optional<ItemList> ReadItemList(const std::filesystem::path& file, std::string_view section, int entry,
-                                     MessageSink& messages);
+                                     std::vector<Failure>& said);
 
 // Everything the four layout files of one language define.
 struct SkinLayout {
@@ -117,21 +119,24 @@ enum class LayoutFile { Main, Color, Advanced, Warning };
 // ("INI_EN/skin_main_en.ini" ...), Turkish when it is zero ("INI_CN/skin_main.ini" ...).
 std::filesystem::path LayoutPath(const std::filesystem::path& skinDir, int32_t language, LayoutFile which);
 
+// What a layout load has to tell the user, in order: each suspicious value
+// (still used) and, last, the missing file that stopped it.
+struct LayoutLoad {
+  std::vector<Failure> said;
+  bool complete = true;  // false: a file was missing, nothing more was read
+  explicit operator bool() const { return complete; }
+};
+
 // Each loader reads its file's keys in increasing order and overwrites its
-// tables entry by entry. It returns false when the file is missing: the message
-// has been shown, nothing more was read, and the caller runs the exit sequence.
-bool LoadMainLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                    MessageSink& messages);
-bool LoadColorLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                     MessageSink& messages);
-bool LoadAdvancedLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                        MessageSink& messages);
-bool LoadWarningLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                       MessageSink& messages);
+// tables entry by entry. An incomplete load means the caller runs the exit
+// sequence once it has told the user.
+LayoutLoad LoadMainLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language);
+LayoutLoad LoadColorLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language);
+LayoutLoad LoadAdvancedLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language);
+LayoutLoad LoadWarningLayout(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language);
 
 // The four loaders in the program's order (Main, Color, Advanced, Warning),
 // stopping at the first missing file. Used by the language switch.
-bool LoadAllLayouts(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language,
-                    MessageSink& messages);
+LayoutLoad LoadAllLayouts(SkinLayout& layout, const std::filesystem::path& skinDir, int32_t language);
 
 }  // namespace orv::skin

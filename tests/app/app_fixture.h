@@ -31,7 +31,7 @@ class AppFixture : public ::testing::Test {
     s.macroFilePath = app::MacroFilePathFor(s.exeDir, 1);
     s.profile.curProfile = 1;
     UseGridLayout();
-    settings::ConfigContext ctx = app::MakeConfigContext(s, nullptr);
+    settings::ConfigContext ctx = app::MakeConfigContext(s);
     settings::LoadConfig(ctx, s.configPath, 1, false);
     auto recording = std::make_unique<settings::RecordingHostSettings>();
     host = recording.get();

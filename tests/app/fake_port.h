@@ -13,12 +13,6 @@
 
 namespace orv::test {
 
-class CollectingMessages final : public MessageSink {
- public:
-  std::vector<std::string> messages;
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-};
-
 class FakePort final : public app::AppPort {
  public:
   std::vector<std::string> calls;

@@ -20,6 +20,7 @@
 #include "platform/private_profile.h"
 #include "platform/program_folders.h"
 #include "support/as_nobody.h"
+#include "support/fake_clock.h"
 #include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 
@@ -27,11 +28,6 @@ namespace orv::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoWait final : public Sleeper {
- public:
-  void SleepMs(uint32_t) override {}
-};
 
 // A copy of the shipped program folder (skin, configuration, macro files).
 void CopyPortable(const fs::path& to) {
@@ -66,9 +62,9 @@ Started StartOn(const fs::path& exeDir, const ProgramFolders& folders,
   s.session.backend = std::move(backend);
   s.session.host = std::make_unique<settings::RecordingHostSettings>();
   FakePort port;
-  NoWait wait;
+  UseFakeClock(s);
   Started started;
-  if (app::InitialiseMainWindow(s, port, {"ORV_ZIduzu", &wait}) != app::StartupResult::Running) {
+  if (app::InitialiseMainWindow(s, port, {"ORV_ZIduzu"}) != app::StartupResult::Running) {
     started.messages.push_back("(did not start)");
     return started;
   }

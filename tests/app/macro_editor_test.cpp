@@ -10,6 +10,7 @@
 #include "app/fake_macro_view.h"
 #include "app/menu_commands.h"
 #include "macros/key_names.h"
+#include "support/fake_clock.h"
 
 namespace orv::test {
 namespace {
@@ -24,7 +25,7 @@ class MacroEditorTest : public AppFixture {
     s.macros.userMacros = {};
     s.macros.userMacroCount = 0;
     s.macros.selectedMacro = 0;
-    s.editor.recorder.SetClock([this] { return now; });
+    clock = &UseFakeClock(s);
   }
   // Puts a macro of `events` key presses (codes 4, 5, ...; delays 100, 101, ...)
   // into the next slot and shows the lists.
@@ -44,7 +45,7 @@ class MacroEditorTest : public AppFixture {
   void RightClickLine(int line) { app::OnRightRelease(s, view, view.OverLine(line)); }
 
   FakeMacroView view;
-  int32_t now = 0;
+  FakeClock* clock = nullptr;
 };
 
 TEST_F(MacroEditorTest, RefillShowsNamesEventsAndTheRepeatCountOfACountedMacro) {
@@ -280,9 +281,9 @@ TEST_F(MacroEditorTest, RecordingFillsTheSelectedSlotAndItsLines) {
   EXPECT_EQ(view.countText, "1");
   EXPECT_FALSE(view.countEnabled);
   EXPECT_TRUE(view.eventLines.empty());
-  now = 100;
+  clock->SetMsOfDay(100);
   EXPECT_TRUE(app::RecordKey(s, view, {macros::kKeyDown, 'A'}));
-  now = 250;
+  clock->SetMsOfDay(250);
   EXPECT_TRUE(app::RecordKey(s, view, {macros::kKeyUp, 'A'}));
   EXPECT_EQ(view.eventLines.size(), 3u);
   EXPECT_EQ(view.eventSel, 2);

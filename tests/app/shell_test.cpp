@@ -12,11 +12,12 @@
 #include "app/colour_animation.h"
 #include "app/shell.h"
 #include "device/device_link.h"
+#include "drive/playback.h"
 #include "macros/macro_files.h"
 #include "platform/private_profile.h"
 #include "skin/layout.h"
 #include "support/missing_file.h"
-#include "support/interrupt_clock.h"
+#include "support/fake_clock.h"
 
 namespace orv::test {
 namespace {
@@ -88,8 +89,7 @@ TEST_F(ShellTest, LanguageSwitchStoresTheChoiceAndReloadsEverything) {
     EXPECT_EQ(settings::ReadLanguage(s.configPath), language);
     EXPECT_EQ(s.macroFilePath, dir.path() / (language ? "Macro_EN.dat" : "Macro_CN.dat"));
     skin::SkinLayout expected;
-    CollectingMessages ignore;
-    ASSERT_TRUE(skin::LoadAllLayouts(expected, s.skinDir, language, ignore));
+    ASSERT_TRUE(skin::LoadAllLayouts(expected, s.skinDir, language));
     EXPECT_EQ(s.layout.mainTexts, expected.mainTexts);
     EXPECT_EQ(s.layout.advancedHits, expected.advancedHits);
     // Not on the Advanced page: the lists are left alone.
@@ -112,7 +112,7 @@ TEST_F(ShellTest, LanguageSwitchDropsUnsavedMacroEdits) {
   }
   ASSERT_TRUE(app::SwitchLanguage(s, port, 0));
   macros::MacroTables turkish;
-  macros::LoadMacros(dir.path() / "Macro_CN.dat", "Macros", turkish, macros::MacroTarget::User, nullptr);
+  macros::LoadMacros(dir.path() / "Macro_CN.dat", "Macros", turkish, macros::MacroTarget::User);
   EXPECT_EQ(s.macros.userMacroCount, turkish.userMacroCount);
   EXPECT_NE(macros::MacroName(s.macros.userMacros[0]), "unsaved");
 }
@@ -159,7 +159,7 @@ TEST_F(ShellTest, HostExitComesAfterAPlayingMacrosReleases) {
   m.delays[0] = m.delays[1] = 1000;
   s.settings.K[1] = 41;  // button 1 (wire code 2) plays user macro 0
   std::shared_ptr<device::InputReportSource> input = OpenInput(mouse);
-  InterruptOnlyClock clock;
+  FakeClock clock(FakeClock::Waits::Block);  // waits end only when stopped
   drive::PlaybackDeps deps;
   deps.settings = &s.settings;
   deps.macros = &s.macros;
@@ -280,9 +280,12 @@ TEST(ColourPreview, ModeOneAlternatesGreyAndTheNextColourOtherModesStayGrey) {
   }
 }
 
-TEST(ColourPreview, WorkerRunsWhileTheColorPageIsShownAndThenClearsItsFlag) {
+// The worker on a clock that only moves when told: one pass per pause, the
+// pause set by the cycle time, and the page change noticed at the end of a pause.
+TEST(ColourPreview, WorkerStepsOncePerPauseWhileTheColorPageIsShown) {
   app::AppState s;
-  s.preview.cycleTime = 5;  // 200 ms passes
+  FakeClock& clock = UseFakeClock(s, FakeClock::Waits::Block);
+  s.preview.cycleTime = 4;  // 400 ms passes
   s.preview.ledType = 1;
   s.preview.cycleMask = 0x7F;
   s.ui.page = app::kPageColor;
@@ -290,49 +293,28 @@ TEST(ColourPreview, WorkerRunsWhileTheColorPageIsShownAndThenClearsItsFlag) {
   app::ColourAnimation animation(s, [&] { ++repaints; });
   s.preview.running = true;
   animation.Start();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (repaints < 2 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  EXPECT_GE(repaints.load(), 2);
-  s.ui.page = app::kPageMain;
-  while (s.preview.running && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  EXPECT_FALSE(s.preview.running);
-  // A second start after the first ended runs again.
-  s.ui.page = app::kPageColor;
-  s.preview.running = true;
-  animation.Start();
-  animation.Stop();
-  EXPECT_FALSE(s.preview.running);
-}
-
-// The program ends while the preview pauses: Stop() cuts the pause short. The
-// pause here never ends by itself, so a Stop() that waited for it would hang
-// (the test runner's timeout guards against that).
-TEST(ColourAnimation, StopCutsAnEndlessPauseShort) {
-  app::AppState s;
-  s.ui.page = app::kPageColor;
-  std::atomic<int> repaints{0};
-  std::mutex mutex;
-  std::condition_variable painted;
-  app::ColourAnimation animation(
-      s,
-      [&] {
-        ++repaints;
-        painted.notify_all();
-      },
-      [](uint8_t) { return UINT32_MAX; });
-  s.preview.running = true;
-  animation.Start();
-  {
-    std::unique_lock lock(mutex);
-    painted.wait(lock, [&] { return repaints.load() > 0; });
-  }
-  animation.Stop();
-  EXPECT_FALSE(s.preview.running);
+  clock.AwaitWaits(1);
   EXPECT_EQ(repaints.load(), 1);
+  clock.AdvanceMs(399);  // not yet the end of the pause
+  clock.AdvanceMs(1);
+  clock.AwaitWaits(2);
+  EXPECT_EQ(repaints.load(), 2);
+  EXPECT_EQ(s.preview.index.load(), 1);
+  s.ui.page = app::kPageMain;
+  clock.AdvanceMs(400);
+  while (s.preview.running) std::this_thread::yield();
+  EXPECT_EQ(repaints.load(), 2);
+  EXPECT_EQ(clock.waitsMs, (std::vector<uint32_t>{400, 400}));
+  // A second start after the first ended runs again, and Stop() cuts its
+  // pause short (the pause never ends by itself: a Stop() that waited for it
+  // would hang, which the test runner's timeout catches).
+  s.ui.page = app::kPageColor;
+  s.preview.running = true;
+  animation.Start();
+  clock.AwaitWaits(3);
+  animation.Stop();
+  EXPECT_FALSE(s.preview.running);
+  EXPECT_EQ(repaints.load(), 3);
 }
 
 }  // namespace

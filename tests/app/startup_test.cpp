@@ -13,21 +13,17 @@
 #include "drive/apply.h"
 #include "drive/playback.h"
 #include "platform/launch.h"
+#include "platform/log.h"
 #include "device/simulated/simulated_mouse.h"
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 #include "platform/private_profile.h"
 #include "settings/host_settings.h"
+#include "support/fake_clock.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
 
 namespace orv::test {
 namespace {
-
-class CountingSleeper final : public Sleeper {
- public:
-  std::vector<uint32_t> waits;
-  void SleepMs(uint32_t ms) override { waits.push_back(ms); }
-};
 
 // A program folder made of the shipped skin and configuration, with the
 // simulated mouse plugged in or not.
@@ -58,7 +54,7 @@ class StartupTest : public ::testing::Test {
   size_t Sent() const { return backend->Features().size(); }
 
   app::StartupResult Start(const std::string& commandLine = "/opt/orv/ORV_ZIduzu") {
-    return app::InitialiseMainWindow(s, port, {commandLine, &sleeper});
+    return app::InitialiseMainWindow(s, port, {commandLine});
   }
 
   // Index of the first call starting with `prefix` (calls.size() when none).
@@ -73,7 +69,7 @@ class StartupTest : public ::testing::Test {
   FakePort port;
   device::SimulatedMouse* backend = nullptr;
   settings::RecordingHostSettings* host = nullptr;
-  CountingSleeper sleeper;
+  FakeClock& clock = UseFakeClock(s);
 };
 
 TEST_F(StartupTest, WithTheMouseTheProfileIsAppliedAndTheTrayIconAdded) {
@@ -91,7 +87,7 @@ TEST_F(StartupTest, WithTheMouseTheProfileIsAppliedAndTheTrayIconAdded) {
   EXPECT_EQ(s.windowHeight, 600);
   EXPECT_FALSE(s.layout.mainTexts[0].empty());
   EXPECT_FALSE(s.layout.FunctionNames[1].empty());
-  EXPECT_EQ(sleeper.waits, std::vector<uint32_t>{5});
+  EXPECT_EQ(clock.waitsMs, std::vector<uint32_t>{5});
   EXPECT_EQ(Sent(), 22u);
   EXPECT_EQ(host->Lines(), (std::vector<std::string>{"mouse-speed 8", "wheel-lines 3"}));
   EXPECT_EQ(s.ui.page, app::kPageMain);
@@ -141,8 +137,8 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
     }
     const std::string before = ReadText(ConfigPath());
     FakePort p;
-    CountingSleeper wait;
-    ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &wait}), app::StartupResult::Ended);
+    const FakeClock& wait = UseFakeClock(state);
+    ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu"}), app::StartupResult::Ended);
     EXPECT_EQ(p.messages, std::vector<std::string>{c.prompt});
     const std::vector<std::string> actions = p.Actions();
     ASSERT_GE(actions.size(), 3u);
@@ -150,7 +146,7 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
               (std::vector<std::string>{"ShowMessage", "TrayRemove", "DestroyWindow"}));
     EXPECT_FALSE(p.Has("TrayAdd"));
     EXPECT_TRUE(none->Features().empty());
-    EXPECT_TRUE(wait.waits.empty());
+    EXPECT_TRUE(wait.waitsMs.empty());
     EXPECT_TRUE(desk->Lines().empty());
     EXPECT_EQ(ReadText(ConfigPath()), before) << "nothing applied, nothing saved";
     EXPECT_EQ(state.hideAtStart, 0);
@@ -159,6 +155,42 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
 
 // The mouse is there but this user may not open it: the message, in either
 // language, names the rule file that grants access, and nothing is applied.
+// Every box the start-up shows is in the log too: the plug-in prompt, and a
+// missing file of built-in macros (read without the mouse's profile in it).
+TEST_F(StartupTest, EveryMessageShownIsAlsoLogged) {
+  struct Lines final : log::Sink {
+    Lines() { log::SetSink(this); }
+    ~Lines() override { log::SetSink(nullptr); }
+    void Write(log::Level, std::string_view, std::string_view text) override { texts.emplace_back(text); }
+    std::vector<std::string> texts;
+  } lines;
+  struct Case {
+    const char* what;
+    bool plugged;
+    const char* removed;  // a file taken away first, or nullptr
+    size_t shown;
+  } cases[] = {{"no mouse", false, nullptr, 1}, {"no built-in macros", true, "constMacro.dat", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.removed) std::filesystem::remove(dir.path() / c.removed);
+    app::AppState state;
+    state.exeDir = dir.path();
+    auto mouse = std::make_unique<device::SimulatedMouse>();
+    mouse->SetPlugged(c.plugged);
+    state.session.backend = std::move(mouse);
+    state.session.host = std::make_unique<settings::RecordingHostSettings>();
+    UseFakeClock(state);
+    FakePort p;
+    lines.texts.clear();
+    app::InitialiseMainWindow(state, p, {"ORV_ZIduzu"});
+    ASSERT_EQ(p.messages.size(), c.shown);
+    for (const std::string& m : p.messages) {
+      EXPECT_NE(std::find(lines.texts.begin(), lines.texts.end(), m), lines.texts.end()) << m;
+    }
+    if (c.removed) ExpectOneMissingFileMessage(p.messages, c.removed);
+  }
+}
+
 TEST_F(StartupTest, AMouseTheUserMayNotOpenNamesTheRuleFileAndEndsTheProgram) {
   for (const char* verSel : {"1", "0"}) {
     WriteProfileString(ConfigPath(), "Init", "VER_SEL", verSel);
@@ -172,13 +204,13 @@ TEST_F(StartupTest, AMouseTheUserMayNotOpenNamesTheRuleFileAndEndsTheProgram) {
     state.session.backend = std::move(refusing);
     state.session.host = std::make_unique<settings::RecordingHostSettings>();
     FakePort p;
-    CountingSleeper wait;
-    ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &wait}), app::StartupResult::Ended) << verSel;
+    const FakeClock& wait = UseFakeClock(state);
+    ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu"}), app::StartupResult::Ended) << verSel;
     ASSERT_EQ(p.messages.size(), 1u) << verSel;
     EXPECT_NE(p.messages[0].find(std::string("udev/") + device::kUdevRuleFile), std::string::npos) << p.messages[0];
     EXPECT_NE(p.messages[0].find(device::kModelName), std::string::npos) << p.messages[0];
     EXPECT_FALSE(p.Has("TrayAdd"));
-    EXPECT_TRUE(wait.waits.empty());
+    EXPECT_TRUE(wait.waitsMs.empty());
     EXPECT_TRUE(mouse->Features().empty());
   }
 }
@@ -253,7 +285,7 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
   WriteText(dir.path() / "skins" / "INI_EN" / "LBWarning_en.ini", "[BUTTONPOS]\n");
   FakePort p;
   p.maskLoads = false;
-  ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu", &sleeper}), app::StartupResult::Failed);
+  ASSERT_EQ(app::InitialiseMainWindow(state, p, {"ORV_ZIduzu"}), app::StartupResult::Failed);
   ExpectOneMissingFileMessage(p.messages, "main_mask.jpg", "not a picture");
   EXPECT_TRUE(p.destroyed);
   EXPECT_FALSE(p.Has("TrayAdd"));
@@ -261,7 +293,7 @@ TEST_F(StartupTest, MissingWarningLayoutAndMissingMaskEndTheProgramToo) {
 
 TEST_F(StartupTest, PlaybackThreadsRunFromStartUpAndStop) {
   PlugMouse();
-  s.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
+  s.clock = std::make_unique<SteadyClock>();  // the threads wait in real time
   s.playback.launcher = std::make_unique<RecordingLauncher>();
   ASSERT_EQ(Start(), app::StartupResult::Running);
   ASSERT_NE(s.playback.engine, nullptr);
@@ -273,7 +305,7 @@ TEST_F(StartupTest, PlaybackThreadsRunFromStartUpAndStop) {
 
 TEST_F(StartupTest, AnAutomaticStartWithoutTheMouseEndsSilently) {
   const std::string before = ReadText(ConfigPath());
-  ASSERT_EQ(app::InitialiseMainWindow(s, port, {"orv-ziduzu --when-present", &sleeper, true}),
+  ASSERT_EQ(app::InitialiseMainWindow(s, port, {"orv-ziduzu --when-present", true}),
             app::StartupResult::Ended);
   EXPECT_TRUE(port.messages.empty());
   EXPECT_TRUE(port.destroyed);
@@ -285,7 +317,7 @@ TEST_F(StartupTest, AnAutomaticStartWithoutTheMouseEndsSilently) {
 
 TEST_F(StartupTest, AnAutomaticStartWithTheMouseAppliesAndStartsMinimised) {
   PlugMouse();
-  ASSERT_EQ(app::InitialiseMainWindow(s, port, {"orv-ziduzu --when-present", &sleeper, true}),
+  ASSERT_EQ(app::InitialiseMainWindow(s, port, {"orv-ziduzu --when-present", true}),
             app::StartupResult::Running);
   EXPECT_EQ(Sent(), 22u);
   EXPECT_EQ(s.hideAtStart, 1);
@@ -325,7 +357,7 @@ TEST_F(StartupTest, InstalledFoldersReadTheDataAndWriteTheUsersFiles) {
   EXPECT_EQ(s.profile.curProfile, 2) << "the profile comes from the user's file";
   EXPECT_EQ(Sent(), 22u);
   EXPECT_EQ(ReadText(ConfigPath()), shipped) << "the shipped file is only read";
-  EXPECT_EQ(app::MakeApplyContext(s, nullptr, nullptr).exeDir, user.path()) << "macros are saved to the user";
+  EXPECT_EQ(app::MakeApplyContext(s, nullptr).exeDir, user.path()) << "macros are saved to the user";
 }
 
 }  // namespace

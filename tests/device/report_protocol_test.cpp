@@ -40,19 +40,12 @@ class ReportChannelTest : public ::testing::Test {
   ReportChannel channel;
 };
 
-// Records each wait together with what the channel showed at that moment. It
-// queries the channel, which would hang if a wait were taken under the lock.
-class ProbeSleeper final : public Sleeper {
- public:
-  explicit ProbeSleeper(const ReportChannel& c) : channel(c) {}
-  void SleepMs(uint32_t ms) override { waits.push_back({ms, channel.ButtonStateByte(), channel.SentReports()}); }
-  struct Wait {
-    uint32_t ms;
-    uint8_t buttonState;
-    uint64_t sentBefore;
-  };
-  const ReportChannel& channel;
-  std::vector<Wait> waits;
+// A pause noted together with what the channel showed at that moment. Taking
+// it queries the channel, which would hang if a pause were taken under the lock.
+struct ProbedPause {
+  uint32_t ms;
+  uint8_t buttonState;
+  uint64_t sentBefore;
 };
 
 // The wire values of the factory levels: step codes of steps 2, 4, 5, 7, 9, 11,
@@ -148,16 +141,17 @@ TEST_F(ReportChannelTest, ReleaseAllInputsWaitsOutsideTheLockThenSendsButtonsThe
   channel.SendKeyOrButton(0x04, kPress);
   channel.SendKeyOrButton(0x05, kPress);
   Forget();
-  ProbeSleeper sleeper(channel);
+  std::vector<ProbedPause> waits;
 
-  channel.ReleaseAllInputs(sleeper);
+  channel.ReleaseAllInputs(
+      [&](uint32_t ms) { waits.push_back({ms, channel.ButtonStateByte(), channel.SentReports()}); });
 
-  ASSERT_EQ(sleeper.waits.size(), 2u);
-  EXPECT_EQ(sleeper.waits[0].ms, 10u);
-  EXPECT_EQ(sleeper.waits[0].buttonState, 0xFC);  // nothing released before the first wait
-  EXPECT_EQ(sleeper.waits[1].ms, 10u);
-  EXPECT_EQ(sleeper.waits[1].buttonState, 0xFF);  // buttons released between the waits
-  EXPECT_EQ(sleeper.waits[1].sentBefore + 1, channel.SentReports());
+  ASSERT_EQ(waits.size(), 2u);
+  EXPECT_EQ(waits[0].ms, 10u);
+  EXPECT_EQ(waits[0].buttonState, 0xFC);  // nothing released before the first wait
+  EXPECT_EQ(waits[1].ms, 10u);
+  EXPECT_EQ(waits[1].buttonState, 0xFF);  // buttons released between the waits
+  EXPECT_EQ(waits[1].sentBefore + 1, channel.SentReports());
   EXPECT_EQ(Sent(), (std::vector<std::string>{"07 16 04 FF 00 00 00 00", "07 15 00 00 00 00 00 00"}));
   EXPECT_EQ(channel.HeldKeys(), (std::array<uint8_t, 6>{}));
 }
@@ -170,13 +164,12 @@ TEST_F(ReportChannelTest, FireTimeIsSentInEightMillisecondUnitsBigEndian) {
       {50, "07 12 00 06 00 00 00 00"},  {300, "07 12 00 25 00 00 00 00"}, {7, "07 12 00 00 00 00 00 00"},
       {0, "07 12 00 00 00 00 00 00"},   {2048, "07 12 01 00 00 00 00 00"}, {0xFFFF, "07 12 1F FF 00 00 00 00"},
   };
-  ProbeSleeper sleeper(channel);
   for (const Case& c : cases) {
     // Fill bytes 4 ... 7 first: the fire-time report clears them.
     for (uint8_t k : {1, 2, 3, 4, 5, 6}) channel.SendKeyOrButton(k, kPress);
     channel.SendFireTime(c.fireTime);
     EXPECT_EQ(Last(), c.report) << c.fireTime;
-    channel.ReleaseAllInputs(sleeper);
+    channel.ReleaseAllInputs([](uint32_t) {});
   }
 }
 

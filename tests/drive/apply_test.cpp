@@ -45,7 +45,7 @@ struct Rig {
   device::SimulatedMouse mouse;
   RecordingHostSettings host;
   FakeWindow window;
-  ApplyContext ctx{ConfigContext{settings, tables, &profile, 0, nullptr}, channel};
+  ApplyContext ctx{ConfigContext{settings, tables, &profile, 0}, channel};
 
   explicit Rig(int32_t language = 1, device::HandleState state = device::HandleState::Open) {
     channel.SetWriteCollection(state, test::OpenFeatures(mouse), 8);
@@ -264,7 +264,7 @@ TEST(Apply, AKillBetweenItsWritesLeavesTheOldPairOrTheNewOne) {
     macros::MacroTables tables;
     ProfileState profile;
     ReadCurrentProfile(rig.ctx.configPath, profile);
-    ConfigContext config{settings, tables, &profile, 1, nullptr};
+    ConfigContext config{settings, tables, &profile, 1};
     LoadConfig(config, rig.ctx.configPath, profile.curProfile, false);
     EXPECT_EQ(LoadUserMacros(rig.ctx.configPath, rig.ctx.macroFilePath, 1, profile, tables), "");
     const int32_t slot = settings.K[4] - kUserMacro0;
@@ -283,7 +283,7 @@ TEST(Apply, TakesTheRepeatCountFirstWhenTheMacroPageIsOpen) {
   ApplySettings(rig.ctx);
   EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"take-repeat-count", "repaint"}));
   macros::MacroTables loaded;
-  macros::LoadMacros(rig.ctx.macroFilePath, "Macros", loaded, macros::MacroTarget::User, nullptr);
+  macros::LoadMacros(rig.ctx.macroFilePath, "Macros", loaded, macros::MacroTarget::User);
   EXPECT_EQ(loaded.userMacros[0].repeatCount, 300);
 }
 
@@ -304,7 +304,7 @@ TEST(Apply, ColourCycleMaskIsRebuiltFromTheFlags) {
 TEST(Apply, RepairsAProfileThatWouldLeaveTheMouseUnusable) {
   Rig rig;
   test::WriteText(rig.ctx.configPath, "[Init]\nCurConfig=1\n[Config1]\nK0=0\n");
-  ConfigContext config{rig.settings, rig.tables, &rig.profile, 1, nullptr};
+  ConfigContext config{rig.settings, rig.tables, &rig.profile, 1};
   LoadConfig(config, rig.ctx.configPath, 1, false);
   ASSERT_EQ(int32_t(rig.settings.K[0]), 0);
   const ApplyOutcome outcome = ApplySettings(rig.ctx);
@@ -326,8 +326,8 @@ TEST(Apply, WriteFailuresAreReportedAndTheMouseStillGetsTheProfile) {
   const ApplyOutcome outcome = ApplySettings(rig.ctx);
   // The configuration could not be written, so neither is the macro file it describes.
   ASSERT_EQ(outcome.writeErrors.size(), 2u);
-  EXPECT_NE(outcome.writeErrors[0].find("config"), std::string::npos);
-  EXPECT_NE(outcome.writeErrors[1].find("Macro_EN.dat"), std::string::npos);
+  EXPECT_NE(outcome.writeErrors[0].Text().find("config"), std::string::npos);
+  EXPECT_NE(outcome.writeErrors[1].Text().find("Macro_EN.dat"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(rig.ctx.macroFilePath));
   EXPECT_EQ(rig.mouse.Features().size(), 22u);
 }

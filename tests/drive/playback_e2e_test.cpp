@@ -10,7 +10,7 @@
 #include "device/device_link.h"
 #include "device/simulated/simulated_mouse.h"
 #include "drive/playback.h"
-#include "support/interrupt_clock.h"
+#include "support/fake_clock.h"
 #include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 #include "tools/sim/sim_text.h"
@@ -59,7 +59,7 @@ TEST(PlaybackEndToEnd, ButtonWithAUserMacroPlaysItThroughTheSimulatedMouse) {
   settings.K[3] = 41;  // button 3, wire code 5
   settings.K[4] = 39;  // button 4, wire code 4
   RecordingLauncher launcher(dir / device::kHostLogName);
-  SteadyPlaybackClock clock;
+  SteadyClock clock;
   std::atomic<int> repaints{0};
 
   PlaybackDeps deps;
@@ -95,26 +95,6 @@ TEST(PlaybackEndToEnd, ButtonWithAUserMacroPlaysItThroughTheSimulatedMouse) {
   EXPECT_EQ(repaints.load(), 0);
 }
 
-// Time passes only as the engine waits, and every wait takes a few
-// microseconds of real time (so other threads get a word in); safe to use from
-// several threads.
-class QuickClock final : public PlaybackClock {
- public:
-  Nanos Now() override { return now_.load(); }
-  void SleepUntil(Nanos deadline) override {
-    std::this_thread::sleep_for(20us);
-    Nanos now = now_.load();
-    while (now < deadline && !now_.compare_exchange_weak(now, deadline)) {
-    }
-  }
-  void SleepMs(uint32_t ms) override { now_.fetch_add(static_cast<Nanos>(ms) * 1'000'000); }
-  void Interrupt() override {}
-
- private:
-  std::atomic<Nanos> now_{0};
-};
-
-
 TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
   settings::MouseSettings settings;
   MacroTables tables;
@@ -124,7 +104,8 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
   device::ReportChannel channel;
   channel.SetWriteCollection(device::HandleState::Open, test::OpenFeatures(mouse), 8);
   std::shared_ptr<device::InputReportSource> input = test::OpenInput(mouse);
-  QuickClock clock;
+  // Time passes only as the engine waits.
+  test::FakeClock clock;
   RecordingLauncher launcher;
 
   PlaybackDeps deps;
@@ -135,6 +116,15 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
   deps.launcher = &launcher;
   deps.clock = &clock;
   PlaybackEngine engine(deps);
+  // After 200 reports the button is released; the executor's wait lasts
+  // until the listener has taken the release.
+  std::atomic<bool> released{false};
+  clock.onTime = [&](Clock::Nanos) {
+    if (released.load() || mouse.Features().size() < 200) return;
+    released = true;
+    mouse.Deliver({6, 0xF2, 0x80});
+    while (engine.handOff().stopRequested.load() == 0) std::this_thread::yield();
+  };
   engine.Start();
   mouse.Deliver({6, 0xF2, 0x01});
 
@@ -152,8 +142,6 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
       std::this_thread::yield();
     }
   });
-  ASSERT_TRUE(Eventually([&] { return mouse.Features().size() >= 200; }));
-  mouse.Deliver({6, 0xF2, 0x80});
   ASSERT_TRUE(Eventually([&] { return engine.handOff().triggerPending.load() == 0; }));
   editing = false;
   window.join();
@@ -174,7 +162,7 @@ TEST(PlaybackThreads, StopEndsALongMacroWithNothingHeld) {
   device::ReportChannel channel;
   channel.SetWriteCollection(device::HandleState::Open, test::OpenFeatures(mouse), 8);
   std::shared_ptr<device::InputReportSource> input = test::OpenInput(mouse);
-  test::InterruptOnlyClock clock;
+  test::FakeClock clock(test::FakeClock::Waits::Block);  // waits end only when stopped
   PlaybackDeps deps;
   deps.settings = &settings;
   deps.macros = &tables;

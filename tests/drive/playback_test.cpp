@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/private_profile.h"
+#include "support/fake_clock.h"
 #include "support/memory_mouse.h"
 #include "support/temp_dir.h"
 
@@ -18,39 +19,16 @@ namespace {
 
 using namespace orv::macros;
 
-using Nanos = PlaybackClock::Nanos;
-constexpr Nanos kMs = 1'000'000;
-
-class FakeClock final : public PlaybackClock {
- public:
-  Nanos Now() override { return now; }
-  void SleepUntil(Nanos deadline) override {
-    Nanos late = 0;
-    if (!lateness.empty()) {
-      late = lateness.front();
-      lateness.erase(lateness.begin());
-    }
-    Advance(std::max(now, deadline + late));
-  }
-  void SleepMs(uint32_t ms) override { Advance(now + ms * kMs); }
-  void Interrupt() override {}
-
-  void Advance(Nanos to) {
-    now = to;
-    if (onTime) onTime(now);
-  }
-
-  Nanos now = 0;
-  std::vector<Nanos> lateness;  // how late each deadline wait wakes, in turn
-  std::function<void(Nanos)> onTime;
-};
+using test::FakeClock;
+using Nanos = Clock::Nanos;
+constexpr Nanos kMs = kNanosPerMs;
 
 // Keeps each report with the time it was sent.
 class TimedHid final : public device::HidWriter {
  public:
   explicit TimedHid(FakeClock& c) : clock(c) {}
   bool SetFeature(const uint8_t* data, size_t length) override {
-    sent.push_back(std::to_string(clock.now / kMs) + " " + test::FormatReport(data, length));
+    sent.push_back(std::to_string(clock.Now() / kMs) + " " + test::FormatReport(data, length));
     return true;
   }
   FakeClock& clock;
@@ -105,10 +83,10 @@ class PlaybackTest : public ::testing::Test {
   }
   void Press(uint8_t wire, uint8_t data = 1) { Report(static_cast<uint8_t>(0xF0 + wire), data); }
   void Release(uint8_t wire) { Report(static_cast<uint8_t>(0xF0 + wire), 0x80); }
-  // Delivers `report` once the playback clock reaches `at` ms.
+  // Delivers `report` once the playback clock is `at` ms on from now.
   void At(Nanos at, std::function<void()> report) {
-    clock.onTime = [this, at, report, done = false](Nanos now) mutable {
-      if (!done && now >= at * kMs) {
+    clock.onTime = [due = clock.Now() + at * kMs, report, done = false](Nanos now) mutable {
+      if (!done && now >= due) {
         done = true;
         report();
       }
@@ -210,7 +188,6 @@ TEST_F(PlaybackTest, StopRules) {
   };
   for (const Case& c : cases) {
     hid->sent.clear();
-    clock.now = 0;
     tables.userMacros[0] = Macro(c.mode, c.repeat, {{kPressA, 20}, {kReleaseA, 20}});
     tables.userMacros[1] = Macro(MODE_HELD, 0, {});
     settings.K[3] = 41;

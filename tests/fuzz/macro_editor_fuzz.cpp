@@ -32,6 +32,7 @@
 #include "settings/config_file.h"
 #include "skin/function_menu.h"
 #include "skin/hit_indexes.h"
+#include "support/fake_clock.h"
 
 namespace {
 
@@ -167,8 +168,7 @@ struct World {
     fs::remove_all(root);
     skinDir = root / "skins";
     WriteGridLayouts(skinDir);
-    orv::test::CollectingMessages messages;
-    CHECK(orv::skin::LoadAllLayouts(layout, skinDir, 1, messages), "layouts load");
+    CHECK(orv::skin::LoadAllLayouts(layout, skinDir, 1).complete, "layouts load");
     work = root / "work";
     fs::create_directories(work / "config");
     configPath = work / "config" / "config.ini";
@@ -201,7 +201,7 @@ struct World {
                                   int slot) {
       orv::settings::MouseSettings settings;
       MacroTables tables;
-      orv::settings::ConfigContext ctx{settings, tables, nullptr, 1, nullptr};
+      orv::settings::ConfigContext ctx{settings, tables, nullptr, 1};
       orv::settings::LoadConfig(ctx, configPath, 1, false);
       Fill(tables, records);
       if (slot < tables.userMacroCount) settings.K[static_cast<size_t>(button)] = 41 + slot;
@@ -218,10 +218,10 @@ struct World {
     {
       MacroTables tables;
       profile.curProfile = 1;
-      orv::settings::ConfigContext ctx{settings, tables, &profile, 1, nullptr};
+      orv::settings::ConfigContext ctx{settings, tables, &profile, 1};
       orv::settings::LoadConfig(ctx, configPath, 1, false);
       orv::macros::LoadMacros(work / orv::names::UserMacroFileFor(1), orv::names::kMacroSection, tables,
-                              orv::macros::MacroTarget::User, nullptr);
+                              orv::macros::MacroTarget::User);
       macros = Macros{tables.userMacros, tables.userMacroCount, tables.selectedMacro};
     }
     for (const fs::path& f : {configPath, work / fs::path(orv::names::UserMacroFileFor(1)),
@@ -266,7 +266,7 @@ class Input {
 
 Macros Loaded(const fs::path& file, const std::string& section) {
   MacroTables t;
-  orv::macros::LoadMacros(file, section, t, orv::macros::MacroTarget::User, nullptr);
+  orv::macros::LoadMacros(file, section, t, orv::macros::MacroTarget::User);
   return Macros{t.userMacros, t.userMacroCount, t.selectedMacro};
 }
 
@@ -287,7 +287,7 @@ class Session {
     s.macros.userMacros = w.macros.userMacros;
     s.macros.userMacroCount = w.macros.userMacroCount;
     s.macros.selectedMacro = w.macros.selectedMacro;
-    s.editor.recorder.SetClock([this] { return clock_ += 7; });
+    clock_ = &orv::test::UseFakeClock(s);
     s.session.channel.SetWriteCollection(orv::device::HandleState::Open, std::make_shared<NullWriter>(), 8);
     s.layout = w.layout;
     view.Destroy();
@@ -307,7 +307,7 @@ class Session {
   AppState s;
   orv::test::FakeMacroView view;
   orv::test::FakePort port;
-  int32_t clock_ = 0;
+  orv::test::FakeClock* clock_ = nullptr;  // s.clock
   // The open in-place edit as the user started it: the macro shown and the
   // line, and that macro then.
   int32_t editMacro_ = -1;
@@ -414,6 +414,7 @@ enum Op : uint8_t {
 void Session::Step(Input& in) {
   const auto op = static_cast<Op>(in.Byte() % kOpCount);
   const uint8_t arg = in.Byte();
+  clock_->AdvanceMs(7);
   const bool wasEditing = Editing();
 
   // While the edit box has the focus, keys typed on the list go to it.

@@ -43,11 +43,6 @@ class QtEnvironment : public ::testing::Environment {
 };
 const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-class NoWait final : public Sleeper {
- public:
-  void SleepMs(uint32_t) override {}
-};
-
 class MacroWidgetsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,9 +53,8 @@ class MacroWidgetsTest : public ::testing::Test {
     s.session.backend = device::MakeHidBackend();
     s.session.host = std::make_unique<settings::RecordingHostSettings>(dir.path() / "sim" / device::kHostLogName);
     s.playback.launcher = std::make_unique<RecordingLauncher>(dir.path() / "sim" / device::kHostLogName);
-    s.playback.clock = std::make_unique<drive::SteadyPlaybackClock>();
     window = std::make_unique<app::MainWindow>(s);
-    ASSERT_EQ(app::InitialiseMainWindow(s, *window, {"", &sleeper}), app::StartupResult::Running);
+    ASSERT_EQ(app::InitialiseMainWindow(s, *window, {""}), app::StartupResult::Running);
     window->show();
   }
   void TearDown() override {
@@ -84,7 +78,7 @@ class MacroWidgetsTest : public ::testing::Test {
     r.delays[0] = 50;
     t.userMacroCount = 1;
     ASSERT_EQ(macros::SaveMacros(s.macroFilePath, "Macros", t), "");
-    macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User, nullptr);
+    macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User);
     s.macros.selectedMacro = 0;
   }
   void ClickAdvanced(int index) {
@@ -96,7 +90,7 @@ class MacroWidgetsTest : public ::testing::Test {
   }
   uint16_t RepeatCountInFile(const fs::path& file, const std::string& section) {
     macros::MacroTables t;
-    macros::LoadMacros(file, section, t, macros::MacroTarget::User, nullptr);
+    macros::LoadMacros(file, section, t, macros::MacroTarget::User);
     return t.userMacros[0].repeatCount;
   }
   app::EditableListBox* EventList() { return window->findChild<app::EditableListBox*>(); }
@@ -114,7 +108,6 @@ class MacroWidgetsTest : public ::testing::Test {
 
   TempDir dir;
   app::AppState s;
-  NoWait sleeper;
   std::unique_ptr<app::MainWindow> window;
 };
 
@@ -158,7 +151,7 @@ TEST_F(MacroWidgetsTest, PickingAMacroInTheListShowsIt) {
   EXPECT_FALSE(CountBox()->isEnabled());
   ClickAdvanced(5);
   macros::MacroTables t;
-  macros::LoadMacros(s.macroFilePath, "Macros", t, macros::MacroTarget::User, nullptr);
+  macros::LoadMacros(s.macroFilePath, "Macros", t, macros::MacroTarget::User);
   EXPECT_EQ(t.userMacros[0].repeatCount, 3);
 }
 

@@ -24,11 +24,6 @@ const fs::path kSkinDir = fs::path(ORV_PORTABLE_DIR) / "skins";
 
 [[maybe_unused]] ::testing::Environment* const kQt = test::AddQtEnvironment<QGuiApplication>();
 
-class NoMessages final : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { ADD_FAILURE() << text; }
-};
-
 enum class Look { Normal, Over, Down, Unclear };
 const char* const kLookNames[] = {"N", "O", "D", "?"};
 void PrintTo(Look look, std::ostream* os) { *os << kLookNames[static_cast<int>(look)]; }
@@ -93,10 +88,9 @@ bool SameArea(const QImage& a, const QImage& b, const LayoutRect& r) {
 class PagePainterTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    NoMessages messages;
     for (int language : {0, 1}) {
       layouts_[language] = std::make_unique<SkinLayout>();
-      ASSERT_TRUE(LoadAllLayouts(*layouts_[language], kSkinDir, language, messages));
+      ASSERT_TRUE(LoadAllLayouts(*layouts_[language], kSkinDir, language));
     }
   }
 
@@ -308,8 +302,7 @@ TEST_F(PagePainterTest, ButtonLabelNamesTheFunctionOrTheUserMacro) {
   macros::SetMacroName(macros_.constMacros[0], "Stray");
   const QImage empty = labelArea(0);
   for (const int32_t code : {53, 54, -1, 1000}) EXPECT_EQ(labelArea(code), empty) << code;
-  NoMessages messages;
-  ASSERT_TRUE(LoadMainLayout(Layout(), kSkinDir, state_.language, messages));
+  ASSERT_TRUE(LoadMainLayout(Layout(), kSkinDir, state_.language));
 
   // The hovered button's label is red (its hovered frame may have red of its own).
   const PagePictures pictures = PicturesOf(kPageMain);

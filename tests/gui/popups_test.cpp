@@ -35,8 +35,7 @@ class PopupsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     s.exeDir = ORV_PORTABLE_DIR;
-    NullMessages messages;
-    ASSERT_TRUE(skin::LoadAllLayouts(s.layout, s.exeDir / "skins", 1, messages));
+    ASSERT_TRUE(skin::LoadAllLayouts(s.layout, s.exeDir / "skins", 1));
     for (size_t b = 0; b < 7; ++b) s.settings.K[b] = static_cast<int32_t>(b + 1);
     s.ui.menuButton = 23;
     s.ui.menuAnchor = {40, 30};
@@ -46,9 +45,6 @@ class PopupsTest : public ::testing::Test {
     env.font = QApplication::font();
   }
 
-  struct NullMessages final : MessageSink {
-    void ShowMessage(const std::string&) override {}
-  };
   app::AppState s;
   FakePort port;
   app::PopupEnvironment env;

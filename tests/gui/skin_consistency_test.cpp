@@ -17,7 +17,7 @@
 #include "skin/picture_names.h"
 #include "gui/region.h"
 #include "support/temp_dir.h"
-#include "support/recording_sink.h"
+#include "support/missing_file.h"
 
 namespace orv::skin {
 namespace {
@@ -37,9 +37,9 @@ struct Loaded {
 
 Loaded Load(int32_t language) {
   Loaded l;
-  orv::test::RecordingSink sink;
-  l.ok = LoadAllLayouts(l.layout, kSkins, language, sink);
-  l.messages = sink.messages;
+  const LayoutLoad load = LoadAllLayouts(l.layout, kSkins, language);
+  l.ok = load.complete;
+  l.messages = orv::test::Texts(load.said);
   return l;
 }
 

@@ -5,6 +5,7 @@
 #include "macros/key_names.h"
 #include "macros/macro_files.h"
 #include "macros/native_keys.h"
+#include "support/fake_clock.h"
 
 namespace orv::macros {
 namespace {
@@ -17,18 +18,18 @@ KeyMessage Up(uint32_t vk) { return {kKeyUp, vk}; }
 
 class RecorderTest : public ::testing::Test {
  protected:
-  void SetUp() override { recorder.SetClock([this] { return now; }); }
-  void Start(int slot = 0) { recorder.Start(tables, slot, "rec"); }
+  void SetUp() override { clock.SetMsOfDay(1'000'000); }
+  void Start(int slot = 0) { recorder.Start(tables, slot, "rec", clock); }
   // One key message `ms` after the previous one.
   int Key(KeyMessage m, int32_t ms = 10) {
-    now = (now + ms) % kMsPerDay;
+    clock.AdvanceMs(ms);
     return recorder.OnKey(tables, m);
   }
   const MacroRecord& Rec(int slot = 0) const { return tables.userMacros[static_cast<size_t>(slot)]; }
 
   MacroTables tables;
   Recorder recorder;
-  int32_t now = 1'000'000;
+  test::FakeClock clock;
 };
 
 TEST_F(RecorderTest, ShiftAGivesFourEventsWithMeasuredDelays) {
@@ -151,7 +152,7 @@ TEST_F(RecorderTest, ATenthHeldKeyIsDroppedWithItsRelease) {
 }
 
 TEST_F(RecorderTest, DelaysAcrossMidnightAndCappedAt65535) {
-  now = kMsPerDay - 100;
+  clock.SetMsOfDay(kMsPerDay - 100);
   Start();
   Key(Down(kA), 50);         // 23:59:59.950
   Key(Up(kA), 120);          // 00:00:00.070 of the next day

@@ -23,7 +23,7 @@ TEST(ShippedMacros, BuiltInFileHoldsTheEightShortcuts) {
   const std::filesystem::path file = std::filesystem::path(ORV_PORTABLE_DIR) / "constMacro.dat";
   ASSERT_TRUE(std::filesystem::exists(file)) << file;
   auto tables = std::make_unique<MacroTables>();
-  EXPECT_EQ(LoadMacros(file, "Macros", *tables, MacroTarget::Const, nullptr), 8);
+  EXPECT_EQ(LoadMacros(file, "Macros", *tables, MacroTarget::Const), 8);
   EXPECT_EQ(Names(tables->constMacros, 8), (std::vector<std::string>{"Copy", "Paste", "Cut", "Undo", "Redo",
                                                                       "Select All", "Save", "Switch Window"}));
   const char* keys[] = {"C", "V", "X", "Z", "Y", "A", "S", "TAB"};
@@ -54,7 +54,7 @@ TEST(ShippedMacros, UserFilesHoldTheExamplesInBothLanguages) {
     const std::filesystem::path file = std::filesystem::path(ORV_PORTABLE_DIR) / c.file;
     ASSERT_TRUE(std::filesystem::exists(file)) << file;
     auto tables = std::make_unique<MacroTables>();
-    const int n = LoadMacros(file, "Macros", *tables, MacroTarget::User, nullptr);
+    const int n = LoadMacros(file, "Macros", *tables, MacroTarget::User);
     EXPECT_EQ(n, 3) << c.file;
     EXPECT_EQ(Names(tables->userMacros, n), c.names) << c.file;
 

@@ -11,7 +11,6 @@
 #include "settings/config_check.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
-#include "support/recording_sink.h"
 
 namespace orv::settings {
 namespace {
@@ -72,8 +71,7 @@ struct ConfigFixture : ::testing::Test {
   MouseSettings settings;
   std::unique_ptr<macros::MacroTables> macros = std::make_unique<macros::MacroTables>();
   ProfileState profile;
-  orv::test::RecordingSink sink;
-  ConfigContext ctx{settings, *macros, &profile, 0, &sink};
+  ConfigContext ctx{settings, *macros, &profile, 0};
 };
 
 TEST_F(ConfigFixture, SaveThenLoadKeepsEveryFieldAndKeyOrder) {
@@ -95,10 +93,9 @@ TEST_F(ConfigFixture, SaveThenLoadKeepsEveryFieldAndKeyOrder) {
   EXPECT_EQ(KeysOf(test::ReadText(file), "Config3"), order);
 
   MouseSettings loaded;
-  ConfigContext in{loaded, *macros, nullptr, 0, &sink};
-  LoadConfig(in, file, 3, false);
+  ConfigContext in{loaded, *macros, nullptr, 0};
+  EXPECT_EQ(LoadConfig(in, file, 3, false).missingFile, std::nullopt);
   EXPECT_EQ(Describe(loaded), Describe(Distinct()));
-  EXPECT_TRUE(sink.messages.empty());
 }
 
 TEST_F(ConfigFixture, ValuesAreCutStoredAsReadAndLookupsStayBounded) {
@@ -147,11 +144,11 @@ TEST_F(ConfigFixture, AProfileTheFileDoesNotHoldComesFromTheShippedDefaults) {
     if (!c.text.empty()) test::WriteText(file, c.text);
     settings = Distinct();
     macros->userMacroCount = 2;
-    sink.messages.clear();
-    EXPECT_FALSE(LoadConfig(ctx, file, c.n, c.factory));
+    const ProfileLoad load = LoadConfig(ctx, file, c.n, c.factory);
+    EXPECT_FALSE(load.found);
     EXPECT_EQ(Describe(settings), Describe(shipped));
     EXPECT_EQ(macros->userMacroCount, 2) << "the live macros stay";
-    EXPECT_EQ(sink.messages.size(), c.text.empty() ? 1u : 0u) << "only a missing file is reported";
+    EXPECT_EQ(load.missingFile.has_value(), c.text.empty()) << "only a missing file is reported";
   }
 }
 
@@ -272,7 +269,7 @@ std::filesystem::path ShippedConfig() {
 TEST(ShippedConfig, ProfileOneIsTheFactoryProfile) {
   MouseSettings loaded;
   auto tables = std::make_unique<macros::MacroTables>();
-  ConfigContext ctx{loaded, *tables, nullptr, 0, nullptr};
+  ConfigContext ctx{loaded, *tables, nullptr, 0};
   const auto path = ShippedConfig();
   ProfileState start;
   ReadCurrentProfile(path, start);
@@ -294,7 +291,7 @@ TEST(ShippedConfig, EveryProfileKeepsTheRulesAndFactoryCopiesMatch) {
            {2, true, 0}, {3, true, 0}, {4, true, 0}, {5, true, 0}, {5, true, 1}}) {
     SCOPED_TRACE(ProfileSectionName(n, factory, language));
     MouseSettings s;
-    ConfigContext ctx{s, *tables, nullptr, language, nullptr};
+    ConfigContext ctx{s, *tables, nullptr, language};
     LoadConfig(ctx, path, n, factory);
     const std::string before = Describe(s);
     EXPECT_FALSE(RepairInvariants(s));
@@ -319,7 +316,7 @@ TEST(ConfigCheck, RestoredFileLoadsAsTheFactoryProfile) {
   EXPECT_EQ(start.curProfile, 1);
   MouseSettings loaded;
   auto tables = std::make_unique<macros::MacroTables>();
-  ConfigContext ctx{loaded, *tables, nullptr, 0, nullptr};
+  ConfigContext ctx{loaded, *tables, nullptr, 0};
   LoadConfig(ctx, config, start.curProfile, false);
   MouseSettings factory;
   factory.colourCycleFlags.fill(true);

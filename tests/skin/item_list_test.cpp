@@ -7,7 +7,6 @@
 #include "skin/layout.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
-#include "support/recording_sink.h"
 
 namespace orv::skin {
 namespace {
@@ -53,41 +52,41 @@ class ReadItemListTest : public ::testing::Test {
     return file;
   }
   test::TempDir dir_;
-  orv::test::RecordingSink sink_;
+  std::vector<Failure> said_;
 };
 
 TEST_F(ReadItemListTest, ReadsOneKeyOfASection) {
   const auto file = Write("[BUTTONPOS]\n0=a,1,2,3,4,zero,\n1=b,5,6,7,8,one,\n[OTHER]\n0=x,9,9,9,9,no,\n");
-  const auto items = ReadItemList(file, "BUTTONPOS", 1, sink_);
+  const auto items = ReadItemList(file, "BUTTONPOS", 1, said_);
   ASSERT_TRUE(items);
   EXPECT_EQ((*items)[0], "b");
   EXPECT_EQ((*items)[5], "one");
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_TRUE(said_.empty());
 }
 
 TEST_F(ReadItemListTest, AbsentKeyOrSectionIsEmptyWithoutMessage) {
   const auto file = Write("[BUTTONPOS]\n0=a,1,2,3,4,zero,\n");
   for (const auto& [section, key] : {std::pair{"BUTTONPOS", 7}, std::pair{"EDIT", 0}}) {
-    const auto items = ReadItemList(file, section, key, sink_);
+    const auto items = ReadItemList(file, section, key, said_);
     ASSERT_TRUE(items);
     EXPECT_EQ(*items, ItemList{});
   }
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_TRUE(said_.empty());
 }
 
 TEST_F(ReadItemListTest, MissingFileShowsTheMessageAndGivesNothing) {
-  EXPECT_FALSE(ReadItemList(dir_ / "absent.ini", "BUTTONPOS", 0, sink_));
-  test::ExpectOneMissingFileMessage(sink_.messages, "absent.ini");
+  EXPECT_FALSE(ReadItemList(dir_ / "absent.ini", "BUTTONPOS", 0, said_));
+  test::ExpectOneMissingFileMessage(test::Texts(said_), "absent.ini");
 }
 
 TEST_F(ReadItemListTest, TooManyCommasShowsOneMessageAndStillLoads) {
   const auto file = Write("[BUTTONPOS]\n0=a,1,2,3,4,text,x,y,\n1=b,1,2,3,4,fine,\n");
-  const auto items = ReadItemList(file, "BUTTONPOS", 0, sink_);
+  const auto items = ReadItemList(file, "BUTTONPOS", 0, said_);
   ASSERT_TRUE(items);
   EXPECT_EQ((*items)[5], "text");
-  EXPECT_EQ(sink_.messages, std::vector<std::string>{kLayoutValueMessage});
-  ReadItemList(file, "BUTTONPOS", 1, sink_);
-  EXPECT_EQ(sink_.messages.size(), 1u);
+  EXPECT_EQ(test::Texts(said_), std::vector<std::string>{kLayoutValueMessage});
+  ReadItemList(file, "BUTTONPOS", 1, said_);
+  EXPECT_EQ(said_.size(), 1u);
 }
 
 TEST_F(ReadItemListTest, ValueIsCutTo259Characters) {
@@ -96,11 +95,11 @@ TEST_F(ReadItemListTest, ValueIsCutTo259Characters) {
   const std::string head = "a,1,2,3,4,";  // 10 characters
   const std::string text(249, 'x');       // up to character 259
   const auto file = Write("[BUTTONPOS]\n0=" + head + text + "yy,z,w,\n");
-  const auto items = ReadItemList(file, "BUTTONPOS", 0, sink_);
+  const auto items = ReadItemList(file, "BUTTONPOS", 0, said_);
   ASSERT_TRUE(items);
   EXPECT_EQ((*items)[5], "");  // the text's comma was cut off
   EXPECT_EQ((*items)[6], head + text);
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_TRUE(said_.empty());
 }
 
 TEST_F(ReadItemListTest, CutCountsUtf16UnitsNotBytes) {
@@ -108,7 +107,7 @@ TEST_F(ReadItemListTest, CutCountsUtf16UnitsNotBytes) {
   std::string text;
   for (int i = 0; i < 258; ++i) text += "ş";
   const auto file = Write("[FUN_STRING]\n1=" + text + ",tail\n");
-  const auto items = ReadItemList(file, "FUN_STRING", 1, sink_);
+  const auto items = ReadItemList(file, "FUN_STRING", 1, said_);
   ASSERT_TRUE(items);
   EXPECT_EQ((*items)[0], text);
 }
@@ -121,7 +120,7 @@ TEST_F(ReadItemListTest, ReadsUtf16Files) {
     bytes += static_cast<char>(c & 0xFF);
     bytes += static_cast<char>(c >> 8);
   }
-  const auto items = ReadItemList(Write(bytes), "BUTTONPOS", 0, sink_);
+  const auto items = ReadItemList(Write(bytes), "BUTTONPOS", 0, said_);
   ASSERT_TRUE(items);
   EXPECT_EQ((*items)[5], "GELİŞMİŞ");
 }

@@ -7,7 +7,6 @@
 #include "skin/layout.h"
 #include "support/missing_file.h"
 #include "support/temp_dir.h"
-#include "support/recording_sink.h"
 
 namespace orv::skin {
 namespace {
@@ -21,7 +20,6 @@ class LayoutLoadTest : public ::testing::Test {
     test::WriteText(LayoutPath(dir_.path(), language, which), content);
   }
   test::TempDir dir_;
-  orv::test::RecordingSink sink_;
   SkinLayout layout_;
 };
 
@@ -46,7 +44,8 @@ TEST_F(LayoutLoadTest, MainLayoutFillsRectanglesTextsAndFunctionNames) {
         "[FUN_STRING]\n"
         "1=Left Click\n"
         "2=Right Click,ignored,\n");
-  ASSERT_TRUE(LoadMainLayout(layout_, dir_.path(), 1, sink_));
+  const LayoutLoad load = LoadMainLayout(layout_, dir_.path(), 1);
+  ASSERT_TRUE(load);
   EXPECT_EQ(layout_.mainHits[0], (LayoutRect{568, 556, 68, 28}));
   EXPECT_EQ(layout_.mainTexts[0], "Save");
   EXPECT_EQ(layout_.mainHits[1], (LayoutRect{58, 21, 150, 22}));
@@ -61,7 +60,7 @@ TEST_F(LayoutLoadTest, MainLayoutFillsRectanglesTextsAndFunctionNames) {
   EXPECT_EQ(layout_.FunctionNames[1], "Left Click");
   EXPECT_EQ(layout_.FunctionNames[2], "Right Click");
   EXPECT_EQ(layout_.FunctionNames[54], "");
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_TRUE(load.said.empty());
 }
 
 TEST_F(LayoutLoadTest, AdvancedLayoutGivesControlRectanglesInEdgeForm) {
@@ -69,7 +68,7 @@ TEST_F(LayoutLoadTest, AdvancedLayoutGivesControlRectanglesInEdgeForm) {
         "[BUTTONPOS]\n4=record,382,384,78,26,Kayıt,\n"
         "[EDIT]\n1=never,9,9,9,9,,\n2=spare,0,0,0,0,,\n3=count,190,420,56,26,,\n4=name,36,384,170,26,,\n"
         "[MACRODISPLAY]\n1=macros,36,118,170,254,,\n2=events,216,118,244,254,,\n");
-  ASSERT_TRUE(LoadAdvancedLayout(layout_, dir_.path(), 0, sink_));
+  ASSERT_TRUE(LoadAdvancedLayout(layout_, dir_.path(), 0));
   EXPECT_EQ(layout_.advancedTexts[4], "Kayıt");
   EXPECT_EQ(layout_.spareEditRect, EdgeRect{});
   EXPECT_EQ(layout_.countEditRect, (EdgeRect{190, 420, 246, 446}));
@@ -80,8 +79,9 @@ TEST_F(LayoutLoadTest, AdvancedLayoutGivesControlRectanglesInEdgeForm) {
 
 TEST_F(LayoutLoadTest, MissingFileStopsWithOneMessageAndKeepsTheTables) {
   layout_.colorTexts[0] = "before";
-  EXPECT_FALSE(LoadColorLayout(layout_, dir_.path(), 1, sink_));
-  test::ExpectOneMissingFileMessage(sink_.messages, "skin_color_en.ini");
+  const LayoutLoad load = LoadColorLayout(layout_, dir_.path(), 1);
+  EXPECT_FALSE(load);
+  test::ExpectOneMissingFileMessage(test::Texts(load.said), "skin_color_en.ini");
   EXPECT_EQ(layout_.colorTexts[0], "before");
 }
 
@@ -89,18 +89,19 @@ TEST_F(LayoutLoadTest, LoadAllStopsAtTheFirstMissingFile) {
   Write(1, LayoutFile::Main, "[BUTTONPOS]\n0=save,1,2,3,4,Save,\n");
   Write(1, LayoutFile::Advanced, "[BUTTONPOS]\n0=import,1,2,3,4,Import,\n");
   layout_.advancedTexts[0] = "untouched";
-  EXPECT_FALSE(LoadAllLayouts(layout_, dir_.path(), 1, sink_));
+  const LayoutLoad load = LoadAllLayouts(layout_, dir_.path(), 1);
+  EXPECT_FALSE(load);
   EXPECT_EQ(layout_.mainTexts[0], "Save");
   EXPECT_EQ(layout_.advancedTexts[0], "untouched");  // Color is missing, Advanced comes after it
-  EXPECT_EQ(sink_.messages.size(), 1u);
+  EXPECT_EQ(load.said.size(), 1u);
 }
 
 TEST_F(LayoutLoadTest, SwitchingLanguageReplacesTextsAndGeometry) {
   Write(1, LayoutFile::Warning, "[BUTTONPOS]\n0=ok,60,104,120,32,Continue,\n2=msg,16,52,348,30,Sure?,\n");
   Write(0, LayoutFile::Warning, "[BUTTONPOS]\n0=ok,70,104,110,32,Devam Et,\n");
-  ASSERT_TRUE(LoadWarningLayout(layout_, dir_.path(), 1, sink_));
+  ASSERT_TRUE(LoadWarningLayout(layout_, dir_.path(), 1));
   EXPECT_EQ(layout_.warningTexts[2], "Sure?");
-  ASSERT_TRUE(LoadWarningLayout(layout_, dir_.path(), 0, sink_));
+  ASSERT_TRUE(LoadWarningLayout(layout_, dir_.path(), 0));
   EXPECT_EQ(layout_.warningHits[0], (LayoutRect{70, 104, 110, 32}));
   EXPECT_EQ(layout_.warningTexts[0], "Devam Et");
   EXPECT_EQ(layout_.warningTexts[2], "");  // every entry is overwritten

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 
 namespace orv::test {
 
@@ -17,6 +17,12 @@ inline void ExpectOneMissingFileMessage(const std::vector<std::string>& messages
   EXPECT_EQ(m.substr(0, m.find('\n')), kMissingFileMessage);
   EXPECT_NE(m.find(fileName), std::string::npos) << m;
   EXPECT_NE(m.find(": " + problem), std::string::npos) << m;
+}
+
+inline std::vector<std::string> Texts(const std::vector<Failure>& failures) {
+  std::vector<std::string> texts;
+  for (const Failure& f : failures) texts.push_back(f.Text());
+  return texts;
 }
 
 }  // namespace orv::test

@@ -33,11 +33,6 @@ class CapturingWriter final : public device::HidWriter {
   }
 };
 
-class PrintMessages final : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { std::cerr << "message: " << text << '\n'; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,15 +60,17 @@ int main(int argc, char** argv) {
   MouseSettings settings;
   macros::MacroTables tables;
   ProfileState profile;
-  PrintMessages messages;
   const std::filesystem::path workConfig = work / "skins" / "config" / "config.ini";
   ReadCurrentProfile(workConfig, profile);
   if (argc == 3) profile.curProfile = ReadDecimal(std::string_view(argv[2]));
   const int32_t language = ReadLanguage(workConfig);
-  ConfigContext config{settings, tables, &profile, language, &messages};
-  LoadConfig(config, workConfig, profile.curProfile, false);
+  ConfigContext config{settings, tables, &profile, language};
+  if (const ProfileLoad load = LoadConfig(config, workConfig, profile.curProfile, false); load.missingFile) {
+    std::cerr << "message: " << load.missingFile->Text() << '\n';
+  }
   const std::filesystem::path macroFile = work / (language ? "Macro_EN.dat" : "Macro_CN.dat");
-  macros::LoadMacros(macroFile, "Macros", tables, macros::MacroTarget::User, &messages);
+  if (!std::filesystem::exists(macroFile)) std::cerr << "message: " << MissingFile(macroFile).Text() << '\n';
+  macros::LoadMacros(macroFile, "Macros", tables, macros::MacroTarget::User);
 
   std::cout << "Profile " << profile.curProfile << " (" << (language ? "English" : "Turkish") << ") of "
             << configPath.string() << "\n  buttons:";
@@ -106,7 +103,7 @@ int main(int argc, char** argv) {
   std::cout << "and sets on the desktop:";
   for (const std::string& line : host.Lines()) std::cout << "  " << line;
   std::cout << '\n';
-  for (const std::string& error : outcome.writeErrors) std::cerr << "write failed: " << error << '\n';
+  for (const Failure& error : outcome.writeErrors) std::cerr << "write failed: " << error.Text() << '\n';
   std::filesystem::remove_all(work, ec);
   return outcome.writeErrors.empty() ? 0 : 1;
 }

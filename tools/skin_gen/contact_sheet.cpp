@@ -29,11 +29,6 @@ constexpr ColourRef kRed = MakeColour(255, 0, 0);
 constexpr ColourRef kWhite = MakeColour(255, 255, 255);
 constexpr ColourRef kDimmed = MakeColour(128, 128, 128);
 
-class PrintingSink final : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "skin message: %s\n", text.c_str()); }
-};
-
 // A plausible moment of use: factory settings, profile 1, one level switched
 // off, a few elements hovered so that every kind of look shows somewhere.
 struct SampleState {
@@ -324,8 +319,9 @@ bool WriteContactSheet(const std::filesystem::path& skinDir, bool english, const
   Skin s;
   s.dir = skinDir;
   s.english = english;
-  PrintingSink sink;
-  if (!skin::LoadAllLayouts(s.layout, skinDir, english ? 1 : 0, sink)) {
+  const skin::LayoutLoad load = skin::LoadAllLayouts(s.layout, skinDir, english ? 1 : 0);
+  for (const Failure& said : load.said) std::fprintf(stderr, "skin message: %s\n", said.Text().c_str());
+  if (!load) {
     error = "a layout file is missing in " + skinDir.string();
     return false;
   }

@@ -2,15 +2,9 @@
 #include <filesystem>
 #include <string>
 
-namespace orv {
+#include "platform/failure.h"
 
-// Where the logic layers send the few messages the user must see. The window
-// shows them as modal message boxes; tests record them.
-class MessageSink {
- public:
-  virtual ~MessageSink() = default;
-  virtual void ShowMessage(const std::string& text) = 0;
-};
+namespace orv {
 
 // Shown when a layout or macro file is missing.
 inline constexpr const char* kMissingFileMessage = "找不到配置文件";
@@ -22,5 +16,7 @@ std::string FileProblem(const std::filesystem::path& file);
 // The missing-file message with the file and what is wrong with it on a
 // second line, e.g. "找不到配置文件\n/opt/skins/main_mask.jpg: missing".
 std::string MissingFileMessage(const std::filesystem::path& file, const std::string& problem);
+// The same as a failure, with what is wrong with `file` now.
+Failure MissingFile(const std::filesystem::path& file);
 
 }  // namespace orv

@@ -1,4 +1,4 @@
-#include "platform/message_port.h"
+#include "platform/file_problem.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,6 +25,11 @@ std::string FileProblem(const std::filesystem::path& file) {
 
 std::string MissingFileMessage(const std::filesystem::path& file, const std::string& problem) {
   return std::string(kMissingFileMessage) + "\n" + file.string() + ": " + (problem.empty() ? "unreadable" : problem);
+}
+
+Failure MissingFile(const std::filesystem::path& file) {
+  const std::string problem = FileProblem(file);
+  return Failure{std::string(kMissingFileMessage) + "\n" + file.string(), {}, problem.empty() ? "unreadable" : problem};
 }
 
 }  // namespace orv
