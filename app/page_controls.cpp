@@ -8,6 +8,7 @@
 #include "macros/macro_model.h"
 #include "settings/mouse_settings.h"
 #include "skin/hit_indexes.h"
+#include "skin/page_texts.h"
 
 namespace orv::app {
 namespace {
@@ -209,7 +210,7 @@ void AddAdvancedPage(const AppState& s, ListBuilder& b) {
   }
   b.Button(HitFamily::Advanced, A::kAddMacro);
   b.Button(HitFamily::Advanced, A::kDeleteMacro);
-  b.Button(HitFamily::Advanced, A::kRecord, RecordButtonText(s.language, s.editor.recording));
+  b.Button(HitFamily::Advanced, A::kRecord, skin::RecordButtonText(s.language, s.editor.recording));
   for (int i : {A::kCountedMode, A::kHeldMode}) {
     b.NewGroup();
     b.Add(HitFamily::Advanced, i, ControlRole::CheckBox, text(i)).checked =
@@ -339,28 +340,10 @@ void SwitchPageByKey(AppState& s, bool forward, AppPort& port) {
   ActivateControl(s, tab, port);
 }
 
-std::string FunctionLabel(int32_t code, const skin::SkinLayout& layout, const macros::MacroTables* macros) {
-  // Only the mouse's codes have a label; a damaged profile may hold any number.
-  const device::Function f = device::FunctionOf(code);
-  if (f.kind != device::FunctionKind::UserMacro) {
-    return f.nameSlot >= 0 && f.nameSlot < skin::kFunctionNameSlots
-               ? layout.FunctionNames[static_cast<size_t>(f.nameSlot)]
-               : std::string();
-  }
-  if (macros == nullptr) return {};
-  std::lock_guard lock(macros->mutex);
-  return macros::MacroName(macros->userMacros[static_cast<size_t>(f.index)]);
-}
-
 std::string ButtonFunctionText(const AppState& s, int button) {
   if (button < 0 || button >= device::kButtonCount) return {};
-  const std::string label = FunctionLabel(s.settings.K[static_cast<size_t>(button)], s.layout, &s.macros);
+  const std::string label = skin::FunctionLabel(s.settings.K[static_cast<size_t>(button)], s.layout, &s.macros);
   return std::string(WordsFor(s.language).button) + " " + std::to_string(button + 1) + ": " + label;
-}
-
-std::string RecordButtonText(int32_t language, bool recording) {
-  if (language != 0) return recording ? "Stop" : "Record";
-  return recording ? "Durdur" : "Kayıt";
 }
 
 std::string ApplyStatusText(int32_t language, int32_t profile, bool failed) {

@@ -62,14 +62,8 @@ void SetSliderValue(AppState& state, const PageControl& control, int value, AppP
 // Ctrl+Tab / Ctrl+Shift+Tab: the next or previous page, through its tab.
 void SwitchPageByKey(AppState& state, bool forward, AppPort& port);
 
-// The label of a mouse button with function `code`: the function's name, or
-// for codes 41 ... 52 the name of user macro code - 41. Codes outside 0 ... 52
-// have no label.
-std::string FunctionLabel(int32_t code, const skin::SkinLayout& layout, const macros::MacroTables* macros);
 // "Button 4: Forward": mouse button `button` (0 ... 6) and its function.
 std::string ButtonFunctionText(const AppState& state, int button);
-// The Advanced page's Record button: "Stop" while recording.
-std::string RecordButtonText(int32_t language, bool recording);
 // The spoken status after an Apply: "Profile 2 applied", or that it failed.
 std::string ApplyStatusText(int32_t language, int32_t profile, bool failed);
 // The name of the page shown (its tab's text).

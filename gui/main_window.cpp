@@ -139,9 +139,14 @@ void MainWindow::paintEvent(QPaintEvent* event) {
       const skin::LayoutRect& r = control->rect;
       p.setCompositionMode(QPainter::CompositionMode_SourceOver);
       p.setRenderHint(QPainter::Antialiasing, false);
-      p.setPen(QPen(QColor(232, 32, 63), 2));
+      // Set off from the control (whose own chosen look is a red border
+      // too): the accent a few pixels outside it, a white dotted line within.
+      const QRect around(r.x, r.y, r.width, r.height);
       p.setBrush(Qt::NoBrush);
-      p.drawRect(QRect(r.x - 1, r.y - 1, r.width + 1, r.height + 1));
+      p.setPen(QPen(QColor(232, 32, 63), 2));
+      p.drawRect(around.adjusted(-3, -3, 2, 2));
+      p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+      p.drawRect(around.adjusted(-1, -1, 0, 0));
     }
   }
   p.end();
@@ -504,10 +509,14 @@ bool MainWindow::OnNavigationKey(QWidget* watched, const QKeyEvent& key) {
     const bool forward = k == Qt::Key_Tab && (key.modifiers() & Qt::ShiftModifier) == 0;
     if (ctrl) {
       // The page switch goes through the page's tab, as a click on it.
-      const bool inWidget = watched != this;
-      SwitchPageByKey(state_, forward, *this);
-      if (inWidget || focusWidget() == nullptr) FocusControl({HitFamily::Main, skin::hits::main::kMainTab + state_.ui.page});
-      update();
+      // Leaving the Advanced page deletes its controls, perhaps the one this
+      // key is being delivered to: the switch runs once the key is done.
+      QTimer::singleShot(0, this, [this, forward] {
+        if (destroyed_ || state_.editor.recording) return;
+        SwitchPageByKey(state_, forward, *this);
+        keyboardUsed_ = true;
+        FocusControl({HitFamily::Main, skin::hits::main::kMainTab + state_.ui.page});
+      });
       return true;
     }
     MoveTabFocus(forward);

@@ -9,10 +9,10 @@
 #include <span>
 #include <string>
 
-#include "app/page_controls.h"
 #include "device/wire_codes.h"
 #include "gui/fonts.h"
 #include "skin/hit_indexes.h"
+#include "skin/page_texts.h"
 #include "skin/picture_names.h"
 
 namespace orv::skin {
@@ -282,7 +282,7 @@ void PagePainter::PaintMainTexts(const PaintState& state, const settings::MouseS
     const LayoutRect& r = layout.mainHits[static_cast<size_t>(i)];
     if (i >= M::kFirstButton && i <= M::kLastButton) {
       // Button labels: left-aligned, centred vertically.
-      const std::string label = app::FunctionLabel(s.K[static_cast<size_t>(i - M::kFirstButton)], layout, state.macros);
+      const std::string label = FunctionLabel(s.K[static_cast<size_t>(i - M::kFirstButton)], layout, state.macros);
       if (label.empty()) continue;
       const TextExtent size = TextSize(frame_, font, label);
       const TextOrigin at = CentreText(r, size.cx, size.cy);
@@ -305,7 +305,7 @@ void PagePainter::PaintMainTexts(const PaintState& state, const settings::MouseS
 }
 
 void PagePainter::PaintAdvancedTexts(const PaintState& state, const settings::MouseSettings& s, SkinLayout& layout) {
-  layout.advancedTexts[A::kRecord] = app::RecordButtonText(state.language, state.recording);
+  layout.advancedTexts[A::kRecord] = RecordButtonText(state.language, state.recording);
   layout.advancedTexts[A::kFireValue] = std::to_string(s.FIRE_TIME) + "ms";
   const QFont& font = TextFont(state.language);
   for (int j = 0; j < kAdvancedEntries; ++j) {
