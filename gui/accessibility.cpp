@@ -400,6 +400,14 @@ MainWindowAccessible* AccessibleOf(MainWindow& window) {
 
 }  // namespace
 
+void NotifyMenuRowLit(QWidget& menu, int row) {
+  if (!QAccessible::isActive() || row < 1) return;
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&menu);
+  if (a == nullptr || row > a->childCount()) return;
+  QAccessibleEvent focus(a->child(row - 1), QAccessible::Focus);
+  QAccessible::updateAccessibility(&focus);
+}
+
 void InstallAccessibility() { QAccessible::installFactory(&Factory); }
 
 void NotifyStatusChanged(MainWindow& window) {

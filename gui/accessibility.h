@@ -4,6 +4,8 @@
 // as its children, with a status line that speaks what changed; the function
 // menus' rows as menu items; the warning's two buttons. Each action goes the
 // way a pointer press on the control goes.
+class QWidget;
+
 namespace orv::app {
 
 class MainWindow;
@@ -16,5 +18,7 @@ void InstallAccessibility();
 void NotifyStatusChanged(MainWindow& window);
 void NotifyControlFocused(MainWindow& window);
 void NotifyControlsChanged(MainWindow& window);
+// A function menu's row (from 1) was lit from the keyboard: the reader says it.
+void NotifyMenuRowLit(QWidget& menu, int row);
 
 }  // namespace orv::app

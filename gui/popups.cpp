@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/controller.h"
+#include "gui/accessibility.h"
 #include "gui/menu_painting.h"
 #include "gui/picture.h"
 #include "skin/picture_names.h"
@@ -151,6 +152,7 @@ void FunctionMenu::LightRow(int row) {
   menuRow_ = row;
   menuRowPainted_ = row;
   Repaint();
+  NotifyMenuRowLit(*this, row);
 }
 
 void FunctionMenu::PressRow(int row) {
@@ -300,6 +302,7 @@ void SubFunctionMenu::LightRow(int row) {
   hotRow_ = row;
   hotRowPainted_ = row;
   update();
+  NotifyMenuRowLit(*this, row);
 }
 
 bool SubFunctionMenu::ChooseRow(int row) {
