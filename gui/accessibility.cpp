@@ -118,12 +118,18 @@ class ControlAccessible final : public ElementAccessible,
     if (w == nullptr) return;
     if (name == setFocusAction()) {
       w->FocusControl(key_);
-    } else if (name == increaseAction() || name == decreaseAction()) {
-      namespace A = skin::hits::advanced;
-      w->ActivateControl({HitFamily::Advanced, name == increaseAction() ? A::kFireUp : A::kFireDown});
-    } else if (name == pressAction() || name == toggleAction()) {
-      w->ActivateControl(key_);
+      return;
     }
+    ControlKey target = key_;
+    if (name == increaseAction() || name == decreaseAction()) {
+      namespace A = skin::hits::advanced;
+      target = {HitFamily::Advanced, name == increaseAction() ? A::kFireUp : A::kFireDown};
+    } else if (name != pressAction() && name != toggleAction()) {
+      return;
+    }
+    // After the reader's call has been answered: a press may open a modal
+    // dialog (the warning, a file dialog), which would hold the answer back.
+    QMetaObject::invokeMethod(w, [w, target] { w->ActivateControl(target); }, Qt::QueuedConnection);
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
@@ -271,12 +277,15 @@ class MenuRowAccessible final : public ElementAccessible, public QAccessibleActi
   }
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& name) override {
-    if (name != pressAction()) return;
-    if (auto* first = dynamic_cast<FunctionMenu*>(owner_.data())) {
-      first->PressRow(row_);
-    } else if (auto* second = dynamic_cast<SubFunctionMenu*>(owner_.data())) {
-      second->ChooseRow(row_);
-    }
+    if (name != pressAction() || !owner_) return;
+    // After the reader's call has been answered, as for the main window's controls.
+    QMetaObject::invokeMethod(owner_.data(), [menu = owner_, row = row_] {
+      if (auto* first = dynamic_cast<FunctionMenu*>(menu.data())) {
+        first->PressRow(row);
+      } else if (auto* second = dynamic_cast<SubFunctionMenu*>(menu.data())) {
+        second->ChooseRow(row);
+      }
+    }, Qt::QueuedConnection);
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 

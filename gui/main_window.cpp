@@ -424,14 +424,17 @@ bool MainWindow::ControlHasFocus(const ControlKey& key) const {
 void MainWindow::FocusControl(const ControlKey& key) {
   if (!Control(key)) return;
   focus_ = key;
+  keyboardUsed_ = true;
   if (QWidget* f = focusWidget(); f != nullptr && f != this) setFocus(Qt::TabFocusReason);
   if (!hasFocus()) setFocus(Qt::TabFocusReason);
   update();
   NotifyControlFocused(*this);
 }
 
+// Also while a recording runs: the keys belong to the recorder, but a screen
+// reader's press is a click, and a click on Stop ends the recording.
 void MainWindow::ActivateControl(const ControlKey& key) {
-  if (destroyed_ || state_.editor.recording) return;
+  if (destroyed_) return;
   const auto control = Control(key);
   if (!control) return;
   app::ActivateControl(state_, *control, *this);
@@ -439,7 +442,7 @@ void MainWindow::ActivateControl(const ControlKey& key) {
 }
 
 void MainWindow::SetControlValue(const ControlKey& key, int value) {
-  if (destroyed_ || state_.editor.recording) return;
+  if (destroyed_) return;
   if (const auto control = Control(key)) SetSliderValue(state_, *control, value, *this);
   update();
 }
@@ -514,7 +517,6 @@ bool MainWindow::OnNavigationKey(QWidget* watched, const QKeyEvent& key) {
       QTimer::singleShot(0, this, [this, forward] {
         if (destroyed_ || state_.editor.recording) return;
         SwitchPageByKey(state_, forward, *this);
-        keyboardUsed_ = true;
         FocusControl({HitFamily::Main, skin::hits::main::kMainTab + state_.ui.page});
       });
       return true;

@@ -30,13 +30,7 @@ bus=$DBUS_SESSION_BUS_ADDRESS
 orv_private_display
 export DBUS_SESSION_BUS_ADDRESS=$bus QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
-app=$work/app
-cp -r "$portable" "$app"
-sim=$work/sim
-mkdir "$sim"
-paint=$work/first-paint
-sed -i 's/^VER_SEL=.*/VER_SEL=1/' "$app/skins/config/config.ini"
-orv_failure_details() { echo "--- program log"; cat "$work/app.log"; }
+orv_english_copy "$portable"
 
 probe() { "$python" "$here/atspi_probe.py" "$@"; }
 reports() { wc -l <"$sim/feature.log" 2>/dev/null || echo 0; }
@@ -101,6 +95,17 @@ check "back to the Main page" probe press MAIN
 check "Apply is pressed" probe press Apply
 check "Apply sends the 22 reports" wait_for 10 test "$(reports)" -eq 44
 check "Apply is spoken" wait_for 5 status_is "Profile 1 applied"
+
+# Button 1 has the only left click: the warning comes first, read and
+# cancelled through its buttons, and the button keeps its function.
+warning_read() {
+  probe dialog >"$work/dialog" && grep -qxF "No other button has Left Click. Continue?" "$work/dialog" &&
+    grep -qxF "push button	Cancel" "$work/dialog"
+}
+check "Button 1's label asks first" probe press "Button 1: Left Click"
+check "the warning is read with its buttons" wait_for 5 warning_read
+check "its Cancel is pressed" probe dialog-press Cancel
+check "the button keeps its function" wait_for 5 has_controls_named "Button 1: Left Click"
 
 # Button 2's menu, the Multimedia group (row 8), its first row. The seven
 # 07 10 reports of an Apply give each button its function.

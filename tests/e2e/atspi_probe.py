@@ -8,6 +8,8 @@ screen reader does. Used by atspi_e2e.sh.
   atspi_probe.py menu                     the open function menus' rows: window<TAB>role<TAB>name
   atspi_probe.py menu-press <window> <n>  row <n> (from 1) of the menu window <window>: its action
   atspi_probe.py set <name> <value>       a slider's value
+  atspi_probe.py dialog                   the open dialog: its name, then role<TAB>name of its buttons
+  atspi_probe.py dialog-press <name>      the open dialog's button <name>: its action
 Exit status 1 when what was asked for is not found.
 """
 import sys
@@ -80,6 +82,23 @@ def main(argv):
             return 1
         act(window.getChildAtIndex(int(argv[3]) - 1))
         return 0
+    if command.startswith("dialog"):
+        end = time.monotonic() + 10.0
+        while time.monotonic() < end:
+            for window in windows():
+                if window.getRoleName() == "dialog" and window.childCount > 0:
+                    if command == "dialog":
+                        print(window.name)
+                        for button in children(window):
+                            print(f"{button.getRoleName()}\t{button.name}")
+                        return 0
+                    for button in children(window):
+                        if button.name == argv[2]:
+                            act(button)
+                            return 0
+                    return 1
+            time.sleep(0.05)
+        return 1
     main_window = find_window(APP)
     if main_window is None:
         print("no main window on the accessibility bus", file=sys.stderr)

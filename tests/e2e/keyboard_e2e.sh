@@ -17,14 +17,8 @@ orv_need_tools Xvfb xdotool
 orv_work_folder keyboard
 orv_private_display "$desktop_tool"
 
-app=$work/app
-cp -r "$portable" "$app"
-sim=$work/sim
-mkdir "$sim"
-paint=$work/first-paint
-sed -i 's/^VER_SEL=.*/VER_SEL=1/' "$app/skins/config/config.ini"
+orv_english_copy "$portable"
 title='^KTR-580 GAMING MOUSE$'
-orv_failure_details() { echo "--- program log"; cat "$work/app.log"; }
 
 window() { xdotool search --name "$title" 2>/dev/null | head -1; }
 painted() { [ -s "$paint" ]; }
