@@ -426,6 +426,11 @@ void NotifyStatusChanged(MainWindow& window) {
   QAccessible::updateAccessibility(&changed);
   QAccessibleEvent alert(a->Status(), QAccessible::Alert);
   QAccessible::updateAccessibility(&alert);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+  // Toolkits that can ask the reader to speak a text outright do so too.
+  QAccessibleAnnouncementEvent announce(&window, Q(window.StatusText()));
+  QAccessible::updateAccessibility(&announce);
+#endif
 }
 
 void NotifyControlFocused(MainWindow& window) {
