@@ -106,6 +106,11 @@ class AppPort : public MessageSink {
   // The Advanced page's four controls, for the editor's operations; none
   // where the port has no such controls.
   virtual MacroView* MacroControls() { return nullptr; }
+
+  // ---- Assistive technology ----
+  // A change a screen reader should speak (a page shown, a function chosen,
+  // an Apply done); nothing where the port has no reader to tell.
+  virtual void Announce(const std::string& /*text*/) {}
 };
 
 }  // namespace orv::app

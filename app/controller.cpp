@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/macro_editor.h"
+#include "app/page_controls.h"
 #include "app/shell.h"
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
@@ -278,7 +279,11 @@ void OnRelease(AppState& s, Point, AppPort& port) {
   switch (h) {
     case M::kSave: SaveProfile(s, port); break;
     case M::kCloseWithoutApplying: CloseWithoutApplying(s, port); break;
-    case M::kApply: ApplyCurrentProfile(s, port, true); break;
+    case M::kApply: {
+      const drive::ApplyOutcome outcome = ApplyCurrentProfile(s, port, true);
+      port.Announce(ApplyStatusText(s.language, s.profile.curProfile, !outcome.writeErrors.empty()));
+      break;
+    }
     case M::kFirstProfile + 0: case M::kFirstProfile + 1: case M::kFirstProfile + 2: case M::kFirstProfile + 3:
     case M::kLastProfile: SelectProfile(s, port, h - M::kProfileOffset); break;
     case M::kMinimise:
@@ -307,6 +312,7 @@ void EnterAdvancedPage(AppState& s, AppPort& port) {
   port.Invalidate(RepaintArea::OutsideControls);
   port.CreateMacroControls();
   port.RefillMacroLists();
+  port.Announce(PageName(s));
 }
 
 void EnterColorPage(AppState& s, AppPort& port) {
@@ -318,12 +324,14 @@ void EnterColorPage(AppState& s, AppPort& port) {
     port.StartColourAnimation();
   }
   port.Invalidate(RepaintArea::Whole);
+  port.Announce(PageName(s));
 }
 
 void EnterMainPage(AppState& s, AppPort& port) {
   LeaveAdvancedPage(s, port);
   s.ui.page = kPageMain;
   port.Invalidate(RepaintArea::Whole);
+  port.Announce(PageName(s));
 }
 
 // ---- Popup and colour ----
@@ -346,6 +354,7 @@ bool ChooseMenuRow(AppState& s, int row, AppPort& port) {
   settings::SetButtonFunction(s.settings, s.ui.menuButton - M::kFirstButton, row);
   s.ui.buttonMenuOpen = false;
   port.Invalidate(RepaintArea::Whole);  // the button's label shows the new function
+  port.Announce(ButtonFunctionText(s, s.ui.menuButton - M::kFirstButton));
   return true;
 }
 
@@ -357,6 +366,7 @@ bool ChooseSubMenuRow(AppState& s, int menuRow, int subRow, AppPort& port) {
   s.ui.closeMenuOnPaint = true;
   s.ui.buttonMenuOpen = false;
   port.Invalidate(RepaintArea::Whole);
+  port.Announce(ButtonFunctionText(s, s.ui.menuButton - M::kFirstButton));
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "skin/hit_indexes.h"
 #include "gui/editable_list.h"
 #include "gui/menu_style.h"
 #include "gui/page_painter.h"
@@ -37,6 +38,27 @@ MacroPageControls::~MacroPageControls() {
   delete contextMenu_;
 }
 
+// Names for screen readers, from the page's texts in the window's language.
+void MacroPageControls::Name() {
+  if (!macroList_) return;
+  namespace A = skin::hits::advanced;
+  const skin::SkinLayout& l = state_.layout;
+  macroList_->setAccessibleName(Q(l.advancedTexts[A::kMacrosColumn]));
+  eventList_->setAccessibleName(Q(l.advancedTexts[A::kEventsColumn]));
+  eventList_->setAccessibleDescription(Q(l.advancedTexts[A::kEventHint]));
+  countEdit_->setAccessibleName(Q(l.advancedTexts[A::kCountedMode]));
+  nameEdit_->setAccessibleName(state_.language != 0 ? "Macro name" : "Makro adı");
+}
+
+std::vector<QWidget*> MacroPageControls::FocusOrder() const {
+  std::vector<QWidget*> order;
+  for (QWidget* w : {static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_),
+                     static_cast<QWidget*>(nameEdit_), static_cast<QWidget*>(countEdit_)}) {
+    if (w != nullptr && w->isEnabled()) order.push_back(w);
+  }
+  return order;
+}
+
 void MacroPageControls::Create() {
   Destroy();
   const skin::SkinLayout& l = state_.layout;
@@ -57,6 +79,7 @@ void MacroPageControls::Create() {
   eventList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   eventList_->setUniformItemSizes(true);
   eventList_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  Name();
   // Only the user's picks reach the editor: the program's own selections
   // are made with the signals blocked.
   connect(macroList_, &QListWidget::currentRowChanged, this, [this](int) {
@@ -90,6 +113,7 @@ void MacroPageControls::Style() {
                      static_cast<QWidget*>(macroList_), static_cast<QWidget*>(eventList_)}) {
     if (w != nullptr) painter_.StyleControl(*w, state_.language);
   }
+  Name();
   // Scroll bars in the skin's colours: a dark track, the accent for the handle.
   static const QString kScrollBars = QStringLiteral(
       "QScrollBar:vertical { background: rgb(24, 26, 32); width: 12px; margin: 0; }"

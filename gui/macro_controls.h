@@ -50,6 +50,10 @@ class MacroPageControls final : public QObject, public MacroView {
   void Destroy();
   // The language's font and the skin's colours on the controls that exist.
   void Style();
+  // Names the controls for screen readers (at creation and a language switch).
+  void Name();
+  // The controls in the order Tab visits them (those that take the focus).
+  std::vector<QWidget*> FocusOrder() const;
   void Refill();
   std::string CountText();
   void SetCountText(const std::string& text);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "gui/accessibility.h"
 #include "gui/exit_signals.h"
 #include "gui/fonts.h"
 #include "gui/main_window.h"
@@ -135,6 +136,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromStdString(app::AppNameOf(executable)));
   // Hiding the window to the tray must not end the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Screen readers see the painted controls of the skinned windows.
+  app::InstallAccessibility();
 
   auto state = std::make_unique<app::AppState>();
   state->exeDir = app::ExeDirFromExecutable(executable);

@@ -12,6 +12,7 @@
 #include "device/wire_codes.h"
 #include "gui/fonts.h"
 #include "skin/hit_indexes.h"
+#include "skin/page_texts.h"
 #include "skin/picture_names.h"
 
 namespace orv::skin {
@@ -87,18 +88,6 @@ const settings::MouseSettings& NoSettings() {
 }
 
 }  // namespace
-
-std::string FunctionLabel(int32_t code, const SkinLayout& layout, const macros::MacroTables* macros) {
-  // Only the mouse's codes have a label; a damaged profile may hold any number.
-  const device::Function f = device::FunctionOf(code);
-  if (f.kind != device::FunctionKind::UserMacro) {
-    return f.nameSlot >= 0 && f.nameSlot < kFunctionNameSlots ? layout.FunctionNames[static_cast<size_t>(f.nameSlot)]
-                                                              : std::string();
-  }
-  if (macros == nullptr) return {};
-  std::lock_guard lock(macros->mutex);
-  return macros::MacroName(macros->userMacros[static_cast<size_t>(f.index)]);
-}
 
 PagePainter::PagePainter(std::filesystem::path skinDir) : PagePainter(std::move(skinDir), &LoadPicture) {}
 
@@ -316,8 +305,7 @@ void PagePainter::PaintMainTexts(const PaintState& state, const settings::MouseS
 }
 
 void PagePainter::PaintAdvancedTexts(const PaintState& state, const settings::MouseSettings& s, SkinLayout& layout) {
-  const bool english = state.language != 0;
-  layout.advancedTexts[A::kRecord] = state.recording ? (english ? "Stop" : "Durdur") : (english ? "Record" : "Kayıt");
+  layout.advancedTexts[A::kRecord] = RecordButtonText(state.language, state.recording);
   layout.advancedTexts[A::kFireValue] = std::to_string(s.FIRE_TIME) + "ms";
   const QFont& font = TextFont(state.language);
   for (int j = 0; j < kAdvancedEntries; ++j) {

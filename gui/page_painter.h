@@ -115,9 +115,4 @@ class PagePainter {
   int scale_ = 1;         // the picture set of the paint being composed
 };
 
-// The label of a mouse button with function `code`: the function's name, or
-// for codes 41 ... 52 the name of user macro code - 41. Codes outside 0 ... 52
-// have no label.
-std::string FunctionLabel(int32_t code, const SkinLayout& layout, const macros::MacroTables* macros);
-
 }  // namespace orv::skin

@@ -1,12 +1,14 @@
 #include "gui/popups.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <mutex>
 
 #include "app/controller.h"
+#include "gui/accessibility.h"
 #include "gui/menu_painting.h"
 #include "gui/picture.h"
 #include "skin/picture_names.h"
@@ -117,6 +119,7 @@ void FunctionMenu::SyncSubMenu() {
 
 void FunctionMenu::mouseMoveEvent(QMouseEvent* e) {
   const QPoint p = EventPoint(e);
+  keysInSubMenu_ = false;
   menuRow_ = skin::MenuRowAt(p.x(), p.y(), metrics_.itemWidth, metrics_.itemHeight, skin::kMenuHoverRows);
   if (menuRow_ != menuRowPainted_) {
     menuRowPainted_ = menuRow_;
@@ -133,11 +136,84 @@ void FunctionMenu::mousePressEvent(QMouseEvent* e) {
 void FunctionMenu::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   menuPressed_ = false;
-  if (ChooseMenuRow(*env_.state, menuRow_, *env_.port)) {
-    env_.port->CloseButtonMenu();
+  if (ChooseRow(menuRow_)) return;
+  Repaint();
+}
+
+bool FunctionMenu::ChooseRow(int row) {
+  if (!ChooseMenuRow(*env_.state, row, *env_.port)) return false;
+  env_.port->CloseButtonMenu();
+  return true;
+}
+
+void FunctionMenu::LightRow(int row) {
+  if (closing_) return;
+  keysInSubMenu_ = false;
+  menuRow_ = row;
+  menuRowPainted_ = row;
+  Repaint();
+  NotifyMenuRowLit(*this, row);
+}
+
+void FunctionMenu::PressRow(int row) {
+  if (closing_ || row < 1 || row > skin::kMenuShownRows) return;
+  if (skin::IsGroupRow(row)) {
+    if (menuRow_ != row) LightRow(row);
     return;
   }
-  Repaint();
+  LightRow(row);
+  ChooseRow(row);
+}
+
+std::string FunctionMenu::RowText(int row) const {
+  if (row < 1 || row > skin::kMenuShownRows) return {};
+  return env_.state->layout.FunctionNames[static_cast<size_t>(row)];
+}
+
+bool FunctionMenu::OnKey(int key) {
+  if (closing_) return false;
+  SubFunctionMenu* sub = subMenu_;
+  const bool inSub = keysInSubMenu_ && sub != nullptr && sub->rows() > 0;
+  const auto step = [](int row, int delta, int last) {
+    if (row == skin::kNoIndex || row < 1 || row > last) return delta > 0 ? 1 : last;
+    return std::clamp(row + delta, 1, last);
+  };
+  switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+      const int delta = key == Qt::Key_Down ? 1 : -1;
+      if (inSub) {
+        sub->LightRow(step(sub->hotRow(), delta, sub->rows()));
+      } else {
+        LightRow(step(menuRow_, delta, skin::kMenuShownRows));
+      }
+      return true;
+    }
+    case Qt::Key_Right:
+      if (!inSub && skin::IsGroupRow(menuRow_) && sub != nullptr && sub->rows() > 0) {
+        keysInSubMenu_ = true;
+        sub->LightRow(1);
+      }
+      return true;
+    case Qt::Key_Left:
+      if (inSub) {
+        keysInSubMenu_ = false;
+        sub->LightRow(skin::kNoIndex);
+      }
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      if (inSub) {
+        sub->ChooseRow(sub->hotRow());
+      } else if (skin::IsGroupRow(menuRow_)) {
+        return OnKey(Qt::Key_Right);
+      } else {
+        ChooseRow(menuRow_);
+      }
+      return true;
+    default: return false;
+  }
 }
 
 void FunctionMenu::OnSubMenuChoice() {
@@ -219,9 +295,27 @@ void SubFunctionMenu::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   rowPressed_ = false;
   update();
-  if (!ChooseSubMenuRow(*env_.state, menuRow_, hotRow_, *env_.port)) return;
+  ChooseRow(hotRow_);
+}
+
+void SubFunctionMenu::LightRow(int row) {
+  hotRow_ = row;
+  hotRowPainted_ = row;
+  update();
+  NotifyMenuRowLit(*this, row);
+}
+
+bool SubFunctionMenu::ChooseRow(int row) {
+  if (row != skin::kNoIndex && (row < 1 || row > metrics_.rows)) return false;
+  if (!ChooseSubMenuRow(*env_.state, menuRow_, row, *env_.port)) return false;
   hide();
   menu_->OnSubMenuChoice();
+  return true;
+}
+
+std::string SubFunctionMenu::RowText(int row) const {
+  if (row < 1 || row > static_cast<int>(texts_.size())) return {};
+  return texts_[static_cast<size_t>(row - 1)];
 }
 
 // ---- Warning ----
@@ -269,8 +363,31 @@ void WarningDialog::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   // Only the release position counts, not where the press was.
   const QPoint p = EventPoint(e);
-  const int button = skin::WarningButtonAt(p.x(), p.y(), env_.state->layout.warningHits);
+  Choose(skin::WarningButtonAt(p.x(), p.y(), env_.state->layout.warningHits));
+}
+
+void WarningDialog::Choose(int button) {
   if (button == skin::kWarningConfirm || button == skin::kWarningCancelButton) done(button);
+}
+
+void WarningDialog::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      // Cancel is lit first: an Enter typed by habit keeps the left click.
+      hover_ = hover_ == skin::kWarningCancelButton ? skin::kWarningConfirm : skin::kWarningCancelButton;
+      hoverPainted_ = hover_;
+      update();
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      Choose(hover_);
+      return;
+    default: QDialog::keyPressEvent(e);
+  }
 }
 
 int ShowWarning(QWidget* mainWindow, const PopupEnvironment& env) {

@@ -51,6 +51,19 @@ class FunctionMenu final : public QWidget {
   void CloseAll();
   int menuRow() const { return menuRow_; }
 
+  // The keyboard while the menu is open (it never takes the focus: the main
+  // window passes its keys on). Up and Down move the lit row, Right or Enter
+  // on a group goes into its list and Left comes back, Enter or Space
+  // chooses. True when the key was the menu's.
+  bool OnKey(int key);
+  // What a release over `row` does: a function row chooses, a group row
+  // opens its list. Assistive technology and the keyboard press rows so.
+  void PressRow(int row);
+  // Lights `row` (kNoIndex: none), opening its list when it is a group.
+  void LightRow(int row);
+  std::string RowText(int row) const;
+  SubFunctionMenu* subMenu() const { return subMenu_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -63,6 +76,7 @@ class FunctionMenu final : public QWidget {
   void Repaint();
   void SyncSubMenu();
   void OnSubMenuChoice();
+  bool ChooseRow(int row);
 
   PopupEnvironment env_;
   skin::MenuMetrics metrics_;
@@ -70,6 +84,7 @@ class FunctionMenu final : public QWidget {
   int menuRowPainted_ = skin::kNoIndex;
   bool menuPressed_ = false;
   bool closing_ = false;
+  bool keysInSubMenu_ = false;  // the arrows move in the second-level list
   QPointer<SubFunctionMenu> subMenu_;
   friend class SubFunctionMenu;
 };
@@ -81,6 +96,12 @@ class SubFunctionMenu final : public QWidget {
 
   void Open();
   int rows() const { return metrics_.rows; }
+  int hotRow() const { return hotRow_; }
+  // Lights `row` (kNoIndex: none) as the pointer over it would.
+  void LightRow(int row);
+  // Chooses `row` as a release over it does; true when it was a row.
+  bool ChooseRow(int row);
+  std::string RowText(int row) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -108,8 +129,15 @@ class WarningDialog final : public QDialog {
 
   void done(int result) override;
   void reject() override;
+  // Confirm (skin::kWarningConfirm) or cancel (kWarningCancelButton), as a
+  // release over that button does.
+  void Choose(int button);
+  const skin::SkinLayout& Layout() const { return env_.state->layout; }
 
  protected:
+  // Left, Right and Tab light the other button (Cancel first); Enter or
+  // Space chooses the lit one; Escape cancels.
+  void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

@@ -16,6 +16,7 @@ packages=(
   xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
   dpkg-dev lintian desktop-file-utils systemd groff-base ccache
   libxcb1-dev weston qt6-wayland xwayland appstream
+  at-spi2-core dbus python3-pyatspi gir1.2-atspi-2.0
 )
 
 install_missing() {

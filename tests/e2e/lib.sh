@@ -130,3 +130,17 @@ orv_private_display() {
   export QT_QPA_PLATFORM=xcb
   export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 }
+
+# orv_english_copy <portable folder>: a copy of the program in $work/app set
+# to English (`app`), a folder for the simulated mouse (`sim`) and the file
+# the first paint is reported to (`paint`); a failure prints the program's
+# log ($work/app.log).
+orv_english_copy() {
+  app=$work/app
+  cp -r "$1" "$app"
+  sim=$work/sim
+  mkdir "$sim"
+  paint=$work/first-paint
+  sed -i 's/^VER_SEL=.*/VER_SEL=1/' "$app/skins/config/config.ini"
+  orv_failure_details() { echo "--- program log"; cat "$work/app.log"; }
+}
