@@ -177,6 +177,9 @@ struct AppState {
   settings::ProfileState profile;       // curConfigText, configSection, curProfile
   int32_t language = 0;                 // non-zero English, zero Turkish
   int32_t hideAtStart = 0;
+  // The per-application rule that chose the current profile ("<application
+  // id>=<profile>", or "Default=<profile>"); "" when none did (window thread).
+  std::string activeAppRule;
 
   // ---- The skin of the language (window thread) ----
   skin::COrvMenu contextMenu;  // the event list's context menu

@@ -194,13 +194,6 @@ void CloseWithoutApplying(AppState& s, AppPort& port) {
   HideToTray(s, port);
 }
 
-void SelectProfile(AppState& s, AppPort& port, int32_t n) {
-  EndRecordingBeforeReload(s, port);
-  s.profile.curProfile = n;
-  LoadUserProfile(s, port, n);
-  if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
-}
-
 void ImportSettings(AppState& s, AppPort& port) {
   if (const auto file = port.ChooseFile(SettingsFileDialog(s, false))) {
     EndRecordingBeforeReload(s, port);
@@ -460,6 +453,14 @@ drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportE
   }
   PublishSharedSettings(s);
   return outcome;
+}
+
+void SelectProfile(AppState& s, AppPort& port, int32_t n) {
+  EndRecordingBeforeReload(s, port);
+  s.profile.curProfile = n;
+  settings::ConfigContext ctx = MakeConfigContext(s, &port);
+  settings::LoadConfig(ctx, s.configPath, n, false);
+  if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
 }
 
 // ---- ApplyWindow ----

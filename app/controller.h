@@ -76,6 +76,11 @@ std::string SaveFailedMessage(int32_t language, const std::vector<Failure>& erro
 // Shows SaveFailedMessage when there are errors.
 void ReportSaveErrors(AppState& state, AppPort& port, const std::vector<Failure>& errors);
 
+// Makes profile n (1 ... 5) the current one as its chip does: a recording
+// ends, the profile's settings and macros are loaded (unapplied edits of the
+// previous one are dropped), nothing is sent.
+void SelectProfile(AppState& state, AppPort& port, int32_t n);
+
 // Apply of the current profile as the Apply button does it (failed writes are
 // shown); the start-up and power-event applies pass report = false.
 drive::ApplyOutcome ApplyCurrentProfile(AppState& state, AppPort& port, bool reportErrors);

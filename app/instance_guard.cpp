@@ -16,8 +16,6 @@
 namespace orv::app {
 namespace {
 
-// A request is one short line; a peer that sends more is not listened to further.
-constexpr size_t kMaxRequestBytes = 64;
 // Connections the kernel keeps waiting while this copy does not accept.
 constexpr int kBacklog = 16;
 
@@ -73,37 +71,120 @@ InstanceLock::Outcome InstanceLock::Acquire(const std::string& path) {
   return Outcome::Ours;
 }
 
-// ---- The second start's request ----
+// ---- Requests ----
 
-bool SendShowRequest(const std::string& socketPath, int timeoutMs) {
+InstanceRequest ParseInstanceRequest(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  InstanceRequest request;
+  if (line == "show") {
+    request.kind = InstanceRequest::Kind::Show;
+    return request;
+  }
+  const std::string_view version(kRequestVersion);
+  if (!line.starts_with(version) || line.size() <= version.size() || line[version.size()] != ' ') return request;
+  line.remove_prefix(version.size() + 1);
+  if (line == "show") {
+    request.kind = InstanceRequest::Kind::Show;
+  } else if (line == "status") {
+    request.kind = InstanceRequest::Kind::Status;
+  } else if (line.size() == std::string_view("profile N").size() && line.starts_with("profile ") &&
+             line.back() >= '1' && line.back() <= '5') {
+    request.kind = InstanceRequest::Kind::Profile;
+    request.profile = line.back() - '0';
+  }
+  return request;
+}
+
+std::string InstanceRequestLine(const InstanceRequest& request) {
+  std::string line = std::string(kRequestVersion) + " ";
+  switch (request.kind) {
+    case InstanceRequest::Kind::Show: line += "show"; break;
+    case InstanceRequest::Kind::Status: line += "status"; break;
+    case InstanceRequest::Kind::Profile: line += "profile " + std::to_string(request.profile); break;
+    case InstanceRequest::Kind::Unknown: line += "unknown"; break;
+  }
+  return line + "\n";
+}
+
+namespace {
+
+// A connected socket to `socketPath` with both timeouts set; -1 when nobody listens.
+int ConnectTo(const std::string& socketPath, int timeoutMs) {
   sockaddr_un address{};
-  if (!AddressOf(socketPath, address)) return false;
+  if (!AddressOf(socketPath, address)) return -1;
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  // A first copy that is stuck, or whose waiting room is full, must not
-  // hold the second one up for long.
+  if (fd < 0) return -1;
+  // A running copy that is stuck, or whose waiting room is full, must not
+  // hold this one up for long.
   const timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  bool sent = false;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-    const size_t length = sizeof kShowRequest - 1;
-    ssize_t n;
-    do {
-      n = ::send(fd, kShowRequest, length, MSG_NOSIGNAL);
-    } while (n < 0 && errno == EINTR);
-    sent = n == static_cast<ssize_t>(length);
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
   }
+  return fd;
+}
+
+bool SendAll(int fd, std::string_view bytes) {
+  ssize_t n;
+  do {
+    n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  } while (n < 0 && errno == EINTR);
+  return n == static_cast<ssize_t>(bytes.size());
+}
+
+}  // namespace
+
+std::optional<std::string> AskRunningCopy(const std::string& socketPath, const std::string& line, int timeoutMs) {
+  const int fd = ConnectTo(socketPath, timeoutMs);
+  if (fd < 0) return std::nullopt;
+  if (!SendAll(fd, line)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string answer;
+  char buffer[512];
+  for (;;) {
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // closed, failed or timed out: what came is the answer
+    answer.append(buffer, static_cast<size_t>(std::min<ssize_t>(n, ssize_t(kMaxAnswerBytes - answer.size()))));
+    if (answer.size() >= kMaxAnswerBytes) break;
+  }
+  ::close(fd);
+  return answer;
+}
+
+bool SendShowRequest(const std::string& socketPath, int timeoutMs) {
+  const int fd = ConnectTo(socketPath, timeoutMs);
+  if (fd < 0) return false;
+  const bool sent = SendAll(fd, kShowRequest);
   ::close(fd);
   return sent;
 }
 
 // ---- InstanceServer ----
 
+InstanceServer::InstanceServer(std::string socketPath, Handler onRequest)
+    : InstanceServer(std::move(socketPath), std::move(onRequest), Limits{}) {}
+
+InstanceServer::InstanceServer(std::string socketPath, Handler onRequest, Limits limits)
+    : path_(std::move(socketPath)), onRequest_(std::move(onRequest)), limits_(limits) {}
+
 InstanceServer::InstanceServer(std::string socketPath, std::function<void()> onShowRequest)
     : InstanceServer(std::move(socketPath), std::move(onShowRequest), Limits{}) {}
 
 InstanceServer::InstanceServer(std::string socketPath, std::function<void()> onShowRequest, Limits limits)
-    : path_(std::move(socketPath)), onShowRequest_(std::move(onShowRequest)), limits_(limits) {}
+    : InstanceServer(
+          std::move(socketPath),
+          [show = std::move(onShowRequest)](const InstanceRequest& request) -> std::string {
+            if (request.kind != InstanceRequest::Kind::Show) return "error: not answered here\n";
+            if (show) show();
+            return "shown\n";
+          },
+          limits) {}
 
 InstanceServer::~InstanceServer() {
   for (const Client& client : clients_) ::close(client.fd);
@@ -200,13 +281,28 @@ void InstanceServer::OnClientReadable(int fd, Clock::time_point) {
     done = true;  // the peer closed (or the connection failed)
     break;
   }
-  // One request per connection: the first one is answered and the connection closed.
-  const bool asked =
-      client.received.size() <= kMaxRequestBytes && client.received.find("show") != std::string::npos;
+  // One request per connection: its first line (or what came before the
+  // peer closed) is answered and the connection closed. More bytes than a
+  // request has close it unheard.
+  const size_t newline = client.received.find('\n');
+  const bool tooLong = newline == std::string::npos ? client.received.size() > kMaxRequestBytes
+                                                    : newline + 1 > kMaxRequestBytes;
+  const bool asked = !tooLong && (newline != std::string::npos || (done && !client.received.empty()));
   if (!asked && !done) return;
-  Drop(static_cast<size_t>(it - clients_.begin()));
+  const int peer = client.fd;
+  const std::string line = client.received.substr(0, newline);
+  // The connection leaves the watched set before the answer is worked out,
+  // so an event loop the handler runs never reads it again.
+  clients_.erase(it);
   Changed();
-  if (asked && onShowRequest_) onShowRequest_();
+  if (asked && onRequest_) {
+    std::string answer = onRequest_(ParseInstanceRequest(line));
+    if (answer.size() > kMaxAnswerBytes) answer.resize(kMaxAnswerBytes);
+    // A fresh socket's buffer holds the whole answer; a peer that has gone
+    // only loses it.
+    if (!answer.empty()) (void)::send(peer, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  }
+  ::close(peer);
 }
 
 void InstanceServer::OnTimer(Clock::time_point now) {

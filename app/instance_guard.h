@@ -5,9 +5,11 @@
 // (gui/single_instance.h) only watches the descriptors and runs the timer.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orv::app {
@@ -38,8 +40,40 @@ class InstanceLock {
   std::string problem_;
 };
 
+// What a later start asks the running copy, one line per connection:
+// "ORV/<version> <command>[ <argument>]\n", at most kMaxRequestBytes with the
+// newline. The running copy answers with at most kMaxAnswerBytes of text and
+// closes the connection. The line "show" alone, which earlier versions send,
+// is a show request.
+inline constexpr char kRequestVersion[] = "ORV/1";
+inline constexpr size_t kMaxRequestBytes = 64;
+inline constexpr size_t kMaxAnswerBytes = 4096;
+
+struct InstanceRequest {
+  enum class Kind : uint8_t {
+    Show,     // show the window
+    Status,   // describe the mouse, the profile, the language and the rule in force
+    Profile,  // make `profile` current and send it
+    Unknown,  // a line of another version or command: answered with an error
+  };
+  Kind kind = Kind::Unknown;
+  int32_t profile = 0;  // 1 ... 5 with Kind::Profile
+};
+
+// The request of one line (its newline, or carriage return and newline, may
+// be there or not).
+InstanceRequest ParseInstanceRequest(std::string_view line);
+// The line (with its newline) that asks for `request`.
+std::string InstanceRequestLine(const InstanceRequest& request);
+
 // The request a second start sends.
-inline constexpr char kShowRequest[] = "show\n";
+inline constexpr char kShowRequest[] = "ORV/1 show\n";
+
+// Connects to `socketPath`, sends `line` and reads the answer until the
+// running copy closes the connection, waiting at most `timeoutMs` for each
+// step. None when nobody listens or the request could not be sent; the
+// answer may be empty (a copy of an earlier version answers nothing).
+std::optional<std::string> AskRunningCopy(const std::string& socketPath, const std::string& line, int timeoutMs);
 
 // Connects to `socketPath` and sends the show request, waiting at most
 // `timeoutMs` for a copy that does not take it. False when nobody listens or
@@ -47,8 +81,8 @@ inline constexpr char kShowRequest[] = "show\n";
 bool SendShowRequest(const std::string& socketPath, int timeoutMs);
 
 // The first copy's socket (a Unix-domain stream socket only the user may
-// connect to). Each connection may send one show request; it is closed after
-// that request, after more bytes than a request has, when the peer closes, or
+// connect to). Each connection may send one request; it is answered and
+// closed after that request, after more bytes than a request has, when the peer closes, or
 // when it has sent nothing for `idle`. At most `maxClients` connections are
 // open at a time: at that bound the listening socket is not watched (the
 // kernel keeps further connections waiting) until one of them is closed. A
@@ -65,6 +99,14 @@ class InstanceServer {
     Clock::duration pause = std::chrono::milliseconds(500);
   };
 
+  // Answers a request; the text goes back to the peer (cut to kMaxAnswerBytes).
+  // The connection is no longer watched while it runs, so it may run an
+  // event loop of its own.
+  using Handler = std::function<std::string(const InstanceRequest&)>;
+
+  InstanceServer(std::string socketPath, Handler onRequest);
+  InstanceServer(std::string socketPath, Handler onRequest, Limits limits);
+  // Only show requests are acted on; others are answered with an error.
   InstanceServer(std::string socketPath, std::function<void()> onShowRequest);
   InstanceServer(std::string socketPath, std::function<void()> onShowRequest, Limits limits);
   // Closes every connection and the socket, and removes its file.
@@ -100,7 +142,7 @@ class InstanceServer {
   void Changed();
 
   std::string path_;
-  std::function<void()> onShowRequest_;
+  Handler onRequest_;
   Limits limits_;
   int listenFd_ = -1;
   std::vector<Client> clients_;

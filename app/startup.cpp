@@ -15,6 +15,7 @@
 #include "settings/config_check.h"
 #include "settings/config_file.h"
 #include "settings/macro_pair.h"
+#include "settings/profile_slots.h"
 #include "skin/layout.h"
 #include "skin/picture_names.h"
 
@@ -81,6 +82,9 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   }
   // Current profile, language, and that profile's settings.
   settings::ReadCurrentProfile(s.configPath, s.profile);
+  if (options.profile >= settings::kFirstUserProfile && options.profile <= settings::kLastUserProfile) {
+    s.profile.curProfile = options.profile;
+  }
   s.language = settings::ReadLanguage(s.configPath);
   LoadUserProfile(s, port, s.profile.curProfile);
   PublishSharedSettings(s);

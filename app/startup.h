@@ -17,6 +17,9 @@ struct StartupOptions {
   // stops before the 5 ms wait, and the caller runs FinishStartup once the
   // first frame is out (or at once when the window starts hidden).
   bool finishLater = false;
+  // A profile (1 ... 5) made current before the first Apply, as its chip
+  // does; 0 keeps the configuration's current profile.
+  int32_t profile = 0;
 };
 
 enum class StartupResult : uint8_t {

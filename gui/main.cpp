@@ -1,5 +1,8 @@
 // ORV_ZIduzu: the settings program of the KTR-580 GAMING MOUSE.
 //   ORV_ZIduzu [-HIDE] [--when-present] [--verbose]
+//   ORV_ZIduzu --profile N | --status | --list | --help | --version
+// (app/command_line.h reads the switches; --status and --profile N are
+// answered by the running copy over the single-instance socket.)
 // Run from its portable folder it keeps everything there; installed, it reads
 // its data from <prefix>/share/orv-ziduzu and writes the user's files to
 // $XDG_CONFIG_HOME/orv-ziduzu (see platform/program_folders.h).
@@ -12,10 +15,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
+#include <thread>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -23,6 +29,9 @@
 
 #include "app/app_state.h"
 #include "gui/accessibility.h"
+#include "app/command_line.h"
+#include "app/profile_listing.h"
+#include "app/remote_control.h"
 #include "gui/exit_signals.h"
 #include "gui/fonts.h"
 #include "gui/main_window.h"
@@ -34,6 +43,8 @@
 #include "drive/playback.h"
 #include "device/simulated/simulated_mouse.h"
 #include "gui/window_clock.h"
+#include "platform/clock.h"
+#include "platform/file_names.h"
 #include "platform/launch.h"
 #include "platform/log.h"
 #include "platform/program_folders.h"
@@ -91,6 +102,102 @@ int ReportUnusableLock(int argc, char** argv, const std::string& executable, con
   return 1;
 }
 
+// --list: the five profiles of the configuration this user's start would
+// read (the shipped one while the user has none yet). Reads only.
+int ListProfiles(const std::string& executable) {
+  const ProgramFolders folders =
+      DecideProgramFolders(app::ExeDirFromExecutable(executable), CurrentFolderEnvironment());
+  const std::filesystem::path skinDir = folders.data / names::kSkinFolder;
+  std::filesystem::path config = folders.configPath;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(config, ec)) {
+    const std::filesystem::path shipped = skinDir / names::kConfigFolder / names::kConfigFile;
+    std::cout << config.string() << " does not exist yet; the shipped settings are listed.\n";
+    config = shipped;
+  }
+  if (!std::filesystem::is_regular_file(config, ec)) {
+    std::cerr << app::AppNameOf(executable) << ": no configuration at " << config.string() << '\n';
+    return 1;
+  }
+  std::cout << app::ListProfiles(config, skinDir);
+  return 0;
+}
+
+// How long a later start waits for the running copy: a profile request
+// includes an Apply of 22 reports.
+constexpr int kAnswerTimeoutMs = 10000;
+// A copy that holds the lock but does not listen yet is still starting.
+constexpr auto kStartingCopyWait = std::chrono::seconds(5);
+
+// --status, or --profile N while a copy runs: asks it and prints its answer.
+// None when no copy runs.
+std::optional<int> AskRunningCopy(app::SingleInstance& instance, const app::InstanceRequest& request,
+                                  bool copyHoldsTheLock) {
+  const auto giveUp = std::chrono::steady_clock::now() + kStartingCopyWait;
+  std::optional<std::string> answer;
+  for (;;) {
+    answer = instance.Ask(request, kAnswerTimeoutMs);
+    if (answer || !copyHoldsTheLock || std::chrono::steady_clock::now() >= giveUp) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (!answer) return std::nullopt;
+  if (answer->empty()) {
+    std::cerr << "The running copy gave no answer (an earlier version, or it is busy).\n";
+    return 1;
+  }
+  if (answer->starts_with(app::kRemoteFailure)) {
+    std::cerr << answer->substr(std::string_view(app::kRemoteFailure).size());
+    return 1;
+  }
+  std::cout << *answer;
+  return 0;
+}
+
+// The switches answered on the terminal. None: the window starts (for
+// --profile N, when no copy runs; `profile` is then N).
+std::optional<int> RunTerminalMode(const app::CommandLine& line, const std::string& executable, int32_t& profile) {
+  const std::string name = app::AppNameOf(executable);
+  switch (line.mode) {
+    case app::CommandLine::Mode::Window:
+      return std::nullopt;
+    case app::CommandLine::Mode::Invalid:
+      std::cerr << name << ": " << line.problem << "\n\n" << app::UsageText(name);
+      return 2;
+    case app::CommandLine::Mode::Help:
+      std::cout << app::UsageText(name);
+      return 0;
+    case app::CommandLine::Mode::Version:
+      std::cout << name << ' ' << ORV_VERSION << '\n';
+      return 0;
+    case app::CommandLine::Mode::List:
+      return ListProfiles(executable);
+    case app::CommandLine::Mode::Status: {
+      app::SingleInstance instance;
+      const bool held = instance.TryBecomeFirst() != app::InstanceLock::Outcome::Ours;
+      if (const auto status = AskRunningCopy(instance, {app::InstanceRequest::Kind::Status, 0}, held)) return status;
+      std::cerr << "No copy of " << name << " is running.\n";
+      return 1;
+    }
+    case app::CommandLine::Mode::Profile: {
+      {
+        app::SingleInstance instance;
+        const bool held = instance.TryBecomeFirst() != app::InstanceLock::Outcome::Ours;
+        if (held) {
+          if (const auto status =
+                  AskRunningCopy(instance, {app::InstanceRequest::Kind::Profile, line.profile}, held)) {
+            return status;
+          }
+          std::cerr << "A copy of " << name << " holds the lock but does not answer; nothing was sent.\n";
+          return 1;
+        }
+      }  // the lock is let go: the start below takes it again
+      profile = line.profile;
+      return std::nullopt;
+    }
+  }
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,7 +212,12 @@ int main(int argc, char** argv) {
   const std::string commandLine = app::JoinCommandLine(static_cast<int>(args.size()), args.data());
   const std::string executable = ExecutablePath(argc > 0 ? argv[0] : nullptr);
 
-  const bool whenPresent = app::WhenPresentSwitchGiven(argc, argv);
+  const app::CommandLine parsed = app::ParseCommandLine(argc, argv);
+  int32_t profile = 0;
+  if (const auto status = RunTerminalMode(parsed, executable, profile)) return *status;
+  // --profile N without a running copy starts as an automatic start does:
+  // minimised, and without the mouse it ends (saying so) having sent nothing.
+  const bool whenPresent = app::WhenPresentSwitchGiven(argc, argv) || profile != 0;
   UseSessionBusWithoutAutolaunch();
 
   // A second start shows the first copy's window and ends, showing nothing.
@@ -115,6 +227,13 @@ int main(int argc, char** argv) {
     case app::InstanceLock::Outcome::Ours:
       break;
     case app::InstanceLock::Outcome::HeldByAnother:
+      if (profile != 0) {
+        // Another copy has just started: it takes the request instead.
+        if (const auto status = AskRunningCopy(instance, {app::InstanceRequest::Kind::Profile, profile}, true)) {
+          return *status;
+        }
+        return 1;
+      }
       if (!whenPresent) instance.AskFirstToShow();
       return 0;
     case app::InstanceLock::Outcome::Unusable:
@@ -158,8 +277,16 @@ int main(int argc, char** argv) {
       };
     }
     window.onTitleSet = [&instance, &window, &state] {
-      const std::string problem = instance.Listen([&window, &state] {
-        if (!window.Destroyed()) app::ShowFromTray(*state, window);
+      const std::string problem = instance.Listen([&window, &state](const app::InstanceRequest& request) {
+        if (window.Destroyed()) return std::string(app::kRemoteFailure) + "the program is ending\n";
+        // Nothing is loaded or sent under an open dialog or menu: it may be
+        // in the middle of an edit, or of an Apply that reports a failure.
+        app::RemoteBusy busy;
+        if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr ||
+            state->ui.buttonMenuOpen) {
+          busy.reason = "the window has a dialog or menu open";
+        }
+        return app::AnswerInstanceRequest(*state, window, request, busy);
       });
       if (!problem.empty()) {
         log::Warning(log::kApp, "cannot listen on " + problem + ": a second start will not bring this window back");
@@ -168,15 +295,25 @@ int main(int argc, char** argv) {
     window.ConnectExitSignal(exitSignalFd);
     // The first frame does not wait for the mouse: the 5 ms wait, the first
     // Apply and the tray icon come right after it.
-    const app::StartupResult result =
-        app::InitialiseMainWindow(*state, window, {commandLine, whenPresent, /*finishLater=*/true});
+    const app::StartupResult result = app::InitialiseMainWindow(
+        *state, window, {commandLine, whenPresent, /*finishLater=*/true, profile});
     if (result == app::StartupResult::Failed) status = 1;
+    if (result == app::StartupResult::Ended && profile != 0) {
+      std::cerr << "No " << device::kModelName << " can be used; profile " << profile << " was not sent.\n";
+      status = 1;
+    }
     if (result == app::StartupResult::Running && !window.Destroyed()) {
       if (window.ExitRequested()) {
         app::HostExit(*state, window);
       } else {
         window.ConnectEvents();
-        window.FinishAfterFirstFrame([&state, &window] { app::FinishStartup(*state, window); });
+        window.FinishAfterFirstFrame([&state, &window, profile] {
+          app::FinishStartup(*state, window);
+          if (profile != 0 && !state->session.ended.load()) {
+            std::cout << "profile " << profile << " is current and was sent to the mouse; the program keeps running"
+                      << std::endl;
+          }
+        });
         window.show();
         QApplication::exec();
       }

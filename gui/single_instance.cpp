@@ -52,9 +52,13 @@ InstanceLock::Outcome SingleInstance::TryBecomeFirst() {
 
 bool SingleInstance::AskFirstToShow() { return SendShowRequest(Native(SocketPath()), kSendTimeoutMs); }
 
-std::string SingleInstance::Listen(std::function<void()> onShowRequest) {
+std::optional<std::string> SingleInstance::Ask(const InstanceRequest& request, int timeoutMs) {
+  return AskRunningCopy(Native(SocketPath()), InstanceRequestLine(request), timeoutMs);
+}
+
+std::string SingleInstance::Listen(InstanceServer::Handler onRequest) {
   if (server_) return {};
-  auto server = std::make_unique<InstanceServer>(Native(SocketPath()), std::move(onShowRequest));
+  auto server = std::make_unique<InstanceServer>(Native(SocketPath()), std::move(onRequest));
   if (std::string problem = server->Listen(); !problem.empty()) return problem;
   server_ = std::move(server);
   server_->onWatchChanged = [this] { Rewatch(); };

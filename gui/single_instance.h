@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/instance_guard.h"
@@ -36,10 +37,13 @@ class SingleInstance {
   // listens yet (the first copy is still starting) or the request could not
   // be sent.
   bool AskFirstToShow();
-  // First copy: answers show requests from now on. Needs a Qt event loop.
+  // A later start: asks the running copy and returns its answer; none when
+  // no copy listens (yet).
+  std::optional<std::string> Ask(const InstanceRequest& request, int timeoutMs);
+  // First copy: answers requests from now on. Needs a Qt event loop.
   // Returns "" or why the socket cannot be made (a second start then cannot
   // reach this copy; it still ends without a second window).
-  std::string Listen(std::function<void()> onShowRequest);
+  std::string Listen(InstanceServer::Handler onRequest);
 
   QString SocketPath() const;
   QString LockPath() const;

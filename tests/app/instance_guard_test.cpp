@@ -124,10 +124,41 @@ TEST_F(InstanceServerTest, OneRequestPerConnectionAndNoMore) {
   Peer("show\nshow\nshow\n");
   Peer(std::string(100, 'x') + "show\n");
   Peer("hello\n");
+  Peer("ORV/1 sho");
   Turn(server, Clock::time_point{});
   EXPECT_EQ(shows, 1);
-  EXPECT_EQ(server.ClientFds().size(), 1u) << "the quiet peer waits for its idle time";
-  EXPECT_EQ(::recv(peers[0], nullptr, 0, MSG_DONTWAIT), 0) << "closed after its request";
+  EXPECT_EQ(server.ClientFds().size(), 1u) << "the peer in the middle of its line waits for its idle time";
+  char answer[64] = {};
+  EXPECT_EQ(::recv(peers[0], answer, sizeof answer, MSG_DONTWAIT), ssize_t(6)) << "answered, then closed";
+  EXPECT_STREQ(answer, "shown\n");
+  std::fill(std::begin(answer), std::end(answer), '\0');
+  EXPECT_GT(::recv(peers[2], answer, sizeof answer, MSG_DONTWAIT), 0);
+  EXPECT_TRUE(std::string_view(answer).starts_with("error: ")) << "an unknown request is told so: " << answer;
+}
+
+// Requests of this version and the bare line of earlier ones; anything else,
+// including a profile outside 1 ... 5, is Unknown.
+TEST(InstanceRequest, ReadsTheVersionedLineAndNothingElse) {
+  using K = InstanceRequest::Kind;
+  const struct {
+    const char* line;
+    K kind;
+    int32_t profile;
+  } cases[] = {
+      {"show", K::Show, 0},           {"ORV/1 show", K::Show, 0},     {"ORV/1 status\r", K::Status, 0},
+      {"ORV/1 profile 1", K::Profile, 1}, {"ORV/1 profile 5", K::Profile, 5}, {"ORV/1 profile 0", K::Unknown, 0},
+      {"ORV/1 profile 6", K::Unknown, 0}, {"ORV/1 profile 12", K::Unknown, 0}, {"ORV/1 profile", K::Unknown, 0},
+      {"ORV/2 show", K::Unknown, 0},  {"ORV/1show", K::Unknown, 0},   {"ORV/1 show now", K::Unknown, 0},
+      {"", K::Unknown, 0},
+  };
+  for (const auto& c : cases) {
+    const InstanceRequest r = ParseInstanceRequest(c.line);
+    EXPECT_EQ(r.kind, c.kind) << c.line;
+    EXPECT_EQ(r.profile, c.profile) << c.line;
+    if (c.kind != K::Unknown) {
+      EXPECT_EQ(ParseInstanceRequest(InstanceRequestLine(r)).kind, c.kind) << c.line;
+    }
+  }
 }
 
 // A connection that would leave too few descriptors for the program's own

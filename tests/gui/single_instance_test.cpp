@@ -4,6 +4,10 @@
 #include "gui/single_instance.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <optional>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -47,6 +51,15 @@ void SendRaw(const QString& path, const std::string& bytes) {
   ::close(fd);
 }
 
+// A running copy that only counts show requests and answers every request
+// with what it was asked.
+InstanceServer::Handler CountShows(int& shows) {
+  return [&shows](const InstanceRequest& request) {
+    if (request.kind == InstanceRequest::Kind::Show) ++shows;
+    return InstanceRequestLine(request);
+  };
+}
+
 class SingleInstanceTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(QCoreApplication::instance(), nullptr); }
@@ -61,13 +74,24 @@ TEST_F(SingleInstanceTest, SecondStartReachesTheFirst) {
   // Before the first listens, the request finds nobody.
   EXPECT_FALSE(second.AskFirstToShow());
   int shows = 0;
-  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), "");
   struct stat st {};
   ASSERT_EQ(::stat(first.SocketPath().toLocal8Bit().constData(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u) << "only the user may connect";
   EXPECT_TRUE(second.AskFirstToShow());
   EXPECT_TRUE(second.AskFirstToShow());
   EXPECT_TRUE(SpinUntil([&] { return shows == 2; }));
+  // A request that wants an answer gets it over the same connection, while
+  // the first copy's event loop runs.
+  std::optional<std::string> answer;
+  std::atomic<bool> answered{false};
+  std::thread asker([&] {
+    answer = second.Ask({InstanceRequest::Kind::Profile, 4}, 5000);
+    answered = true;
+  });
+  EXPECT_TRUE(SpinUntil([&] { return answered.load(); }));
+  asker.join();
+  EXPECT_EQ(answer, std::optional<std::string>("ORV/1 profile 4\n"));
 }
 
 TEST_F(SingleInstanceTest, StaleSocketOfACrashedCopyIsTakenOver) {
@@ -85,7 +109,7 @@ TEST_F(SingleInstanceTest, StaleSocketOfACrashedCopyIsTakenOver) {
   SingleInstance first(Folder(dir_));
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), "");
   EXPECT_TRUE(SingleInstance(Folder(dir_)).AskFirstToShow());
   EXPECT_TRUE(SpinUntil([&] { return shows == 1; }));
 }
@@ -94,7 +118,7 @@ TEST_F(SingleInstanceTest, GarbageAndSilentPeersShowNothing) {
   SingleInstance first(Folder(dir_));
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), "");
   SendRaw(first.SocketPath(), "");
   SendRaw(first.SocketPath(), std::string(1000, 'x'));
   SendRaw(first.SocketPath(), "hello\n");
@@ -112,7 +136,7 @@ TEST_F(SingleInstanceTest, SilentPeersBeyondTheBoundDoNotKeepARequestOut) {
   SingleInstance first(Folder(dir_));
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_EQ(first.Listen([&] { ++shows; }), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), "");
   std::vector<int> silent;
   for (int i = 0; i < 12; ++i) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -133,7 +157,7 @@ TEST_F(SingleInstanceTest, SocketPathTooLongIsReportedNotTruncated) {
   const QString folder = Folder(dir_) + "/" + QString(120, QChar('d'));
   SingleInstance first(folder);
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
-  EXPECT_NE(first.Listen([] {}), "");
+  EXPECT_NE(first.Listen([](const InstanceRequest&) { return std::string(); }), "");
   EXPECT_FALSE(SingleInstance(folder).AskFirstToShow());
 }
 
@@ -142,7 +166,7 @@ TEST_F(SingleInstanceTest, SocketFileGoesWithTheFirstCopy) {
   {
     SingleInstance first(Folder(dir_));
     ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
-    ASSERT_EQ(first.Listen([] {}), "");
+    ASSERT_EQ(first.Listen([](const InstanceRequest&) { return std::string(); }), "");
     path = first.SocketPath();
     EXPECT_TRUE(QFile::exists(path));
   }

@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/profile_listing.h"
 #include "device/report_text.h"
 #include "macros/macro_files.h"
 #include "platform/decimal.h"
@@ -73,15 +74,9 @@ int main(int argc, char** argv) {
   macros::LoadMacros(macroFile, "Macros", tables, macros::MacroTarget::User);
 
   std::cout << "Profile " << profile.curProfile << " (" << (language ? "English" : "Turkish") << ") of "
-            << configPath.string() << "\n  buttons:";
-  for (int b = 0; b < kButtonCount; ++b) std::cout << ' ' << int32_t(settings.K[b]);
-  std::cout << "\n  DPI levels (active " << int32_t(settings.DPI_LEVEL) << "):";
-  for (int n = 0; n < kLevelCount; ++n) {
-    const DpiLevel& l = settings.levels[n];
-    std::cout << ' ' << DpiShownForStepCode(StepCodeFor(l.step)) << (l.enabled ? "" : "(off)");
-  }
-  std::cout << "\n  lighting mode " << int(settings.LED_TYPE) << ", cycle time " << int(settings.LED_CYC_TIME)
-            << ", fire time " << settings.FIRE_TIME << " ms, user macros " << tables.userMacroCount << "\n";
+            << configPath.string() << "\n"
+            << app::DescribeProfile(settings, tables, app::ReadFunctionNames(portable / "skins", language))
+            << "  user macros " << tables.userMacroCount << "\n";
 
   device::ReportChannel channel;
   auto writer = std::make_shared<CapturingWriter>();
