@@ -458,8 +458,7 @@ drive::ApplyOutcome ApplyCurrentProfile(AppState& s, AppPort& port, bool reportE
 void SelectProfile(AppState& s, AppPort& port, int32_t n) {
   EndRecordingBeforeReload(s, port);
   s.profile.curProfile = n;
-  settings::ConfigContext ctx = MakeConfigContext(s, &port);
-  settings::LoadConfig(ctx, s.configPath, n, false);
+  LoadUserProfile(s, port, n);
   if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
 }
 

@@ -9,23 +9,6 @@
 #include "settings/profile_slots.h"
 
 namespace orv::app {
-namespace {
-
-// Messages of a reader that has no window: they go to standard error.
-class StandardErrorMessages final : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { std::cerr << text << '\n'; }
-};
-
-// A layout that cannot be read leaves the names empty and says nothing: the
-// listing then names functions by their numbers.
-class SilentMessages final : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
-}  // namespace
-
 std::string FunctionName(int32_t code, const FunctionNameTable& names, const macros::MacroTables& tables) {
   const device::Function f = device::FunctionOf(code);
   if (f.kind == device::FunctionKind::UserMacro) {
@@ -59,9 +42,10 @@ std::string DescribeProfile(const settings::MouseSettings& s, const macros::Macr
 }
 
 FunctionNameTable ReadFunctionNames(const std::filesystem::path& skinDir, int32_t language) {
+  // A layout that cannot be read leaves the names empty: the listing then
+  // names functions by their numbers.
   skin::SkinLayout layout;
-  SilentMessages quiet;
-  if (!skin::LoadMainLayout(layout, skinDir, language, quiet)) return {};
+  if (!skin::LoadMainLayout(layout, skinDir, language)) return {};
   return layout.FunctionNames;
 }
 
@@ -70,15 +54,17 @@ std::string ListProfiles(const std::filesystem::path& configPath, const std::fil
   settings::ReadCurrentProfile(configPath, profile);
   const int32_t language = settings::ReadLanguage(configPath);
   const FunctionNameTable names = ReadFunctionNames(skinDir, language);
-  StandardErrorMessages messages;
   std::ostringstream out;
   out << "Profiles of " << configPath.string() << ":\n";
   for (int32_t n = settings::kFirstUserProfile; n <= settings::kLastUserProfile; ++n) {
     settings::MouseSettings settings;
     macros::MacroTables tables;
     settings::ProfileState slot = profile;
-    settings::ConfigContext config{settings, tables, &slot, language, &messages};
-    settings::LoadConfig(config, configPath, n, false);
+    settings::ConfigContext config{settings, tables, &slot, language};
+    // What could not be read goes to standard error: a reader with no window.
+    if (const Outcome missing = settings::LoadConfig(config, configPath, n, false).missingFile) {
+      std::cerr << missing->Text() << '\n';
+    }
     out << "Profile " << n << (n == profile.curProfile ? " (current)" : "") << "\n"
         << DescribeProfile(settings, tables, names);
   }

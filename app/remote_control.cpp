@@ -50,7 +50,7 @@ std::string AnswerInstanceRequest(AppState& s, AppPort& port, const InstanceRequ
       } else {
         text = "profile " + n + " is current and was sent to the mouse\n";
       }
-      for (const std::string& e : outcome.writeErrors) text += "not saved: " + e + "\n";
+      for (const Failure& e : outcome.writeErrors) text += "not saved: " + e.Text() + "\n";
       return text;
     }
     case InstanceRequest::Kind::Unknown:
