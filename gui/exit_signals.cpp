@@ -41,6 +41,16 @@ void HostExitAtProcessEnd() {
   state->session.channel.SendHostExit();
 }
 
+// Run by exit() while armed, which only the toolkit or Xlib call, and only
+// when the display's connection broke. The process then ends at once with
+// their failure status: the destructors still to run would take down objects
+// (the toolkit's image plugins) that a worker may be using at that moment.
+void EndAtExit() {
+  if (armedState.load() == nullptr) return;
+  HostExitAtProcessEnd();
+  ::_exit(1);
+}
+
 void Drain(int fd) {
   char buffer[64];
   while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
@@ -113,8 +123,14 @@ void GuardLoop(bool watchX11Display, std::chrono::milliseconds grace) {
 }  // namespace
 
 void ArmHostExitAtProcessEnd(AppState& state) {
-  static const bool registered = std::atexit(HostExitAtProcessEnd) == 0;
+  static const bool registered = std::atexit(EndAtExit) == 0;
   if (registered) armedState = &state;
+  EndForLostDisplayOnXlibIoError();
+}
+
+void EndForLostDisplay() {
+  log::Error(log::kApp, "the connection to the display broke; ending the program");
+  ForceExit(1);
 }
 
 void DisarmHostExitAtProcessEnd() { armedState = nullptr; }

@@ -26,6 +26,14 @@ struct AppState;
 // before the state goes away.
 void ArmHostExitAtProcessEnd(AppState& state);
 void DisarmHostExitAtProcessEnd();
+// The display's connection broke (the toolkit or Xlib says so): stops the
+// playback threads, sends the host-exit report unless the exit sequence has
+// already run (within a bounded time), and ends the process with status 1
+// without running the destructors of statics.
+[[noreturn]] void EndForLostDisplay();
+// Makes Xlib call EndForLostDisplay when a display's connection breaks,
+// instead of printing and calling exit() (x11_io_error.cpp).
+void EndForLostDisplayOnXlibIoError();
 
 // Starts the exit guard's thread (once; after InstallExitSignals). With
 // `watchX11Display`, it also watches the X display named by $DISPLAY. The

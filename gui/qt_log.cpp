@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstring>
 
+#include "gui/exit_signals.h"
+
 namespace orv::app {
 namespace {
 
@@ -18,6 +20,16 @@ const QLoggingCategory& CategoryFor(std::string_view name) {
   if (name == log::kApply) return apply;
   if (name == log::kPlayback) return playback;
   return other;
+}
+
+QtMessageHandler gToolkitHandler = nullptr;
+
+// The toolkit's messages are written as before; the one it gives just before
+// it ends the process for a broken display connection ends it here instead,
+// telling the mouse first (EndForLostDisplay).
+void OnToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (gToolkitHandler != nullptr) gToolkitHandler(type, context, message);
+  if (type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke"))) EndForLostDisplay();
 }
 
 }  // namespace
@@ -50,6 +62,7 @@ void InstallQtLogging(bool verbose) {
   qSetMessagePattern(QStringLiteral("%{category}: %{if-debug}debug%{endif}%{if-info}info%{endif}"
                                     "%{if-warning}warning%{endif}%{if-critical}error%{endif}: %{message}"));
   log::SetSink(&sink);
+  if (gToolkitHandler == nullptr) gToolkitHandler = qInstallMessageHandler(OnToolkitMessage);
 }
 
 }  // namespace orv::app
