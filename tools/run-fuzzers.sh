@@ -29,20 +29,21 @@ fuzz() {
   echo "-- $name, ${seconds}s: $(grep -E '^(stat::number_of_executed_units|Done)' "$out/$name.log" | tr '\n' ' ')"
 }
 
-# The targets run side by side, one per processor.
+# The targets run side by side, one per processor. Each is waited for by its
+# own process id (a status "wait -n" may have reaped already is not lost); they
+# all run equally long, so the oldest is the next to end.
 status=0
-running=0
+pids=()
 for bin in "$out"/tests/fuzz/*_fuzz; do
   [ -x "$bin" ] || continue
-  if ((running >= $(nproc))); then
-    wait -n || status=1
-    running=$((running - 1))
+  if ((${#pids[@]} >= $(nproc))); then
+    wait "${pids[0]}" || status=1
+    pids=("${pids[@]:1}")
   fi
   fuzz "$bin" &
-  running=$((running + 1))
+  pids+=($!)
 done
-while ((running > 0)); do
-  wait -n || status=1
-  running=$((running - 1))
+for pid in "${pids[@]}"; do
+  wait "$pid" || status=1
 done
 exit $status
