@@ -1,6 +1,9 @@
 #include "gui/app_switching.h"
 
+#include <QMenu>
 #include <chrono>
+
+#include "app/app_rules_menu.h"
 
 #include "device/device_link.h"
 #include "platform/file_names.h"
@@ -99,6 +102,27 @@ void AppSwitching::Settle() {
     log::Info(log::kApp, "switching profiles by application goes on");
   }
   RunAppSwitch(state_, port_, *next);
+}
+
+void AppSwitching::ShowChipMenu(int32_t profile, const QPoint& globalPos, QWidget& parent, QStyle& style) {
+  const settings::AppRules rules = ReadRules();
+  auto* menu = new QMenu(&parent);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->setStyle(&style);
+  for (const ChipMenuItem& item : ProfileChipMenu(rules, watcher_.OpenWindows(), profile, state_.language)) {
+    if (item.isDefault) menu->addSeparator();
+    QAction* action = menu->addAction(QString::fromStdString(item.text));
+    action->setCheckable(item.enabled);
+    action->setChecked(item.checked);
+    action->setEnabled(item.enabled);
+    QObject::connect(action, &QAction::triggered, menu, [this, rules, item, profile] {
+      if (const std::string error = ChooseChipMenuItem(rulesPath_, rules, item, profile); !error.empty()) {
+        log::Warning(log::kApp, "the application rules were not saved: " + error);
+        port_.ShowMessage(rulesPath_.string() + ": " + error);
+      }
+    });
+  }
+  menu->popup(globalPos);
 }
 
 }  // namespace orv::app

@@ -3,6 +3,7 @@
 // go to the switcher, and a settled change is made on the window's thread
 // through the same load and Apply as the profile chip and the Apply button.
 #include <QObject>
+#include <QPoint>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -12,6 +13,9 @@
 #include "app/app_state.h"
 #include "app/app_switch.h"
 #include "gui/focus_watcher.h"
+
+class QStyle;
+class QWidget;
 
 namespace orv::app {
 
@@ -27,6 +31,8 @@ class AppSwitching final : public QObject {
   FocusWatcher& watcher() { return watcher_; }
   // The rules as the file holds them now (a damaged file is kept aside and reported).
   settings::AppRules ReadRules();
+  // The menu of profile chip `profile` at `globalPos`, drawn in `style`.
+  void ShowChipMenu(int32_t profile, const QPoint& globalPos, QWidget& parent, QStyle& style);
 
  private:
   void OnFocus(const FocusedWindow& window);

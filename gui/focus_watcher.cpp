@@ -137,18 +137,13 @@ FocusedWindow FocusWatcher::Describe(uint32_t window) {
   return w;
 }
 
-std::vector<std::string> FocusWatcher::OpenApplications() {
-  std::vector<std::string> ids;
-  if (connection_ == nullptr) return ids;
+std::vector<FocusedWindow> FocusWatcher::OpenWindows() {
+  std::vector<FocusedWindow> windows;
+  if (connection_ == nullptr) return windows;
   for (uint32_t window : Cardinals(connection_, root_, atoms_->clientList, XCB_ATOM_WINDOW, 4096)) {
-    const FocusedWindow w = Describe(window);
-    const std::string& id = !w.wmClass.empty() ? w.wmClass : w.wmInstance;
-    if (w.ours || id.empty()) continue;
-    bool seen = false;
-    for (const std::string& known : ids) seen = seen || settings::SameAppId(known, id);
-    if (!seen) ids.push_back(id);
+    windows.push_back(Describe(window));
   }
-  return ids;
+  return windows;
 }
 
 }  // namespace orv::app

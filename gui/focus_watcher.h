@@ -28,9 +28,8 @@ class FocusWatcher final : public QObject {
   // else why not (no display, a window manager without EWMH).
   std::string Start();
   bool Watching() const { return connection_ != nullptr; }
-  // The application ids (WM_CLASS class parts, else instances) of the windows
-  // the window manager lists now (_NET_CLIENT_LIST), one each, ours left out.
-  std::vector<std::string> OpenApplications();
+  // The windows the window manager lists now (_NET_CLIENT_LIST).
+  std::vector<FocusedWindow> OpenWindows();
 
  private:
   struct Atoms;

@@ -295,6 +295,9 @@ int main(int argc, char** argv) {
     };
     window.ConnectExitSignal(exitSignalFd);
     app::AppSwitching switching(*state, window, [&state] { return WindowBusy(*state); });
+    window.onProfileChipMenu = [&switching, &window](int32_t profile, const QPoint& at) {
+      switching.ShowChipMenu(profile, at, window, window.MenuStyle());
+    };
     RealSleeper sleeper;
     // The first frame does not wait for the mouse: the 5 ms wait, the first
     // Apply and the tray icon come right after it.

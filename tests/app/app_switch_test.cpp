@@ -1,5 +1,7 @@
 #include "app/app_switch.h"
 
+#include "app/app_rules_menu.h"
+
 #include "app/app_fixture.h"
 
 namespace orv::app {
@@ -88,6 +90,48 @@ TEST_F(AppSwitchTest, UnappliedEditsHoldTheSwitchUntilApplied) {
   // Going back to profile 1 finds its applied edit in the file.
   EXPECT_TRUE(RunAppSwitch(s, port, {1, "x=1"}));
   EXPECT_EQ(s.settings.FIRE_TIME, edited);
+}
+
+}  // namespace
+}  // namespace orv::app
+
+namespace orv::app {
+namespace {
+
+// The chip menu names each open application once, by the id its rule uses,
+// and a choice toggles that rule (or Default) for the chip.
+TEST(ProfileChipMenu, ListsOpenApplicationsAndTogglesTheirRules) {
+  test::TempDir dir;
+  const auto file = dir.path() / "app_profiles.ini";
+  test::WriteText(file, "[Applications]\nalpha=2\n");
+  const std::vector<FocusedWindow> open = {
+      {"Xmessage", "alpha"}, {"Xmessage", "beta"}, {"xmessage", "gamma"}, {"ORV", "orv", true}, {"", ""}};
+  auto texts = [&](int32_t chip) {
+    std::string out;
+    for (const ChipMenuItem& i : ProfileChipMenu(settings::LoadAppRules(file).rules, open, chip, 1)) {
+      out += i.text + (i.checked ? "*" : "") + "|";
+    }
+    return out;
+  };
+  auto choose = [&](int32_t chip, const std::string& text) {
+    const settings::AppRules rules = settings::LoadAppRules(file).rules;
+    for (const ChipMenuItem& i : ProfileChipMenu(rules, open, chip, 1)) {
+      if (i.text == text) {
+        EXPECT_EQ(ChooseChipMenuItem(file, rules, i, chip), "");
+      }
+    }
+  };
+  EXPECT_EQ(texts(2), "alpha*|Xmessage|Default profile|");
+  choose(3, "alpha");  // alpha's rule moves to chip 3
+  choose(3, "Default profile");  // Default becomes 3
+  EXPECT_EQ(texts(3), "alpha*|Xmessage|Default profile*|");
+  choose(3, "alpha");  // and both back off again: alpha is one more Xmessage now
+  choose(3, "Default profile");
+  EXPECT_EQ(texts(3), "Xmessage|Default profile|");
+  choose(3, "Xmessage");
+  EXPECT_EQ(texts(3), "Xmessage*|Default profile|");
+  EXPECT_EQ(test::ReadText(file), "[Applications]\nXmessage=3\n[Init]\nDefault=0\n");
+  EXPECT_EQ(ProfileChipMenu({}, {}, 1, 0).front().enabled, false);  // the note when nothing is open
 }
 
 }  // namespace
