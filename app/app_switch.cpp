@@ -88,21 +88,18 @@ std::string AppSwitchBlocker(AppState& s) {
   return {};
 }
 
-bool RunAppSwitch(AppState& s, AppPort& port, const AppSwitch& sw) {
+std::string RunAppSwitch(AppState& s, AppPort& port, const AppSwitch& sw) {
   if (sw.profile == settings::kKeepProfile || sw.profile == s.profile.curProfile) {
     s.activeAppRule = sw.rule;
-    return true;
+    return {};
   }
-  if (const std::string why = AppSwitchBlocker(s); !why.empty()) {
-    log::Info(log::kApp, "application rule " + sw.rule + " waits: " + why);
-    return false;
-  }
+  if (std::string why = AppSwitchBlocker(s); !why.empty()) return why;
   SelectProfile(s, port, sw.profile);
   ApplyCurrentProfile(s, port, false);
   s.activeAppRule = sw.rule;
   port.Invalidate(RepaintArea::Whole);
   log::Info(log::kApp, "profile " + std::to_string(sw.profile) + " applied for application rule " + sw.rule);
-  return true;
+  return {};
 }
 
 }  // namespace orv::app

@@ -72,7 +72,7 @@ std::string AppSwitchBlocker(AppState& state);
 
 // Makes the switch as the profile chip and Apply do, when it names another
 // profile than the current one, and records the rule for the status. Returns
-// false (and changes nothing) when AppSwitchBlocker says it must wait.
-bool RunAppSwitch(AppState& state, AppPort& port, const AppSwitch& s);
+// "", or why it must wait (AppSwitchBlocker), having changed nothing.
+std::string RunAppSwitch(AppState& state, AppPort& port, const AppSwitch& s);
 
 }  // namespace orv::app

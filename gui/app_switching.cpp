@@ -30,6 +30,8 @@ AppSwitching::AppSwitching(AppState& state, AppPort& port, std::function<std::st
       busy_(std::move(busy)),
       watcher_([this](const FocusedWindow& w) { OnFocus(w); }) {
   timer_.setSingleShot(true);
+  // A coarse timer may fire up to 5 % early and then has to wait again.
+  timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Settle(); });
 }
 
@@ -87,11 +89,12 @@ void AppSwitching::Settle() {
   if (state_.session.ended.load()) return;
   const bool changes = next->profile != settings::kKeepProfile && next->profile != state_.profile.curProfile;
   std::string why = changes ? busy_() : std::string();
-  if (changes && why.empty() &&
-      (state_.session.link == nullptr || !state_.session.link->DeviceConnected())) {
-    why = "no mouse is connected";
+  if (changes && why.empty() && (state_.session.link == nullptr || !state_.session.link->DeviceConnected())) {
+    // Nothing to send to; the next focus change asks again.
+    log::Debug(log::kApp, "application rule " + next->rule + " passed over: no mouse is connected");
+    return;
   }
-  if (changes && why.empty()) why = AppSwitchBlocker(state_);
+  if (why.empty()) why = RunAppSwitch(state_, port_, *next);
   if (!why.empty()) {
     switcher_.Defer(*next);
     Wait(why);
@@ -101,7 +104,6 @@ void AppSwitching::Settle() {
     state_.appSwitchWaiting.clear();
     log::Info(log::kApp, "switching profiles by application goes on");
   }
-  RunAppSwitch(state_, port_, *next);
 }
 
 void AppSwitching::ShowChipMenu(int32_t profile, const QPoint& globalPos, QWidget& parent, QStyle& style) {

@@ -89,23 +89,29 @@ std::string FocusWatcher::Start() {
 }
 
 void FocusWatcher::ReadEvents() {
-  bool activeChanged = false;
-  while (xcb_generic_event_t* e = xcb_poll_for_event(connection_)) {
-    if ((e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-      const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(e);
-      if (p->window == root_ && p->atom == atoms_->activeWindow) activeChanged = true;
+  // The replies ReportActiveWindow waits for may bring further events along,
+  // which xcb then keeps in its queue without the socket showing anything to
+  // read: the queue is looked at again until a pass finds no change.
+  for (;;) {
+    bool activeChanged = false;
+    while (xcb_generic_event_t* e = xcb_poll_for_event(connection_)) {
+      if ((e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(e);
+        if (p->window == root_ && p->atom == atoms_->activeWindow) activeChanged = true;
+      }
+      std::free(e);
     }
-    std::free(e);
+    if (xcb_connection_has_error(connection_) != 0) {
+      log::Warning(log::kApp, "the connection to the X display for the focused application broke; profiles are no "
+                              "longer switched by application");
+      notifier_.reset();
+      xcb_disconnect(connection_);
+      connection_ = nullptr;
+      return;
+    }
+    if (!activeChanged) return;
+    ReportActiveWindow();
   }
-  if (xcb_connection_has_error(connection_) != 0) {
-    log::Warning(log::kApp, "the connection to the X display for the focused application broke; profiles are no "
-                            "longer switched by application");
-    notifier_.reset();
-    xcb_disconnect(connection_);
-    connection_ = nullptr;
-    return;
-  }
-  if (activeChanged) ReportActiveWindow();
 }
 
 void FocusWatcher::ReportActiveWindow() {
@@ -143,6 +149,8 @@ std::vector<FocusedWindow> FocusWatcher::OpenWindows() {
   for (uint32_t window : Cardinals(connection_, root_, atoms_->clientList, XCB_ATOM_WINDOW, 4096)) {
     windows.push_back(Describe(window));
   }
+  // Events that came with the replies are queued inside xcb: read them soon.
+  QMetaObject::invokeMethod(this, [this] { if (connection_ != nullptr) ReadEvents(); }, Qt::QueuedConnection);
   return windows;
 }
 

@@ -72,8 +72,7 @@ TEST_F(AppSwitchTest, UnappliedEditsHoldTheSwitchUntilApplied) {
   sw.OnFocus({"alpha", ""}, 0);
   std::optional<AppSwitch> due = sw.Take(150);
   ASSERT_TRUE(due);
-  EXPECT_NE(AppSwitchBlocker(s), "");
-  EXPECT_FALSE(RunAppSwitch(s, port, *due));
+  EXPECT_NE(RunAppSwitch(s, port, *due), "");
   sw.Defer(*due);
   EXPECT_EQ(s.profile.curProfile, 1);
   EXPECT_EQ(s.settings.FIRE_TIME, edited);
@@ -83,12 +82,12 @@ TEST_F(AppSwitchTest, UnappliedEditsHoldTheSwitchUntilApplied) {
   sent = mouse.Features().size();
   due = sw.Take(151);
   ASSERT_TRUE(due);
-  EXPECT_TRUE(RunAppSwitch(s, port, *due));
+  EXPECT_EQ(RunAppSwitch(s, port, *due), "");
   EXPECT_EQ(s.profile.curProfile, 2);
   EXPECT_EQ(s.activeAppRule, "Alpha=2");
   EXPECT_EQ(mouse.Features().size(), sent + 22);
   // Going back to profile 1 finds its applied edit in the file.
-  EXPECT_TRUE(RunAppSwitch(s, port, {1, "x=1"}));
+  EXPECT_EQ(RunAppSwitch(s, port, {1, "x=1"}), "");
   EXPECT_EQ(s.settings.FIRE_TIME, edited);
 }
 
