@@ -66,12 +66,13 @@ void Tray::End() {
 void Tray::LoadMenu(const std::vector<skin::MenuNode>& items, std::function<void(int)> onCommand) {
   menu_->clear();
   statusAction_ = nullptr;
+  skin::FillMenu(*menu_, items, menuStyle_, onCommand);
+  // Below the menu's own items, which keep their places.
   if (statusLine_) {
+    menu_->addSeparator();
     statusAction_ = menu_->addAction(QString::fromStdString(statusLine_()));
     statusAction_->setEnabled(false);
-    menu_->addSeparator();
   }
-  skin::FillMenu(*menu_, items, menuStyle_, onCommand);
 }
 
 }  // namespace orv::app

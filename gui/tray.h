@@ -38,7 +38,7 @@ class Tray final : public QObject {
   // Rebuilds the menu from the shown items of the language's owner-drawn
   // menu; a chosen item's identifier goes to `onCommand`.
   void LoadMenu(const std::vector<skin::MenuNode>& items, std::function<void(int)> onCommand);
-  // A line above the menu's items, asked for each time the menu opens (the
+  // A line below the menu's items, asked for each time the menu opens (the
   // active profile); none when `line` is empty.
   void SetStatusLine(std::function<std::string()> line) { statusLine_ = std::move(line); }
 
