@@ -14,18 +14,18 @@ namespace orv::app {
 namespace {
 
 template <typename T>
-struct Reply {
-  explicit Reply(T* p) : ptr(p) {}
-  ~Reply() { std::free(ptr); }
-  Reply(const Reply&) = delete;
-  Reply& operator=(const Reply&) = delete;
+struct OwnedReply {
+  explicit OwnedReply(T* p) : ptr(p) {}
+  ~OwnedReply() { std::free(ptr); }
+  OwnedReply(const OwnedReply&) = delete;
+  OwnedReply& operator=(const OwnedReply&) = delete;
   T* operator->() const { return ptr; }
   explicit operator bool() const { return ptr != nullptr; }
   T* ptr;
 };
 
 xcb_atom_t Intern(xcb_connection_t* c, const char* name) {
-  const Reply<xcb_intern_atom_reply_t> r(
+  const OwnedReply<xcb_intern_atom_reply_t> r(
       xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::char_traits<char>::length(name)), name),
                             nullptr));
   return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
@@ -34,7 +34,7 @@ xcb_atom_t Intern(xcb_connection_t* c, const char* name) {
 // The 32-bit items of a property (at most `max`).
 std::vector<uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
                                 uint32_t max) {
-  const Reply<xcb_get_property_reply_t> r(
+  const OwnedReply<xcb_get_property_reply_t> r(
       xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, type, 0, max), nullptr));
   if (!r || r->format != 32 || r->type != type) return {};
   const auto* items = static_cast<const uint32_t*>(xcb_get_property_value(r.ptr));
@@ -128,7 +128,7 @@ void FocusWatcher::ReportActiveWindow() {
 
 FocusedWindow FocusWatcher::Describe(uint32_t window) {
   FocusedWindow w;
-  const Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+  const OwnedReply<xcb_get_property_reply_t> r(xcb_get_property_reply(
       connection_, xcb_get_property(connection_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
   if (r && r->format == 8) {
     // Two zero-terminated strings: the instance, then the class.
