@@ -180,6 +180,8 @@ struct AppState {
   // The per-application rule that chose the current profile ("<application
   // id>=<profile>", or "Default=<profile>"); "" when none did (window thread).
   std::string activeAppRule;
+  // Why a switch asked for by the focused application waits ("" when none does).
+  std::string appSwitchWaiting;
 
   // ---- The skin of the language (window thread) ----
   skin::COrvMenu contextMenu;  // the event list's context menu

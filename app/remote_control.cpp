@@ -18,6 +18,7 @@ std::string DescribeStatus(const AppState& s) {
   text += "profile: " + std::to_string(s.profile.curProfile) + "\n";
   text += std::string("language: ") + (s.language != 0 ? "English" : "Turkish") + "\n";
   text += "application rule: " + (s.activeAppRule.empty() ? std::string("none") : s.activeAppRule) + "\n";
+  if (!s.appSwitchWaiting.empty()) text += "application switching waits: " + s.appSwitchWaiting + "\n";
   return text;
 }
 

@@ -26,45 +26,17 @@
 #include <thread>
 #include <vector>
 
+#include "bench/program_sandbox.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, 1);
-    dup2(null, 2);
-    execvp(program.c_str(), argv.data());
-    _exit(127);
-  }
-  return pid;
-}
+using orv::bench::Spawn;
 
-struct Environment {
-  fs::path work;
-
-  Environment() {
-    work = fs::temp_directory_path() / ("orv-startup-bench-" + std::to_string(getpid()));
-    fs::remove_all(work);
-    fs::create_directories(work / "sim");
-    fs::create_directories(work / "run");
-    fs::permissions(work / "run", fs::perms::owner_all);
-    fs::copy(ORV_PORTABLE_DIR, work / "app", fs::copy_options::recursive);
+struct Environment : orv::bench::ProgramSandbox {
+  Environment() : ProgramSandbox("orv-startup-bench") {
     fs::copy_file(ORV_APP_EXE, work / "app" / "ORV_ZIduzu", fs::copy_options::overwrite_existing);
-    setenv("XDG_RUNTIME_DIR", (work / "run").c_str(), 1);
-    setenv("ORV_SIMULATED_MOUSE", (work / "sim").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  }
-  ~Environment() {
-    std::error_code ec;
-    fs::remove_all(work, ec);
   }
 };
 

@@ -32,6 +32,7 @@
 #include "app/command_line.h"
 #include "app/profile_listing.h"
 #include "app/remote_control.h"
+#include "gui/app_switching.h"
 #include "gui/exit_signals.h"
 #include "gui/fonts.h"
 #include "gui/main_window.h"
@@ -198,6 +199,17 @@ std::optional<int> RunTerminalMode(const app::CommandLine& line, const std::stri
   return 2;
 }
 
+// Why the window cannot take a profile from outside now ("" when it can).
+// Nothing is loaded or sent under an open dialog or menu: it may be in the
+// middle of an edit, or of an Apply that reports a failure.
+std::string WindowBusy(const orv::app::AppState& state) {
+  if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr ||
+      state.ui.buttonMenuOpen) {
+    return "the window has a dialog or menu open";
+  }
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -279,20 +291,17 @@ int main(int argc, char** argv) {
     window.onTitleSet = [&instance, &window, &state] {
       const std::string problem = instance.Listen([&window, &state](const app::InstanceRequest& request) {
         if (window.Destroyed()) return std::string(app::kRemoteFailure) + "the program is ending\n";
-        // Nothing is loaded or sent under an open dialog or menu: it may be
-        // in the middle of an edit, or of an Apply that reports a failure.
-        app::RemoteBusy busy;
-        if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr ||
-            state->ui.buttonMenuOpen) {
-          busy.reason = "the window has a dialog or menu open";
-        }
-        return app::AnswerInstanceRequest(*state, window, request, busy);
+        return app::AnswerInstanceRequest(*state, window, request, app::RemoteBusy{WindowBusy(*state)});
       });
       if (!problem.empty()) {
         log::Warning(log::kApp, "cannot listen on " + problem + ": a second start will not bring this window back");
       }
     };
     window.ConnectExitSignal(exitSignalFd);
+    app::AppSwitching switching(*state, window, [&state] { return WindowBusy(*state); });
+    window.onProfileChipMenu = [&switching, &window](int32_t profile, const QPoint& at) {
+      switching.ShowChipMenu(profile, at, window, window.MenuStyle());
+    };
     // The first frame does not wait for the mouse: the 5 ms wait, the first
     // Apply and the tray icon come right after it.
     const app::StartupResult result = app::InitialiseMainWindow(
@@ -307,8 +316,9 @@ int main(int argc, char** argv) {
         app::HostExit(*state, window);
       } else {
         window.ConnectEvents();
-        window.FinishAfterFirstFrame([&state, &window, profile] {
+        window.FinishAfterFirstFrame([&state, &window, &switching, profile] {
           app::FinishStartup(*state, window);
+          switching.Start();
           if (profile != 0 && !state->session.ended.load()) {
             std::cout << "profile " << profile << " is current and was sent to the mouse; the program keeps running"
                       << std::endl;

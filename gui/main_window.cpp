@@ -1,4 +1,6 @@
 #include "gui/main_window.h"
+#include "app/app_rules_menu.h"
+#include "skin/hit_indexes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,6 +50,7 @@ MainWindow::MainWindow(AppState& state)
   translucent_ = PerPixelAlphaAvailable();
   if (translucent_) setAttribute(Qt::WA_TranslucentBackground);
   setMouseTracking(true);
+  tray_.SetStatusLine([this] { return ActiveProfileLine(state_); });
   // The first page's pictures and the fonts are made while the start-up
   // sequence runs; the first paint waits for them.
   painter_.Prepare(state_.ui.page, skin::PictureScaleFor(devicePixelRatioF()));
@@ -205,6 +208,12 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     const Point p = PointOf(event);
+    for (int chip = skin::hits::main::kFirstProfile; chip <= skin::hits::main::kLastProfile; ++chip) {
+      if (onProfileChipMenu && !state_.editor.recording && state_.layout.mainHits[chip].Contains(p.x, p.y)) {
+        onProfileChipMenu(chip - skin::hits::main::kProfileOffset, event->globalPosition().toPoint());
+        return;
+      }
+    }
     const bool onTitle = state_.layout.mainHits[1].Contains(p.x, p.y);
     const PageState& ui = state_.ui;
     const bool onEmpty =

@@ -47,6 +47,10 @@ class MainWindow final : public QWidget, public AppPort {
   // Called once, when the first frame has been drawn and handed to the window
   // system (start-up measurements and the end-to-end tests wait for it).
   std::function<void()> onFirstPaint;
+  // A right-click on profile chip n (1 ... 5) at a point of the screen.
+  std::function<void(int32_t, const QPoint&)> onProfileChipMenu;
+  // The owner-drawn menus' style, for menus made outside the window.
+  QStyle& MenuStyle() { return menuStyle_; }
 
   // Runs `finish` once the first frame is out, right after onFirstPaint, or a
   // second from now should that frame never come (a window system that never

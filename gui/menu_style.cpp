@@ -35,6 +35,22 @@ void OwnerDrawnMenuStyle::drawControl(ControlElement element, const QStyleOption
       const bool selected = (item->state & State_Selected) != 0 && (item->state & State_Enabled) != 0;
       // The frame of the selected item is drawn in the surface's current pen.
       DrawMenuItem(*painter, item->rect, ItemText(*item), kind, selected, painter->pen(), item->font);
+      if (kind == MenuItemKind::Command && item->checkType != QStyleOptionMenuItem::NotCheckable && item->checked) {
+        // A checked item: a white tick in the check area at the item's right end.
+        const QRect r = item->rect;
+        const int cx = r.right() - 8;
+        const int cy = r.center().y();
+        const QPoint tick[3] = {{cx - 4, cy}, {cx - 1, cy + 3}, {cx + 4, cy - 3}};
+        painter->save();
+        painter->setPen(QPen(ToQColor(kMenuText), 2));
+        painter->drawPolyline(tick, 3);
+        painter->restore();
+      }
+      if (!(item->state & State_Enabled) && kind == MenuItemKind::Command) {
+        // A disabled item (a note) is dimmed over the item's own drawing.
+        painter->fillRect(item->rect, QColor(ToQColor(kMenuItemBackground).red(), ToQColor(kMenuItemBackground).green(),
+                                             ToQColor(kMenuItemBackground).blue(), 110));
+      }
       if (kind == MenuItemKind::Submenu) {
         // The submenu arrow: a small white triangle at the item's right end.
         const QRect r = item->rect;

@@ -16,6 +16,9 @@ Tray::Tray(QWidget& window, QStyle& menuStyle, std::function<void()> onShow)
   // Filled per language (LoadMenu).
   menu_ = new QMenu(&window_);
   menu_->setStyle(&menuStyle_);
+  connect(menu_, &QMenu::aboutToShow, this, [this] {
+    if (statusAction_ != nullptr && statusLine_) statusAction_->setText(QString::fromStdString(statusLine_()));
+  });
 }
 
 // The menu uses the style, which may go before the window's children do.
@@ -62,7 +65,14 @@ void Tray::End() {
 
 void Tray::LoadMenu(const std::vector<skin::MenuNode>& items, std::function<void(int)> onCommand) {
   menu_->clear();
+  statusAction_ = nullptr;
   skin::FillMenu(*menu_, items, menuStyle_, onCommand);
+  // Below the menu's own items, which keep their places.
+  if (statusLine_) {
+    menu_->addSeparator();
+    statusAction_ = menu_->addAction(QString::fromStdString(statusLine_()));
+    statusAction_->setEnabled(false);
+  }
 }
 
 }  // namespace orv::app

@@ -3,12 +3,14 @@
 // (its set-up talks to the session bus, which is no part of the first frame).
 #include <QObject>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "skin/owner_drawn_menu.h"
 
 class QMenu;
 class QStyle;
+class QAction;
 class QSystemTrayIcon;
 class QWidget;
 
@@ -36,6 +38,9 @@ class Tray final : public QObject {
   // Rebuilds the menu from the shown items of the language's owner-drawn
   // menu; a chosen item's identifier goes to `onCommand`.
   void LoadMenu(const std::vector<skin::MenuNode>& items, std::function<void(int)> onCommand);
+  // A line below the menu's items, asked for each time the menu opens (the
+  // active profile); none when `line` is empty.
+  void SetStatusLine(std::function<std::string()> line) { statusLine_ = std::move(line); }
 
  private:
   void Create();
@@ -43,7 +48,9 @@ class Tray final : public QObject {
   QWidget& window_;
   QStyle& menuStyle_;
   std::function<void()> onShow_;
+  std::function<std::string()> statusLine_;
   QMenu* menu_ = nullptr;
+  QAction* statusAction_ = nullptr;
   QSystemTrayIcon* icon_ = nullptr;
   bool wanted_ = false;  // Add came, Remove did not
   bool ended_ = false;

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
@@ -165,6 +166,35 @@ bool IniDocument::HasSection(std::string_view section) const {
   return FindSectionLine(AsciiLower(Trim(section))) >= 0;
 }
 
+void IniDocument::Remove(std::string_view section, std::string_view key) {
+  const std::string lowerSection = AsciiLower(Trim(section));
+  const std::string lowerKey = AsciiLower(Trim(key));
+  for (int i = FindKeyLine(lowerSection, lowerKey); i >= 0; i = FindKeyLine(lowerSection, lowerKey)) {
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+    // Lines after the removed one point at their section header by index.
+    for (Line& l : lines_) {
+      if (l.section > i) --l.section;
+    }
+  }
+}
+
+std::vector<std::pair<std::string, std::string>> IniDocument::Keys(std::string_view section) const {
+  const std::string lowerSection = AsciiLower(Trim(section));
+  std::vector<std::pair<std::string, std::string>> keys;
+  std::vector<std::string> seen;
+  bool inSection = false;
+  for (const Line& l : lines_) {
+    if (l.kind == Kind::Section) {
+      inSection = l.lower == lowerSection;
+    } else if (inSection && l.kind == Kind::Key) {
+      if (std::find(seen.begin(), seen.end(), l.lower) != seen.end()) continue;
+      seen.push_back(l.lower);
+      keys.emplace_back(std::string(Trim(std::string_view(l.text).substr(0, l.text.find('=')))), l.value);
+    }
+  }
+  return keys;
+}
+
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   const std::string_view sec = Trim(section);
   const std::string_view k = Trim(key);
@@ -293,6 +323,13 @@ void IniEdit::Set(std::string_view section, std::string_view key, std::string_vi
   ops_.push_back(Op{std::string(section), std::string(key), std::string(value)});
 }
 
+void IniEdit::Remove(std::string_view section, std::string_view key) {
+  EnsureLoaded();
+  if (!working_) working_ = std::make_unique<IniDocument>(base_ ? *base_ : IniDocument());
+  working_->Remove(section, key);
+  ops_.push_back(Op{std::string(section), std::string(key), {}, true});
+}
+
 void IniEdit::SetInt(std::string_view section, std::string_view key, int64_t value) {
   Set(section, key, std::to_string(value));
 }
@@ -309,7 +346,13 @@ std::string IniEdit::Commit() {
   } else {
     // Someone else wrote the file since this batch read it: replay onto theirs.
     result = std::make_shared<IniDocument>(current ? *current : IniDocument());
-    for (const Op& op : ops_) result->Set(op.section, op.key, op.value);
+    for (const Op& op : ops_) {
+      if (op.remove) {
+        result->Remove(op.section, op.key);
+      } else {
+        result->Set(op.section, op.key, op.value);
+      }
+    }
   }
   const std::string error = WriteFileAtomically(path_, result->Serialize());
   gWriteCount.fetch_add(1, std::memory_order_relaxed);

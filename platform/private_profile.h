@@ -23,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orv {
@@ -38,6 +39,11 @@ class IniDocument {
   const std::string* Find(std::string_view section, std::string_view key) const;
   bool HasSection(std::string_view section) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);
+  // Removes every line of the key in the section (nothing when it is missing).
+  void Remove(std::string_view section, std::string_view key);
+  // The keys of the section as they are spelt in the file, with their trimmed
+  // values, in file order (a key spelt twice is listed once, with its first value).
+  std::vector<std::pair<std::string, std::string>> Keys(std::string_view section) const;
 
  private:
   enum class Kind : uint8_t { Other, Section, Key };
@@ -95,6 +101,7 @@ class IniEdit {
   std::string Get(std::string_view section, std::string_view key, size_t capacity);
   void Set(std::string_view section, std::string_view key, std::string_view value);
   void SetInt(std::string_view section, std::string_view key, int64_t value);
+  void Remove(std::string_view section, std::string_view key);
   // Writes the file once when anything was set. Returns "" on success, else what failed.
   std::string Commit();
 
@@ -102,6 +109,7 @@ class IniEdit {
   void EnsureLoaded();
   struct Op {
     std::string section, key, value;
+    bool remove = false;
   };
   std::filesystem::path path_;
   bool loaded_ = false;

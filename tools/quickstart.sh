@@ -15,7 +15,7 @@ packages=(
   qt6-base-dev libfontconfig-dev libudev-dev libglib2.0-dev libxi-dev libx11-dev
   xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
   dpkg-dev lintian desktop-file-utils systemd groff-base ccache
-  libxcb1-dev weston qt6-wayland xwayland appstream
+  libxcb1-dev weston qt6-wayland xwayland appstream openbox x11-utils
   at-spi2-core dbus python3-pyatspi gir1.2-atspi-2.0
 )
 
