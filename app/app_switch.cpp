@@ -75,7 +75,7 @@ std::string AppSwitchBlocker(AppState& s) {
   // What the file holds for the current profile, read as the chip reads it.
   auto stored = std::make_unique<settings::MouseSettings>();
   auto storedMacros = std::make_unique<macros::MacroTables>();
-  settings::ConfigContext ctx{*stored, *storedMacros, nullptr, s.language, nullptr};
+  settings::ConfigContext ctx{*stored, *storedMacros, nullptr, s.language};
   {
     std::lock_guard lock(s.macros.mutex);
     storedMacros->userMacros = s.macros.userMacros;

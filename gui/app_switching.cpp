@@ -13,11 +13,8 @@ namespace orv::app {
 
 namespace {
 
-// The one clock of the switching: milliseconds on the monotonic clock.
-int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+// The program's one clock, in milliseconds.
+int64_t NowMs(Clock& clock) { return clock.Now() / 1'000'000; }
 
 // How long a switch that has to wait waits before it is tried again.
 constexpr int kRetryMs = 500;
@@ -61,9 +58,9 @@ void AppSwitching::Start() {
 void AppSwitching::OnFocus(const FocusedWindow& window) {
   log::Debug(log::kApp, "focus: class \"" + window.wmClass + "\" instance \"" + window.wmInstance + "\"" +
                             (window.ours ? " (ours)" : ""));
-  switcher_.OnFocus(window, NowMs());
+  switcher_.OnFocus(window, NowMs(*state_.clock));
   if (const std::optional<int64_t> due = switcher_.DueAt()) {
-    timer_.start(static_cast<int>(std::max<int64_t>(0, *due - NowMs())));
+    timer_.start(static_cast<int>(std::max<int64_t>(0, *due - NowMs(*state_.clock))));
   }
 }
 
@@ -77,7 +74,7 @@ void AppSwitching::Wait(const std::string& why) {
 }
 
 void AppSwitching::Settle() {
-  const int64_t now = NowMs();
+  const int64_t now = NowMs(*state_.clock);
   if (const std::optional<int64_t> due = switcher_.DueAt(); due && *due > now) {
     timer_.start(static_cast<int>(*due - now));
     return;
