@@ -42,7 +42,7 @@ phase() {
   [ -n "${phase_name:-}" ] && phases+=("$(printf '%4d s  %s' $((now - phase_start)) "$phase_name")")
   phase_name=$1
   phase_start=$now
-  [ -n "$1" ] && echo "== $1"
+  if [ -n "$1" ]; then echo "== $1"; fi
 }
 
 # build <folder> [cmake options...]
