@@ -142,7 +142,9 @@ TEST(PlaybackThreads, HeldMacroPlaysWhileTheWindowEditsItAndStopsOnRelease) {
       std::this_thread::yield();
     }
   });
-  ASSERT_TRUE(Eventually([&] { return engine.handOff().triggerPending.load() == 0; }));
+  // Done once the release has come and the executor has ended its pass (the
+  // press may not even be taken yet when this starts waiting).
+  ASSERT_TRUE(Eventually([&] { return released.load() && engine.handOff().triggerPending.load() == 0; }));
   editing = false;
   window.join();
   const size_t count = mouse.Features().size();
