@@ -62,7 +62,7 @@ class ControlAccessible final : public ElementAccessible,
  public:
   ControlAccessible(MainWindow* window, ControlKey key) : ElementAccessible(window), key_(key) {}
 
-  bool isValid() const override { return Main() != nullptr && Main()->Control(key_).has_value(); }
+  bool isValid() const override { return Main() != nullptr && Main()->Keyboard().Control(key_).has_value(); }
   QString text(QAccessible::Text t) const override {
     const auto c = Current();
     if (!c) return {};
@@ -87,7 +87,7 @@ class ControlAccessible final : public ElementAccessible,
       return st;
     }
     st.focusable = true;
-    st.focused = Main()->ControlHasFocus(key_);
+    st.focused = Main()->Keyboard().ControlHasFocus(key_);
     st.disabled = c->disabled;
     st.pressed = c->pressed;
     if (c->role == ControlRole::CheckBox || c->role == ControlRole::RadioButton) {
@@ -117,7 +117,7 @@ class ControlAccessible final : public ElementAccessible,
     MainWindow* w = Main();
     if (w == nullptr) return;
     if (name == setFocusAction()) {
-      w->FocusControl(key_);
+      w->Keyboard().FocusControl(key_);
       return;
     }
     ControlKey target = key_;
@@ -129,7 +129,7 @@ class ControlAccessible final : public ElementAccessible,
     }
     // After the reader's call has been answered: a press may open a modal
     // dialog (the warning, a file dialog), which would hold the answer back.
-    QMetaObject::invokeMethod(w, [w, target] { w->ActivateControl(target); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(w, [w, target] { w->Keyboard().ActivateControl(target); }, Qt::QueuedConnection);
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
@@ -138,7 +138,7 @@ class ControlAccessible final : public ElementAccessible,
     return c ? QVariant(c->value) : QVariant();
   }
   void setCurrentValue(const QVariant& value) override {
-    if (MainWindow* w = Main()) w->SetControlValue(key_, value.toInt());
+    if (MainWindow* w = Main()) w->Keyboard().SetControlValue(key_, value.toInt());
   }
   QVariant maximumValue() const override { return settings::kFireTimeMax; }
   QVariant minimumValue() const override { return 0; }
@@ -148,7 +148,7 @@ class ControlAccessible final : public ElementAccessible,
   MainWindow* Main() const { return static_cast<MainWindow*>(owner_.data()); }
   std::optional<PageControl> Current() const {
     MainWindow* w = Main();
-    return w != nullptr ? w->Control(key_) : std::nullopt;
+    return w != nullptr ? w->Keyboard().Control(key_) : std::nullopt;
   }
   ControlKey key_;
 };
@@ -160,7 +160,7 @@ class StatusAccessible final : public ElementAccessible {
   bool isValid() const override { return owner_ != nullptr; }
   QString text(QAccessible::Text t) const override {
     if (t != QAccessible::Name || !owner_) return {};
-    return Q(static_cast<MainWindow*>(owner_.data())->StatusText());
+    return Q(static_cast<MainWindow*>(owner_.data())->Keyboard().StatusText());
   }
   QRect rect() const override { return {}; }
   QAccessible::Role role() const override { return QAccessible::StatusBar; }
@@ -195,7 +195,7 @@ class MainWindowAccessible final : public QAccessibleWidget {
 
   int childCount() const override { return Painted() + 1 + QAccessibleWidget::childCount(); }
   QAccessibleInterface* child(int index) const override {
-    const std::vector<PageControl> controls = Window()->Controls();
+    const std::vector<PageControl> controls = Focus().Controls();
     const int painted = static_cast<int>(controls.size());
     if (index < 0) return nullptr;
     if (index < painted) return ControlFor(controls[static_cast<size_t>(index)].key);
@@ -205,7 +205,7 @@ class MainWindowAccessible final : public QAccessibleWidget {
   int indexOfChild(const QAccessibleInterface* child) const override {
     if (child == nullptr) return -1;
     if (child == Status()) return Painted();
-    const std::vector<PageControl> controls = Window()->Controls();
+    const std::vector<PageControl> controls = Focus().Controls();
     for (size_t i = 0; i < controls.size(); ++i) {
       if (ControlFor(controls[i].key) == child) return static_cast<int>(i);
     }
@@ -215,14 +215,14 @@ class MainWindowAccessible final : public QAccessibleWidget {
   QAccessibleInterface* childAt(int x, int y) const override {
     if (QAccessibleInterface* widget = QAccessibleWidget::childAt(x, y)) return widget;
     const QPoint local = Window()->mapFromGlobal(QPoint(x, y));
-    for (const PageControl& c : Window()->Controls()) {
+    for (const PageControl& c : Focus().Controls()) {
       if (c.rect.Contains(local.x(), local.y())) return ControlFor(c.key);
     }
     return nullptr;
   }
   QAccessibleInterface* focusChild() const override {
-    const ControlKey key = Window()->FocusedControl();
-    if (Window()->ControlHasFocus(key)) return ControlFor(key);
+    const ControlKey key = Focus().FocusedControl();
+    if (Focus().ControlHasFocus(key)) return ControlFor(key);
     return QAccessibleWidget::focusChild();
   }
 
@@ -236,7 +236,8 @@ class MainWindowAccessible final : public QAccessibleWidget {
 
  private:
   MainWindow* Window() const { return static_cast<MainWindow*>(widget()); }
-  int Painted() const { return static_cast<int>(Window()->Controls().size()); }
+  KeyboardFocus& Focus() const { return Window()->Keyboard(); }
+  int Painted() const { return static_cast<int>(Focus().Controls().size()); }
   mutable ChildRegistry<std::pair<int, int>> controls_;
   mutable ChildRegistry<int> status_;
 };
@@ -402,9 +403,9 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   return nullptr;
 }
 
-MainWindowAccessible* AccessibleOf(MainWindow& window) {
+MainWindowAccessible* AccessibleOf(KeyboardFocus& focus) {
   if (!QAccessible::isActive()) return nullptr;
-  return dynamic_cast<MainWindowAccessible*>(QAccessible::queryAccessibleInterface(&window));
+  return dynamic_cast<MainWindowAccessible*>(QAccessible::queryAccessibleInterface(&focus.Window()));
 }
 
 }  // namespace
@@ -419,8 +420,8 @@ void NotifyMenuRowLit(QWidget& menu, int row) {
 
 void InstallAccessibility() { QAccessible::installFactory(&Factory); }
 
-void NotifyStatusChanged(MainWindow& window) {
-  MainWindowAccessible* a = AccessibleOf(window);
+void NotifyStatusChanged(KeyboardFocus& focus) {
+  MainWindowAccessible* a = AccessibleOf(focus);
   if (a == nullptr) return;
   QAccessibleEvent changed(a->Status(), QAccessible::NameChanged);
   QAccessible::updateAccessibility(&changed);
@@ -428,20 +429,20 @@ void NotifyStatusChanged(MainWindow& window) {
   QAccessible::updateAccessibility(&alert);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
   // Toolkits that can ask the reader to speak a text outright do so too.
-  QAccessibleAnnouncementEvent announce(&window, Q(window.StatusText()));
+  QAccessibleAnnouncementEvent announce(&focus.Window(), Q(focus.StatusText()));
   QAccessible::updateAccessibility(&announce);
 #endif
 }
 
-void NotifyControlFocused(MainWindow& window) {
-  MainWindowAccessible* a = AccessibleOf(window);
-  if (a == nullptr || !window.ControlHasFocus(window.FocusedControl())) return;
-  QAccessibleEvent focus(a->ControlFor(window.FocusedControl()), QAccessible::Focus);
-  QAccessible::updateAccessibility(&focus);
+void NotifyControlFocused(KeyboardFocus& focus) {
+  MainWindowAccessible* a = AccessibleOf(focus);
+  if (a == nullptr || !focus.ControlHasFocus(focus.FocusedControl())) return;
+  QAccessibleEvent focused(a->ControlFor(focus.FocusedControl()), QAccessible::Focus);
+  QAccessible::updateAccessibility(&focused);
 }
 
-void NotifyControlsChanged(MainWindow& window) {
-  MainWindowAccessible* a = AccessibleOf(window);
+void NotifyControlsChanged(KeyboardFocus& focus) {
+  MainWindowAccessible* a = AccessibleOf(focus);
   if (a == nullptr) return;
   QAccessibleEvent reorder(a, QAccessible::ObjectReorder);
   QAccessible::updateAccessibility(&reorder);

@@ -8,16 +8,16 @@ class QWidget;
 
 namespace orv::app {
 
-class MainWindow;
+class KeyboardFocus;
 
 // Gives the program's skinned windows their accessible descriptions. Once,
 // before the first window is shown.
 void InstallAccessibility();
 
-// The main window tells the screen reader what changed.
-void NotifyStatusChanged(MainWindow& window);
-void NotifyControlFocused(MainWindow& window);
-void NotifyControlsChanged(MainWindow& window);
+// The main window's keyboard focus tells the screen reader what changed.
+void NotifyStatusChanged(KeyboardFocus& focus);
+void NotifyControlFocused(KeyboardFocus& focus);
+void NotifyControlsChanged(KeyboardFocus& focus);
 // A function menu's row (from 1) was lit from the keyboard: the reader says it.
 void NotifyMenuRowLit(QWidget& menu, int row);
 

@@ -15,7 +15,6 @@
 
 #include "app/controller.h"
 #include "app/shell.h"
-#include "gui/accessibility.h"
 #include "gui/app_icon.h"
 #include "gui/dialogs.h"
 #include "gui/qt_values.h"
@@ -41,6 +40,7 @@ MainWindow::MainWindow(AppState& state)
       animation_(state, [this] { PostRepaint(); }),
       tray_(*this, menuStyle_, [this] { ShowFromTray(state_, *this); }),
       macroControls_(state, *this, *this, painter_),
+      keyboard_(state, *this, *this, macroControls_, [this] { return destroyed_; }),
       events_(state, *this, [this] { return destroyed_; }) {
   // Every pixel is painted from the composed page: no background erase.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -135,29 +135,8 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   // smoothly rather than by dropping pixels.
   p.setRenderHint(QPainter::SmoothPixmapTransform, frame.devicePixelRatio() != devicePixelRatioF());
   p.drawImage(QRectF(0, 0, frame.width() / frame.devicePixelRatio(), frame.height() / frame.devicePixelRatio()), frame);
-  // The keyboard's focus ring, in the skin's accent, once Tab has been used:
-  // pointer-only use paints exactly the page.
-  if (keyboardUsed_ && ControlHasFocus(focus_)) {
-    if (const auto control = Control(focus_)) {
-      const skin::LayoutRect& r = control->rect;
-      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-      p.setRenderHint(QPainter::Antialiasing, false);
-      // Set off from the control (whose own chosen look is a red border
-      // too): the accent a few pixels outside it, a white dotted line within.
-      const QRect around(r.x, r.y, r.width, r.height);
-      p.setBrush(Qt::NoBrush);
-      p.setPen(QPen(QColor(232, 32, 63), 2));
-      p.drawRect(around.adjusted(-3, -3, 2, 2));
-      p.setPen(QPen(Qt::white, 1, Qt::DotLine));
-      p.drawRect(around.adjusted(-1, -1, 0, 0));
-    }
-  }
+  keyboard_.Paint(p);
   p.end();
-  if (state_.ui.page != controlsPage_ || state_.language != controlsLanguage_) {
-    controlsPage_ = state_.ui.page;
-    controlsLanguage_ = state_.language;
-    QTimer::singleShot(0, this, [this] { AfterControlsChanged(); });
-  }
   if (!firstPaintDone_) {
     firstPaintDone_ = true;
     // Both run once this event is done, that is once the frame has been
@@ -422,167 +401,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (key->key() == Qt::Key_F10) return true;
-  if (press && OnNavigationKey(widget, *key)) return true;
+  if (press && keyboard_.OnKey(widget, *key, buttonMenu_)) return true;
   // Escape closes an open function menu without a choice.
   if (press && key->key() == Qt::Key_Escape) OnEscapeKey(state_, *this);
   return press && (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
-}
-
-// ---- Keyboard and assistive technology ----
-
-void MainWindow::Announce(const std::string& text) {
-  status_ = text;
-  NotifyStatusChanged(*this);
-}
-
-std::optional<PageControl> MainWindow::Control(const ControlKey& key) const {
-  std::vector<PageControl> controls = Controls();
-  const int at = FindControl(controls, key);
-  if (at < 0) return std::nullopt;
-  return std::move(controls[static_cast<size_t>(at)]);
-}
-
-bool MainWindow::ControlHasFocus(const ControlKey& key) const {
-  if (key.index == kNone || !(key == focus_) || !isActiveWindow()) return false;
-  const QWidget* f = focusWidget();
-  return f == nullptr || f == this;
-}
-
-void MainWindow::FocusControl(const ControlKey& key) {
-  if (!Control(key)) return;
-  focus_ = key;
-  keyboardUsed_ = true;
-  if (QWidget* f = focusWidget(); f != nullptr && f != this) setFocus(Qt::TabFocusReason);
-  if (!hasFocus()) setFocus(Qt::TabFocusReason);
-  update();
-  NotifyControlFocused(*this);
-}
-
-// Also while a recording runs: the keys belong to the recorder, but a screen
-// reader's press is a click, and a click on Stop ends the recording.
-void MainWindow::ActivateControl(const ControlKey& key) {
-  if (destroyed_) return;
-  const auto control = Control(key);
-  if (!control) return;
-  app::ActivateControl(state_, *control, *this);
-  update();
-}
-
-void MainWindow::SetControlValue(const ControlKey& key, int value) {
-  if (destroyed_) return;
-  if (const auto control = Control(key)) SetSliderValue(state_, *control, value, *this);
-  update();
-}
-
-void MainWindow::AfterControlsChanged() {
-  // The focus stays where it was when that control is still there (the page
-  // tabs are on every page), else it goes to the first stop.
-  if (focus_.index != kNone && !Control(focus_)) {
-    const std::vector<PageControl> controls = Controls();
-    const int first = NextTabStop(controls, -1, true);
-    focus_ = first >= 0 ? controls[static_cast<size_t>(first)].key : ControlKey{};
-  }
-  NotifyControlsChanged(*this);
-  if (ControlHasFocus(focus_)) NotifyControlFocused(*this);
-}
-
-// The Tab order: the painted controls' stops in reading order, with the
-// Advanced page's lists and boxes before its painted controls.
-void MainWindow::MoveTabFocus(bool forward) {
-  struct Stop {
-    int control = -1;
-    QWidget* widget = nullptr;
-  };
-  const std::vector<PageControl> controls = Controls();
-  std::vector<Stop> stops;
-  bool widgetsPlaced = false;
-  const std::vector<QWidget*> widgets = macroControls_.FocusOrder();
-  for (int i = NextTabStop(controls, -1, true); i >= 0; i = NextTabStop(controls, i, true)) {
-    if (!widgetsPlaced && controls[static_cast<size_t>(i)].key.family == HitFamily::Advanced) {
-      for (QWidget* w : widgets) stops.push_back({-1, w});
-      widgetsPlaced = true;
-    }
-    stops.push_back({i, nullptr});
-  }
-  if (!widgetsPlaced) {
-    for (QWidget* w : widgets) stops.push_back({-1, w});
-  }
-  if (stops.empty()) return;
-  const int n = static_cast<int>(stops.size());
-  int at = -1;
-  QWidget* current = focusWidget();
-  const int focused = FindControl(controls, focus_);
-  for (int k = 0; k < n && at < 0; ++k) {
-    const Stop& stop = stops[static_cast<size_t>(k)];
-    if (stop.widget != nullptr) {
-      if (current != nullptr && (current == stop.widget || stop.widget->isAncestorOf(current))) at = k;
-    } else if ((current == nullptr || current == this) && focused >= 0 && keyboardUsed_ &&
-               controls[static_cast<size_t>(stop.control)].group == controls[static_cast<size_t>(focused)].group) {
-      at = k;
-    }
-  }
-  const int next = at < 0 ? (forward ? 0 : n - 1) : (at + (forward ? 1 : n - 1)) % n;
-  keyboardUsed_ = true;
-  const Stop& stop = stops[static_cast<size_t>(next)];
-  if (stop.widget != nullptr) {
-    stop.widget->setFocus(Qt::TabFocusReason);
-    update();
-    return;
-  }
-  FocusControl(controls[static_cast<size_t>(stop.control)].key);
-}
-
-bool MainWindow::OnNavigationKey(QWidget* watched, const QKeyEvent& key) {
-  const int k = key.key();
-  const bool ctrl = (key.modifiers() & Qt::ControlModifier) != 0;
-  if (k == Qt::Key_Tab || k == Qt::Key_Backtab) {
-    const bool forward = k == Qt::Key_Tab && (key.modifiers() & Qt::ShiftModifier) == 0;
-    if (ctrl) {
-      // The page switch goes through the page's tab, as a click on it.
-      // Leaving the Advanced page deletes its controls, perhaps the one this
-      // key is being delivered to: the switch runs once the key is done.
-      QTimer::singleShot(0, this, [this, forward] {
-        if (destroyed_ || state_.editor.recording) return;
-        SwitchPageByKey(state_, forward, *this);
-        FocusControl({HitFamily::Main, skin::hits::main::kMainTab + state_.ui.page});
-      });
-      return true;
-    }
-    MoveTabFocus(forward);
-    return true;
-  }
-  // The other keys are the painted controls' (and the function menu's) only
-  // while the window itself, not one of its lists or boxes, has the keyboard.
-  if (watched != this) return false;
-  if (buttonMenu_ && buttonMenu_->isVisible() && buttonMenu_->OnKey(k)) return true;
-  if (!keyboardUsed_ || !Control(focus_)) return false;
-  const std::vector<PageControl> controls = Controls();
-  const int at = FindControl(controls, focus_);
-  const PageControl& c = controls[static_cast<size_t>(at)];
-  switch (k) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (c.role != ControlRole::Slider) ActivateControl(c.key);
-      return true;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-      const int delta = (k == Qt::Key_Right || k == Qt::Key_Down) ? 1 : -1;
-      if (c.role == ControlRole::Slider) {
-        // Right and Up make the time longer, as the "+" beside the bar does.
-        const int up = (k == Qt::Key_Right || k == Qt::Key_Up) ? 1 : -1;
-        ActivateControl({HitFamily::Advanced, up > 0 ? skin::hits::advanced::kFireUp : skin::hits::advanced::kFireDown});
-        NotifyControlFocused(*this);
-        return true;
-      }
-      const int to = MoveInGroup(controls, at, delta, k == Qt::Key_Up || k == Qt::Key_Down);
-      if (to != at) FocusControl(controls[static_cast<size_t>(to)].key);
-      return true;
-    }
-    default: return false;
-  }
 }
 
 }  // namespace orv::app

@@ -3,7 +3,8 @@
 // picture. It turns the window system's events into calls of the controller
 // and the shell, and carries out their requests (the AppPort). The Advanced
 // page's controls, the tray and the events from outside the window are
-// objects of their own (MacroPageControls, Tray, SystemEvents).
+// objects of their own (MacroPageControls, Tray, SystemEvents), and so is
+// the keyboard on its painted controls (KeyboardFocus).
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
@@ -12,13 +13,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/app_port.h"
 #include "app/app_state.h"
 #include "app/colour_animation.h"
-#include "app/page_controls.h"
 #include "gui/dialogs.h"
+#include "gui/keyboard_focus.h"
 #include "gui/macro_controls.h"
 #include "gui/menu_style.h"
 #include "gui/page_painter.h"
@@ -29,7 +29,6 @@
 #include "platform/file_stamp.h"
 
 class QAction;
-class QKeyEvent;
 class QMenu;
 
 namespace orv::app {
@@ -108,24 +107,12 @@ class MainWindow final : public QWidget, public AppPort {
   void StopRecording() override { macroControls_.StopRecording(); }
   void ToggleMacroMode(uint8_t modeBit) override { macroControls_.ToggleMacroMode(modeBit); }
   MacroView* MacroControls() override { return &macroControls_; }
-  void Announce(const std::string& text) override;
+  void Announce(const std::string& text) override { keyboard_.Announce(text); }
 
   // ---- Keyboard and assistive technology ----
   const AppState& State() const { return state_; }
-  // The controls of the page shown, and the one of them with `key` (none
-  // when it is not on the page).
-  std::vector<PageControl> Controls() const { return PageControls(state_); }
-  std::optional<PageControl> Control(const ControlKey& key) const;
-  // The painted control the keyboard is on; shown focused while the window
-  // itself (none of its child controls) has the keyboard.
-  ControlKey FocusedControl() const { return focus_; }
-  bool ControlHasFocus(const ControlKey& key) const;
-  void FocusControl(const ControlKey& key);
-  // A press and release on the control; a slider set to a value.
-  void ActivateControl(const ControlKey& key);
-  void SetControlValue(const ControlKey& key, int value);
-  // The last change spoken (a page shown, a function chosen, an Apply done).
-  const std::string& StatusText() const { return status_; }
+  // The painted controls' focus, the keys that move it and the status line.
+  KeyboardFocus& Keyboard() { return keyboard_; }
   FunctionMenu* OpenFunctionMenu() const { return buttonMenu_; }
 
  protected:
@@ -144,12 +131,6 @@ class MainWindow final : public QWidget, public AppPort {
   // A command of the tray menu or of the event list's context menu.
   void OnMenuCommand(int commandId);
   void ClosePopups();
-  // Tab, Shift+Tab, Ctrl+Tab, the arrows, Space and Enter; true when taken.
-  bool OnNavigationKey(QWidget* watched, const QKeyEvent& key);
-  void MoveTabFocus(bool forward);
-  // After a change of page, language or window: the focus stays on a control
-  // that is still there, and the screen reader hears of the new controls.
-  void AfterControlsChanged();
 
   AppState& state_;
   skin::PagePainter painter_;
@@ -176,16 +157,12 @@ class MainWindow final : public QWidget, public AppPort {
   void RunFinishAfterFirstFrame();
   bool manualDrag_ = false;  // the window system cannot move the window: we do
   QPoint dragOffset_;
-  ControlKey focus_;            // the painted control the keyboard is on
-  bool keyboardUsed_ = false;   // the focus ring shows once Tab has been pressed
-  uint8_t controlsPage_ = kPageMain;
-  int32_t controlsLanguage_ = 0;
-  std::string status_;
 
   // The menus' style goes after the menus that use it (declared before them).
   skin::OwnerDrawnMenuStyle menuStyle_;
   Tray tray_;
   app::MacroPageControls macroControls_;
+  KeyboardFocus keyboard_;
   SystemEvents events_;
   QPointer<FunctionMenu> buttonMenu_;
   QMenu* windowMenu_ = nullptr;
