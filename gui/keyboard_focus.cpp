@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/controller.h"
 #include "app/keyboard_navigation.h"
 #include "gui/accessibility.h"
 #include "gui/macro_controls.h"
@@ -13,7 +14,7 @@
 
 namespace orv::app {
 
-KeyboardFocus::KeyboardFocus(AppState& state, QWidget& window, AppPort& port, const MacroPageControls& macroControls,
+KeyboardFocus::KeyboardFocus(AppState& state, QWidget& window, AppPort& port, MacroPageControls& macroControls,
                              std::function<bool()> windowGone)
     : state_(state), window_(window), port_(port), macroControls_(macroControls), windowGone_(std::move(windowGone)) {}
 
@@ -112,7 +113,20 @@ void KeyboardFocus::MoveTabFocus(bool forward) {
   FocusControl(controls[static_cast<size_t>(next.control)].key);
 }
 
-bool KeyboardFocus::OnKey(QWidget* watched, const QKeyEvent& key, FunctionMenu* menu) {
+bool KeyboardFocus::OnKeyEvent(QWidget* watched, const QKeyEvent& key, bool press, FunctionMenu* menu) {
+  if (state_.editor.recording) {
+    // The keyboard belongs to the recording: nothing reaches the controls.
+    macroControls_.RecordKeyEvent(key, press);
+    return true;
+  }
+  if (key.key() == Qt::Key_F10) return true;
+  if (press && OnNavigationKey(watched, key, menu)) return true;
+  // Escape closes an open function menu without a choice.
+  if (press && key.key() == Qt::Key_Escape) OnEscapeKey(state_, port_);
+  return press && (key.key() == Qt::Key_Escape || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter);
+}
+
+bool KeyboardFocus::OnNavigationKey(QWidget* watched, const QKeyEvent& key, FunctionMenu* menu) {
   const int k = key.key();
   if (k == Qt::Key_Tab || k == Qt::Key_Backtab) {
     const bool forward = k == Qt::Key_Tab && (key.modifiers() & Qt::ShiftModifier) == 0;

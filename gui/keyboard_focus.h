@@ -1,7 +1,7 @@
 #pragma once
-// The keyboard on the main window's painted controls: which control has the
-// focus, the ring painted around it, Tab and Ctrl+Tab, the arrows, Space and
-// Enter, and the status line a screen reader speaks. Where the keys go is
+// The main window's keyboard: which painted control has the focus, the ring
+// painted around it, Tab and Ctrl+Tab, the arrows, Space, Enter and Escape,
+// the keys of a recording, and the status line a screen reader speaks. Where the keys go is
 // decided in app/keyboard_navigation.h; this carries it out on the window.
 #include <functional>
 #include <optional>
@@ -25,9 +25,9 @@ class KeyboardFocus {
  public:
   // The painted controls are `window`'s, which also carries out what a press
   // on them asks (`port`); the window's own controls come in the Tab order
-  // as `macroControls` lists them. Once `windowGone` says the window was
-  // destroyed, no control is pressed any more.
-  KeyboardFocus(AppState& state, QWidget& window, AppPort& port, const MacroPageControls& macroControls,
+  // as `macroControls` lists them, and a recording's keys go to them. Once
+  // `windowGone` says the window was destroyed, no control is pressed any more.
+  KeyboardFocus(AppState& state, QWidget& window, AppPort& port, MacroPageControls& macroControls,
                 std::function<bool()> windowGone);
   KeyboardFocus(const KeyboardFocus&) = delete;
   KeyboardFocus& operator=(const KeyboardFocus&) = delete;
@@ -49,17 +49,22 @@ class KeyboardFocus {
   const std::string& StatusText() const { return status_; }
   void Announce(const std::string& text);
 
-  // A key pressed on `watched`, the window or one of its controls: Tab,
-  // Shift+Tab, Ctrl+Tab, the arrows, Space and Enter; true when taken. While
-  // the window itself has the keyboard, an open function menu (`menu`) sees
-  // the keys before the painted controls.
-  bool OnKey(QWidget* watched, const QKeyEvent& key, FunctionMenu* menu);
+  // A key pressed or released on `watched`, the window or one of its
+  // controls, before they see it; true when taken. While a recording runs,
+  // every key is the recorder's. F10 is taken (no menu bar to open); Escape
+  // closes an open function menu and, with Return and Enter, is taken so no
+  // dialog-like default acts on it.
+  bool OnKeyEvent(QWidget* watched, const QKeyEvent& key, bool press, FunctionMenu* menu);
   // Paints the focus ring over the window's frame, once Tab has been used
   // (pointer-only use paints exactly the page), and notes the page and
   // language shown.
   void Paint(QPainter& painter);
 
  private:
+  // Tab, Shift+Tab, Ctrl+Tab, the arrows, Space and Enter; true when taken.
+  // While the window itself has the keyboard, an open function menu (`menu`)
+  // sees the keys before the painted controls.
+  bool OnNavigationKey(QWidget* watched, const QKeyEvent& key, FunctionMenu* menu);
   void MoveTabFocus(bool forward);
   // After a change of page or language: the focus stays on a control that is
   // still there, and the screen reader hears of the new controls.
@@ -68,7 +73,7 @@ class KeyboardFocus {
   AppState& state_;
   QWidget& window_;
   AppPort& port_;
-  const MacroPageControls& macroControls_;
+  MacroPageControls& macroControls_;
   std::function<bool()> windowGone_;
   ControlKey focus_;           // the painted control the keyboard is on
   bool keyboardUsed_ = false;  // the focus ring shows once Tab has been pressed

@@ -393,18 +393,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (mouse->button() != Qt::RightButton || state_.ui.page != kPageAdvanced || state_.editor.recording) return false;
     return macroControls_.OnRightButtonRelease(mouse->globalPosition().toPoint());
   }
-  auto* key = static_cast<QKeyEvent*>(event);
-  const bool press = type == QEvent::KeyPress;
-  if (state_.editor.recording) {
-    // The keyboard belongs to the recording: nothing reaches the controls.
-    macroControls_.RecordKeyEvent(*key, press);
-    return true;
-  }
-  if (key->key() == Qt::Key_F10) return true;
-  if (press && keyboard_.OnKey(widget, *key, buttonMenu_)) return true;
-  // Escape closes an open function menu without a choice.
-  if (press && key->key() == Qt::Key_Escape) OnEscapeKey(state_, *this);
-  return press && (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+  return keyboard_.OnKeyEvent(widget, *static_cast<QKeyEvent*>(event), type == QEvent::KeyPress, buttonMenu_);
 }
 
 }  // namespace orv::app
