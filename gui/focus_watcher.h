@@ -14,6 +14,9 @@
 #include "app/app_switch.h"
 
 class QSocketNotifier;
+// At global scope, as the X library declares it: named first inside the
+// class, it would be a type of this namespace of its own.
+struct xcb_connection_t;
 
 namespace orv::app {
 
@@ -38,7 +41,7 @@ class FocusWatcher final : public QObject {
   FocusedWindow Describe(uint32_t window);
 
   std::function<void(const FocusedWindow&)> onFocus_;
-  struct xcb_connection_t* connection_ = nullptr;
+  xcb_connection_t* connection_ = nullptr;
   uint32_t root_ = 0;
   std::unique_ptr<Atoms> atoms_;
   std::unique_ptr<QSocketNotifier> notifier_;
