@@ -45,7 +45,9 @@ void ImportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, false));
   if (!file) return;
   EndRecordingBeforeReload(s, port);
-  if (const Outcome said = macros::ImportMacroFile(*file, s.macros)) Tell(port, *said, log::kFiles, log::Level::Warning);
+  if (const Outcome said = macros::ImportMacroFile(*file, s.macros)) {
+    Tell(port, *said, log::kFiles, log::Level::Warning);
+  }
   port.RefillMacroLists();
   port.Invalidate(RepaintArea::Whole);
 }

@@ -230,7 +230,9 @@ StaleTemporaryCleanup RemoveStaleTemporaryFiles(const std::filesystem::path& fol
   std::error_code ec;
   std::filesystem::directory_iterator it(folder, ec);
   if (ec) {
-    if (ec != std::errc::no_such_file_or_directory) result.failures.push_back(Failure{"cannot list", folder, ec.message()});
+    if (ec != std::errc::no_such_file_or_directory) {
+      result.failures.push_back(Failure{"cannot list", folder, ec.message()});
+    }
     return result;
   }
   for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {

@@ -85,8 +85,8 @@ std::string GetProfileString(const std::filesystem::path& file, std::string_view
 
 // WritePrivateProfileString of one key, as one atomic rewrite of the file.
 // Returns what failed, or nothing.
-[[nodiscard]] Outcome WriteProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                               std::string_view value);
+[[nodiscard]] Outcome WriteProfileString(const std::filesystem::path& file, std::string_view section,
+                                         std::string_view key, std::string_view value);
 
 // A batch of reads and writes of one file that ends in a single atomic rewrite.
 // Reads see the batch's own writes. Commit replays the writes onto the file as it

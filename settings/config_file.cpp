@@ -179,7 +179,8 @@ Outcome ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
   const std::string section = ProfileSectionName(kExchangeProfile, false, 0);
   // A file without the exchange profile would replace the settings with nothing.
   if (edit.Get(section, ButtonKey(0), kKeyCapacity).empty() && edit.Get(section, "DPI_LEVEL", kKeyCapacity).empty()) {
-    return Failure::Of(file.string() + " holds no exported settings (no profile [" + section + "]). Nothing was imported.");
+    return Failure::Of(file.string() + " holds no exported settings (no profile [" + section +
+                       "]). Nothing was imported.");
   }
   LoadConfig(ctx, edit, kExchangeProfile, false);  // the file is there: nothing to tell
   return {};
