@@ -47,10 +47,10 @@ class AppPort : public MessageSink {
   virtual void SetTitle(const std::string& title) = 0;
   virtual void SetIcon() = 0;
   // Cuts the window's shape from the mask picture and makes the window its
-  // size. False when the picture is unusable; `problem` then says why
-  // (missing, unreadable, not a picture, too large).
-  virtual bool ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
-                                std::string& problem) = 0;
+  // size. When the picture is unusable, returns the missing-file failure
+  // that says why (missing, unreadable, not a picture, too large).
+  [[nodiscard]] virtual Outcome ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width,
+                                                 int32_t& height) = 0;
   // Screen position of the window's top-left corner.
   virtual Point WindowOrigin() = 0;
   // Lets the window system move the window with the held pointer.

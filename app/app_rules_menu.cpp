@@ -26,8 +26,8 @@ std::vector<ChipMenuItem> ProfileChipMenu(const settings::AppRules& rules,
   return items;
 }
 
-std::string ChooseChipMenuItem(const std::filesystem::path& rulesFile, const settings::AppRules& rules,
-                               const ChipMenuItem& item, int32_t profile) {
+Outcome ChooseChipMenuItem(const std::filesystem::path& rulesFile, const settings::AppRules& rules,
+                           const ChipMenuItem& item, int32_t profile) {
   if (item.isDefault) {
     return settings::WriteDefaultProfile(rulesFile,
                                          rules.defaultProfile == profile ? settings::kKeepProfile : profile);

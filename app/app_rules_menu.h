@@ -30,9 +30,9 @@ std::vector<ChipMenuItem> ProfileChipMenu(const settings::AppRules& rules,
 
 // Toggles what `item` names: an application's rule for this chip is removed,
 // or made to name this chip; Default becomes this chip, or 0 when it was.
-// One atomic write of `rulesFile`; "" or what failed.
-std::string ChooseChipMenuItem(const std::filesystem::path& rulesFile, const settings::AppRules& rules,
-                               const ChipMenuItem& item, int32_t profile);
+// One atomic write of `rulesFile`; returns what failed, or nothing.
+[[nodiscard]] Outcome ChooseChipMenuItem(const std::filesystem::path& rulesFile, const settings::AppRules& rules,
+                                         const ChipMenuItem& item, int32_t profile);
 
 // The tray menu's line naming the active profile and the rule that chose it.
 std::string ActiveProfileLine(const AppState& state);

@@ -45,8 +45,8 @@ void ImportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, false));
   if (!file) return;
   EndRecordingBeforeReload(s, port);
-  if (const std::string said = macros::ImportMacroFile(*file, s.macros); !said.empty()) {
-    Tell(port, said, log::kFiles);
+  if (const Outcome said = macros::ImportMacroFile(*file, s.macros)) {
+    Tell(port, *said, log::kFiles, log::Level::Warning);
   }
   port.RefillMacroLists();
   port.Invalidate(RepaintArea::Whole);
@@ -55,8 +55,9 @@ void ImportMacros(AppState& s, AppPort& port) {
 void ExportMacros(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(MacroFileDialog(s, true));
   if (!file) return;
-  const std::string error = macros::SaveMacros(*file, names::kMacroSection, s.macros);
-  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(*file, error)});
+  if (Outcome failed = macros::SaveMacros(*file, names::kMacroSection, s.macros)) {
+    ReportSaveErrors(s, port, {AboutFile(*file, std::move(*failed))});
+  }
 }
 
 // The Advanced page's Save: the current profile with its macros and the macro
@@ -176,8 +177,9 @@ void PressAdvanced(AppState& s, Point point, AppPort& port) {
 
 void SaveProfile(AppState& s, AppPort& port) {
   settings::ConfigContext ctx = MakeConfigContext(s);
-  const std::string error = settings::SaveConfig(ctx, s.configPath, s.profile.curProfile, true);
-  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(s.configPath, error)});
+  if (Outcome failed = settings::SaveConfig(ctx, s.configPath, s.profile.curProfile, true)) {
+    ReportSaveErrors(s, port, {AboutFile(s.configPath, std::move(*failed))});
+  }
 }
 
 // Drops every change not applied yet (except the active level, which the
@@ -185,9 +187,8 @@ void SaveProfile(AppState& s, AppPort& port) {
 void CloseWithoutApplying(AppState& s, AppPort& port) {
   s.ui.hoverMain = kNone;
   EndRecordingBeforeReload(s, port);
-  if (const std::string error = settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL);
-      !error.empty()) {
-    log::Warning(log::kFiles, error);
+  if (const Outcome failed = settings::SaveDpiLevel(s.configPath, settings::kAppliedProfile, s.settings.DPI_LEVEL)) {
+    log::Warning(log::kFiles, failed->Text());
   }
   LoadUserProfile(s, port, settings::kAppliedProfile);
   if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
@@ -198,9 +199,7 @@ void ImportSettings(AppState& s, AppPort& port) {
   if (const auto file = port.ChooseFile(SettingsFileDialog(s, false))) {
     EndRecordingBeforeReload(s, port);
     settings::ConfigContext ctx = MakeConfigContext(s);
-    if (const std::string said = settings::ImportConfig(ctx, *file); !said.empty()) {
-      Tell(port, said, log::kFiles);
-    }
+    if (const Outcome said = settings::ImportConfig(ctx, *file)) Tell(port, *said, log::kFiles, log::Level::Warning);
     port.Invalidate(RepaintArea::Whole);
   }
   if (s.ui.page == kPageAdvanced) port.RefillMacroLists();
@@ -210,9 +209,9 @@ void ExportSettings(AppState& s, AppPort& port) {
   const auto file = port.ChooseFile(SettingsFileDialog(s, true));
   if (!file) return;
   settings::ConfigContext ctx = MakeConfigContext(s);
-  const std::string error = settings::ExportConfig(ctx, *file);
+  Outcome failed = settings::ExportConfig(ctx, *file);
   port.Invalidate(RepaintArea::Whole);
-  if (!error.empty()) ReportSaveErrors(s, port, {AboutFile(*file, error)});
+  if (failed) ReportSaveErrors(s, port, {AboutFile(*file, std::move(*failed))});
 }
 
 void ResetProfiles(AppState& s, AppPort& port) {

@@ -53,7 +53,7 @@ InstanceLock::Outcome InstanceLock::Acquire(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EISDIR) fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    problem_ = path + ": " + Reason(errno);
+    problem_ = Failure{{}, path, Reason(errno)};
     return Outcome::Unusable;
   }
   int result;
@@ -64,7 +64,7 @@ InstanceLock::Outcome InstanceLock::Acquire(const std::string& path) {
     const int err = errno;
     ::close(fd);
     if (err == EWOULDBLOCK) return Outcome::HeldByAnother;
-    problem_ = path + ": " + Reason(err);
+    problem_ = Failure{{}, path, Reason(err)};
     return Outcome::Unusable;
   }
   fd_ = fd;
@@ -194,12 +194,12 @@ InstanceServer::~InstanceServer() {
   }
 }
 
-std::string InstanceServer::Listen() {
+orv::Outcome InstanceServer::Listen() {
   if (listenFd_ >= 0) return {};
   sockaddr_un address{};
-  if (!AddressOf(path_, address)) return path_ + ": the path is too long for a socket";
+  if (!AddressOf(path_, address)) return Failure{{}, path_, "the path is too long for a socket"};
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return path_ + ": " + Reason(errno);
+  if (fd < 0) return Failure{{}, path_, Reason(errno)};
   // The lock is ours, so a socket file left behind belongs to a copy that crashed.
   ::unlink(address.sun_path);
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
@@ -207,7 +207,7 @@ std::string InstanceServer::Listen() {
     const int err = errno;
     ::close(fd);
     ::unlink(address.sun_path);
-    return path_ + ": " + Reason(err);
+    return Failure{{}, path_, Reason(err)};
   }
   listenFd_ = fd;
   return {};

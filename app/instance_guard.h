@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace orv::app {
 
 // An advisory lock (flock) on a file, held while the object lives and
@@ -32,12 +34,12 @@ class InstanceLock {
 
   // Creates the file (and its folder) when missing, then tries the lock once.
   Outcome Acquire(const std::string& path);
-  // "<path>: <the system's reason>" after Unusable.
-  const std::string& problem() const { return problem_; }
+  // After Unusable, the file and the system's reason ("<path>: <reason>").
+  const Failure& problem() const { return problem_; }
 
  private:
   int fd_ = -1;
-  std::string problem_;
+  Failure problem_;
 };
 
 // What a later start asks the running copy, one line per connection:
@@ -115,8 +117,8 @@ class InstanceServer {
   InstanceServer& operator=(const InstanceServer&) = delete;
 
   // Makes the socket (replacing a file a crashed copy left: the caller holds
-  // the lock). Returns "" or what failed.
-  std::string Listen();
+  // the lock). Returns what failed, or nothing.
+  [[nodiscard]] orv::Outcome Listen();
 
   // ---- For the event loop that drives it ----
   int ListenFd() const { return listenFd_; }

@@ -15,9 +15,8 @@ namespace orv::app {
 
 bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   s.language = language;
-  if (const std::string error = WriteProfileString(s.configPath, "Init", "VER_SEL", language != 0 ? "1" : "0");
-      !error.empty()) {
-    log::Warning(log::kFiles, error);
+  if (const Outcome failed = WriteProfileString(s.configPath, "Init", "VER_SEL", language != 0 ? "1" : "0")) {
+    log::Warning(log::kFiles, failed->Text());
   }
   const skin::LayoutLoad layouts = skin::LoadAllLayouts(s.layout, s.skinDir, language);
   Tell(port, layouts.said, log::kApp);
@@ -28,9 +27,8 @@ bool SwitchLanguage(AppState& s, AppPort& port, int32_t language) {
   s.macroFilePath = MacroFilePathFor(MacroFolder(s), language);
   EndRecordingBeforeReload(s, port);
   // Macro edits not saved yet are dropped: the other language has its own file.
-  if (const std::string said = settings::LoadUserMacros(s.configPath, s.macroFilePath, language, s.profile, s.macros);
-      !said.empty()) {
-    Tell(port, said, log::kFiles);
+  if (const Outcome said = settings::LoadUserMacros(s.configPath, s.macroFilePath, language, s.profile, s.macros)) {
+    Tell(port, *said, log::kFiles, log::Level::Warning);
   }
   if (s.ui.page == kPageAdvanced) {
     port.RefillMacroLists();

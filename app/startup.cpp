@@ -58,7 +58,7 @@ void RemoveStaleTemporaries(std::vector<std::filesystem::path> folders) {
     for (const std::filesystem::path& removed : cleanup.removed) {
       log::Info(log::kFiles, "removed the stale temporary file " + removed.string());
     }
-    if (!cleanup.error.empty()) log::Warning(log::kFiles, cleanup.error);
+    if (!cleanup.failures.empty()) log::Warning(log::kFiles, JoinedText(cleanup.failures, "; "));
   }
 }
 
@@ -73,7 +73,7 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   s.skinDir = s.folders.data.string() + "/" + names::kSkinFolder;
   s.configPath = s.folders.configPath;
   // The user's folder gets the shipped files on the first start.
-  for (const std::string& problem : PrepareUserFolder(s.folders)) log::Warning(log::kFiles, problem);
+  for (const Failure& problem : PrepareUserFolder(s.folders)) log::Warning(log::kFiles, problem.Text());
   // What the settings are read from: never a file that is missing or cannot
   // be read (settings::ResolveConfiguration says what stands in for it).
   if (const settings::ConfigResolution resolved = settings::ResolveConfiguration(s.folders);
@@ -102,9 +102,8 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   int32_t width = 0;
   int32_t height = 0;
   const std::filesystem::path mask = s.skinDir / skin::pictures::kMainMask;
-  std::string problem;
-  if (!port.ApplyWindowShape(mask, width, height, problem)) {
-    Tell(port, MissingFileMessage(mask, problem), log::kApp, log::Level::Error);
+  if (const Outcome failed = port.ApplyWindowShape(mask, width, height)) {
+    Tell(port, *failed, log::kApp);
     HostExit(s, port);
     return StartupResult::Failed;
   }
@@ -113,9 +112,8 @@ StartupResult InitialiseMainWindow(AppState& s, AppPort& port, const StartupOpti
   // The user macros of the language and the built-in macros; they
   // replace the macros the profile load brought.
   s.macroFilePath = MacroFilePathFor(s.folders.user, s.language);
-  if (const std::string said = settings::LoadUserMacros(s.configPath, s.macroFilePath, s.language, s.profile, s.macros);
-      !said.empty()) {
-    Tell(port, said, log::kFiles);
+  if (const Outcome said = settings::LoadUserMacros(s.configPath, s.macroFilePath, s.language, s.profile, s.macros)) {
+    Tell(port, *said, log::kFiles, log::Level::Warning);
   }
   IniEdit constMacros(s.folders.data / names::kConstMacroFile);
   if (!constMacros.FileExists()) Tell(port, MissingFile(constMacros.path()));

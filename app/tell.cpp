@@ -7,8 +7,8 @@ void Tell(MessageSink& window, const std::string& text, std::string_view categor
   window.ShowMessage(text);
 }
 
-void Tell(MessageSink& window, const Failure& failure, std::string_view category) {
-  Tell(window, failure.Text(), category, log::Level::Error);
+void Tell(MessageSink& window, const Failure& failure, std::string_view category, log::Level level) {
+  Tell(window, failure.Text(), category, level);
 }
 
 void Tell(MessageSink& window, const std::vector<Failure>& failures, std::string_view category) {

@@ -21,8 +21,10 @@ class MessageSink {
 // Logs `text` in `category` at `level`, then shows it.
 void Tell(MessageSink& window, const std::string& text, std::string_view category = log::kApp,
           log::Level level = log::Level::Warning);
-// A failure the user must know about: logged as an error, then shown.
-void Tell(MessageSink& window, const Failure& failure, std::string_view category = log::kFiles);
+// A failure the user must know about: logged (as an error unless `level`
+// says otherwise), then shown.
+void Tell(MessageSink& window, const Failure& failure, std::string_view category = log::kFiles,
+          log::Level level = log::Level::Error);
 // Each failure in turn, each in its own box.
 void Tell(MessageSink& window, const std::vector<Failure>& failures, std::string_view category = log::kFiles);
 

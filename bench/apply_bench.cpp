@@ -130,13 +130,13 @@ void NaiveWriteKey(const Key& k) {
     const size_t lineEnd = eol == std::string::npos ? text.size() : eol;
     if (text.compare(at, prefix.size(), prefix) == 0) {
       text.replace(at, lineEnd - at, prefix + k.value);
-      WriteFileAtomically(k.file, text);
+      (void)WriteFileAtomically(k.file, text);
       return;
     }
     at = lineEnd + 1;
   }
   text.insert(end, prefix + k.value + "\n");
-  WriteFileAtomically(k.file, text);
+  (void)WriteFileAtomically(k.file, text);
 }
 
 void BM_ApplyNaivePerKeyRewrite(benchmark::State& state) {

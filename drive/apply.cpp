@@ -36,7 +36,7 @@ class FileBatches {
       edits_.erase(Key(ctx.macroFilePath));
     }
     for (auto& [name, edit] : edits_) {
-      if (std::string error = edit->Commit(); !error.empty()) errors.push_back(Failure::Of(std::move(error)));
+      if (Outcome failed = edit->Commit()) errors.push_back(std::move(*failed));
     }
   }
 

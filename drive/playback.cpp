@@ -195,8 +195,8 @@ void PlaybackEngine::CarryOut(int button, uint8_t data) {
     if (deps_.repaint) deps_.repaint();
     if (deps_.profileLocation) {
       const ProfileLocation where = deps_.profileLocation();
-      if (const std::string error = settings::SaveDpiLevel(where.configPath, where.profile, data); !error.empty()) {
-        log::Warning(log::kFiles, error);
+      if (const Outcome failed = settings::SaveDpiLevel(where.configPath, where.profile, data)) {
+        log::Warning(log::kFiles, failed->Text());
       }
     }
   }

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "app/app_rules_menu.h"
-
+#include "app/tell.h"
 #include "device/device_link.h"
 #include "platform/file_names.h"
 #include "platform/log.h"
@@ -34,10 +34,7 @@ AppSwitching::AppSwitching(AppState& state, AppPort& port, std::function<std::st
 
 settings::AppRules AppSwitching::ReadRules() {
   settings::AppRulesLoad load = settings::LoadAppRules(rulesPath_);
-  if (!load.message.empty()) {
-    log::Warning(log::kApp, load.message);
-    port_.ShowMessage(load.message);
-  }
+  if (!load.message.empty()) Tell(port_, load.message, log::kApp, log::Level::Warning);
   for (const std::string& line : load.rules.ignored) {
     log::Warning(log::kApp, rulesPath_.string() + ": \"" + line + "\" names no profile 1 ... 5 and is passed over");
   }
@@ -48,8 +45,8 @@ void AppSwitching::Start() {
   // The configuration's folder is known once the start-up has decided it.
   rulesPath_ = state_.configPath.parent_path() / names::kAppProfilesFile;
   switcher_.SetRules(ReadRules());
-  if (const std::string problem = watcher_.Start(); !problem.empty()) {
-    log::Info(log::kApp, "profiles are not switched by application: " + problem);
+  if (const Outcome failed = watcher_.Start()) {
+    log::Info(log::kApp, "profiles are not switched by application: " + failed->Text());
   } else {
     log::Debug(log::kApp, "watching the focused application");
   }
@@ -115,9 +112,9 @@ void AppSwitching::ShowChipMenu(int32_t profile, const QPoint& globalPos, QWidge
     action->setChecked(item.checked);
     action->setEnabled(item.enabled);
     QObject::connect(action, &QAction::triggered, menu, [this, rules, item, profile] {
-      if (const std::string error = ChooseChipMenuItem(rulesPath_, rules, item, profile); !error.empty()) {
-        log::Warning(log::kApp, "the application rules were not saved: " + error);
-        port_.ShowMessage(rulesPath_.string() + ": " + error);
+      if (const Outcome failed = ChooseChipMenuItem(rulesPath_, rules, item, profile)) {
+        log::Warning(log::kApp, "the application rules were not saved: " + failed->Text());
+        Tell(port_, Failure{{}, rulesPath_, failed->Text()}, log::kApp, log::Level::Warning);
       }
     });
   }

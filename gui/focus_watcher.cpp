@@ -57,21 +57,21 @@ FocusWatcher::~FocusWatcher() {
   if (connection_ != nullptr) xcb_disconnect(connection_);
 }
 
-std::string FocusWatcher::Start() {
+Outcome FocusWatcher::Start() {
   if (connection_ != nullptr) return {};
   const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') return "no X display ($DISPLAY is not set)";
+  if (display == nullptr || *display == '\0') return Failure::Of("no X display ($DISPLAY is not set)");
   int screenNumber = 0;
   xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
   if (c == nullptr || xcb_connection_has_error(c) != 0) {
     if (c != nullptr) xcb_disconnect(c);
-    return std::string("cannot connect to the X display ") + display;
+    return Failure::Of(std::string("cannot connect to the X display ") + display);
   }
   xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
   for (int i = 0; i < screenNumber && it.rem > 0; ++i) xcb_screen_next(&it);
   if (it.rem == 0) {
     xcb_disconnect(c);
-    return "the X display has no screen";
+    return Failure::Of("the X display has no screen");
   }
   connection_ = c;
   root_ = it.data->root;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app_switch.h"
+#include "platform/failure.h"
 
 class QSocketNotifier;
 // At global scope, as the X library declares it: named first inside the
@@ -27,9 +28,9 @@ class FocusWatcher final : public QObject {
   FocusWatcher(const FocusWatcher&) = delete;
   FocusWatcher& operator=(const FocusWatcher&) = delete;
 
-  // Connects to the X server of $DISPLAY and starts watching. "" on success,
-  // else why not (no display, a window manager without EWMH).
-  std::string Start();
+  // Connects to the X server of $DISPLAY and starts watching. Returns why not
+  // (no display, a window manager without EWMH), or nothing.
+  [[nodiscard]] Outcome Start();
   bool Watching() const { return connection_ != nullptr; }
   // The windows the window manager lists now (_NET_CLIENT_LIST).
   std::vector<FocusedWindow> OpenWindows();

@@ -147,9 +147,8 @@ class DesktopHostSettings final : public HostSettings {
   void SetWheelLines(int32_t lines) override {
     if (!KdeRunning()) return;
     // A refusal (an immutable key or group) or a failed write leaves KDE as it was.
-    if (const std::string error = WriteKdeConfigValue(KdeGlobalsPath(), "KDE", "WheelScrollLines", std::to_string(lines));
-        !error.empty()) {
-      log::Warning(log::kApply, "KDE's wheel scroll lines left as they were: " + error);
+    if (const Outcome failed = WriteKdeConfigValue(KdeGlobalsPath(), "KDE", "WheelScrollLines", std::to_string(lines))) {
+      log::Warning(log::kApply, "KDE's wheel scroll lines left as they were: " + failed->Text());
       return;
     }
     // Tell running KDE programs that mouse settings changed (SettingsChanged, SETTINGS_MOUSE).

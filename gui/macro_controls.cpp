@@ -192,13 +192,15 @@ void MacroPageControls::GrabKeyboard(bool grab) {
     keyboardGrabbed_ = false;
     return;
   }
-  std::string problem;
-  if (rootGrab_.Grab(static_cast<uintptr_t>(window_.winId()), problem)) {
-    keyboardGrabbed_ = true;
-    return;
-  }
-  if (!problem.empty()) {
-    log::Warning(log::kApp, "recording: the keyboard is not grabbed (" + problem +
+  const auto native = static_cast<uintptr_t>(window_.winId());
+  // Off X11 only the window's own grab is there; that is no failure.
+  if (X11KeyboardGrab::Possible(native)) {
+    const Outcome failed = rootGrab_.Grab(native);
+    if (!failed) {
+      keyboardGrabbed_ = true;
+      return;
+    }
+    log::Warning(log::kApp, "recording: the keyboard is not grabbed (" + failed->Text() +
                                 "); only keys typed into this window are recorded");
   }
   keyboardGrabbed_ = window != nullptr && window->setKeyboardGrabEnabled(true);

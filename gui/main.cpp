@@ -93,8 +93,8 @@ void UseSessionBusWithoutAutolaunch() {
 
 // Without a usable lock the program cannot make sure it runs only once: it
 // says which file and why, and ends with a failure status.
-int ReportUnusableLock(int argc, char** argv, const std::string& executable, const std::string& problem) {
-  const std::string text = "The program cannot start: its single-instance lock file cannot be used.\n" + problem;
+int ReportUnusableLock(int argc, char** argv, const std::string& executable, const Failure& problem) {
+  const std::string text = "The program cannot start: its single-instance lock file cannot be used.\n" + problem.Text();
   log::Error(log::kApp, text);
   QApplication application(argc, argv);
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(app::AppNameOf(executable)),
@@ -289,12 +289,12 @@ int main(int argc, char** argv) {
       };
     }
     window.onTitleSet = [&instance, &window, &state] {
-      const std::string problem = instance.Listen([&window, &state](const app::InstanceRequest& request) {
+      const Outcome failed = instance.Listen([&window, &state](const app::InstanceRequest& request) {
         if (window.Destroyed()) return std::string(app::kRemoteFailure) + "the program is ending\n";
         return app::AnswerInstanceRequest(*state, window, request, app::RemoteBusy{WindowBusy(*state)});
       });
-      if (!problem.empty()) {
-        log::Warning(log::kApp, "cannot listen on " + problem + ": a second start will not bring this window back");
+      if (failed) {
+        log::Warning(log::kApp, "cannot listen on " + failed->Text() + ": a second start will not bring this window back");
       }
     };
     window.ConnectExitSignal(exitSignalFd);

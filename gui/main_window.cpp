@@ -245,8 +245,7 @@ void MainWindow::SetTitle(const std::string& title) {
 
 void MainWindow::SetIcon() { setWindowIcon(AppIcon()); }
 
-bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
-                                  std::string& problem) {
+Outcome MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) {
   skin::MaskShape shape;
   bool prepared = false;
   if (preparedShape_.valid()) {
@@ -258,10 +257,7 @@ bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t
     }
   }
   if (!prepared) shape = skin::RegionFromMask(maskFile);
-  if (!shape.loaded) {
-    problem = shape.problem;
-    return false;
-  }
+  if (!shape.loaded) return shape.failure ? shape.failure : MissingFile(maskFile, {});
   width = shape.width;
   height = shape.height;
   setFixedSize(width, height);
@@ -275,7 +271,7 @@ bool MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t
                        .xored(ToQRect(l.macroListRect))
                        .xored(ToQRect(l.spareEditRect));
   skin::ApplyShape(*this, shape.region);
-  return true;
+  return {};
 }
 
 Point MainWindow::WindowOrigin() {

@@ -76,8 +76,7 @@ class MainWindow final : public QWidget, public AppPort {
   void PostRepaint() override;
   void SetTitle(const std::string& title) override;
   void SetIcon() override;
-  bool ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height,
-                        std::string& problem) override;
+  Outcome ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) override;
   Point WindowOrigin() override;
   void StartSystemMove() override;
   void Minimise() override;

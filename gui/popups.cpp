@@ -11,6 +11,7 @@
 #include "gui/accessibility.h"
 #include "gui/menu_painting.h"
 #include "gui/picture.h"
+#include "platform/log.h"
 #include "skin/picture_names.h"
 #include "gui/region.h"
 
@@ -331,7 +332,13 @@ WarningDialog::WarningDialog(QWidget* mainWindow, const PopupEnvironment& env)
   const int width = std::max(1, shape.width);
   const int height = std::max(1, shape.height);
   setFixedSize(width, height);
-  if (shape.loaded) skin::ApplyShape(*this, shape.region);
+  if (shape.loaded) {
+    skin::ApplyShape(*this, shape.region);
+  } else if (shape.failure) {
+    // The dialog still opens (it answers Escape as Cancel), but unshaped and
+    // as small as can be: the log says why.
+    log::Error(log::kApp, shape.failure->Text());
+  }
   const Point anchor = env_.state->ui.menuAnchor;
   move(ToQPoint(skin::KeepOnScreen({anchor.x, anchor.y}, width, height,
                                    ScreenAround(QPoint(anchor.x, anchor.y), mainWindow))));

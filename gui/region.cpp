@@ -72,21 +72,20 @@ QRegion RegionFromMaskImage(const QImage& mask) {
 }
 
 MaskShape RegionFromMask(const std::filesystem::path& maskFile) {
-  MaskShape failed;
-  failed.problem = FileProblem(maskFile);
-  if (!failed.problem.empty()) return failed;
+  const auto failed = [&](const std::string& problem) {
+    MaskShape shape;
+    shape.failure = MissingFile(maskFile, problem);
+    return shape;
+  };
+  if (const std::string problem = FileProblem(maskFile); !problem.empty()) return failed(problem);
   QImageReader reader(QFile::decodeName(QByteArray(maskFile.c_str())));
   reader.setAutoTransform(false);
   const QSize size = reader.size();
   if (size.isValid() && (size.width() > kMaxMaskSide || size.height() > kMaxMaskSide)) {
-    failed.problem = "too large (" + std::to_string(size.width()) + " x " + std::to_string(size.height()) + ")";
-    return failed;
+    return failed("too large (" + std::to_string(size.width()) + " x " + std::to_string(size.height()) + ")");
   }
   const QImage mask = reader.read();
-  if (mask.isNull()) {
-    failed.problem = "not a picture (" + reader.errorString().toStdString() + ")";
-    return failed;
-  }
+  if (mask.isNull()) return failed("not a picture (" + reader.errorString().toStdString() + ")");
   return MaskShape{RegionFromMaskImage(mask), mask.width(), mask.height(), true, {}};
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/failure.h"
+
 class QWidget;
 
 namespace orv::skin {
@@ -26,7 +28,7 @@ struct MaskShape {
   int width = 0;   // the mask picture's size, which is also the window's
   int height = 0;
   bool loaded = false;  // false: the mask file is missing or cannot be decoded
-  std::string problem;  // why it was not loaded
+  Outcome failure;      // why it was not loaded, as the missing-file failure
 };
 // Masks (and so windows) larger than this on either side are refused.
 inline constexpr int kMaxMaskSide = 8192;

@@ -56,10 +56,10 @@ std::optional<std::string> SingleInstance::Ask(const InstanceRequest& request, i
   return AskRunningCopy(Native(SocketPath()), InstanceRequestLine(request), timeoutMs);
 }
 
-std::string SingleInstance::Listen(InstanceServer::Handler onRequest) {
+orv::Outcome SingleInstance::Listen(InstanceServer::Handler onRequest) {
   if (server_) return {};
   auto server = std::make_unique<InstanceServer>(Native(SocketPath()), std::move(onRequest));
-  if (std::string problem = server->Listen(); !problem.empty()) return problem;
+  if (orv::Outcome failed = server->Listen()) return failed;
   server_ = std::move(server);
   server_->onWatchChanged = [this] { Rewatch(); };
   listenNotifier_ = new QSocketNotifier(server_->ListenFd(), QSocketNotifier::Read);

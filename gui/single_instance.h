@@ -32,7 +32,7 @@ class SingleInstance {
   // Ours when this is the first copy (the lock is now held); Unusable with
   // LockProblem() saying which file and why.
   InstanceLock::Outcome TryBecomeFirst();
-  const std::string& LockProblem() const { return lock_.problem(); }
+  const Failure& LockProblem() const { return lock_.problem(); }
   // Second copy: asks the first to show its window. False when nobody
   // listens yet (the first copy is still starting) or the request could not
   // be sent.
@@ -41,9 +41,9 @@ class SingleInstance {
   // no copy listens (yet).
   std::optional<std::string> Ask(const InstanceRequest& request, int timeoutMs);
   // First copy: answers requests from now on. Needs a Qt event loop.
-  // Returns "" or why the socket cannot be made (a second start then cannot
-  // reach this copy; it still ends without a second window).
-  std::string Listen(InstanceServer::Handler onRequest);
+  // Returns why the socket cannot be made (a second start then cannot reach
+  // this copy; it still ends without a second window), or nothing.
+  [[nodiscard]] orv::Outcome Listen(InstanceServer::Handler onRequest);
 
   QString SocketPath() const;
   QString LockPath() const;

@@ -47,29 +47,26 @@ X11KeyboardGrab::X11KeyboardGrab(std::function<void(uint32_t, bool)> onKey) : on
 
 X11KeyboardGrab::~X11KeyboardGrab() { Release(); }
 
-bool X11KeyboardGrab::Grab(uintptr_t window, std::string& problem) {
-  problem.clear();
-  if (active_) return true;
+bool X11KeyboardGrab::Possible(uintptr_t window) { return Connection() != nullptr && window != 0; }
+
+Outcome X11KeyboardGrab::Grab(uintptr_t window) {
+  if (active_) return {};
+  if (!Possible(window)) return Failure::Of("the program does not run on X11");
   xcb_connection_t* c = Connection();
-  if (c == nullptr || window == 0) return false;
   const Reply<xcb_query_tree_reply_t> tree(
       xcb_query_tree_reply(c, xcb_query_tree(c, static_cast<xcb_window_t>(window)), nullptr));
-  if (!tree) {
-    problem = "the window's screen is unknown to the X server";
-    return false;
-  }
+  if (!tree) return Failure::Of("the window's screen is unknown to the X server");
   root_ = tree->root;
   const int status = GrabRoot();
   if (status != XCB_GRAB_STATUS_SUCCESS) {
-    problem = status == XCB_GRAB_STATUS_ALREADY_GRABBED
-                  ? "another program holds the keyboard"
-                  : "the X server refused the keyboard grab (status " + std::to_string(status) + ")";
-    return false;
+    return Failure::Of(status == XCB_GRAB_STATUS_ALREADY_GRABBED
+                           ? "another program holds the keyboard"
+                           : "the X server refused the keyboard grab (status " + std::to_string(status) + ")");
   }
   down_.reset();
   detectableBefore_ = DetectableAutoRepeat(true);
   active_ = true;
-  return true;
+  return {};
 }
 
 bool X11KeyboardGrab::Reassert() { return !active_ || GrabRoot() == XCB_GRAB_STATUS_SUCCESS; }

@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/failure.h"
+
 namespace orv::app {
 
 class X11KeyboardGrab final : public QAbstractNativeEventFilter {
@@ -22,10 +24,13 @@ class X11KeyboardGrab final : public QAbstractNativeEventFilter {
   X11KeyboardGrab(const X11KeyboardGrab&) = delete;
   X11KeyboardGrab& operator=(const X11KeyboardGrab&) = delete;
 
-  // Takes the keyboard on the root window of `window`'s screen. False when
-  // the program does not run on X11 (`problem` stays empty) or the server
-  // refused (`problem` says why: another program holds the keyboard).
-  bool Grab(uintptr_t window, std::string& problem);
+  // Whether the program runs on X11, so that Grab can take the keyboard of
+  // `window`'s screen at all.
+  static bool Possible(uintptr_t window);
+  // Takes the keyboard on the root window of `window`'s screen. Returns why
+  // not when it is not Possible or the server refused (another program holds
+  // the keyboard), or nothing.
+  [[nodiscard]] Outcome Grab(uintptr_t window);
   void Release();
   bool Active() const { return active_; }
   // Takes the keyboard back after one of the program's own popup menus,

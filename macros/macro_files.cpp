@@ -202,19 +202,19 @@ int LoadMacros(const IniDocument& document, std::string_view section, MacroTable
       .loaded;
 }
 
-std::string ImportMacroFile(const std::filesystem::path& file, MacroTables& tables) {
+Outcome ImportMacroFile(const std::filesystem::path& file, MacroTables& tables) {
   IniEdit edit(file);
-  if (!edit.FileExists()) return MissingFileMessage(file, FileProblem(file));
+  if (!edit.FileExists()) return MissingFile(file);
   // Read aside first: the live list changes only when the file holds macros.
   const auto read = std::make_unique<MacroTables>();
   const MacroBlockRead block = LoadMacroBlock(edit, names::kMacroSection, *read, MacroTarget::User, BadEntries::Skip);
   if (!block.found) {
-    return file.string() + " is not a macro file: it has no macro list (no macroNum in a [" + names::kMacroSection +
-           "] section). Nothing was imported.";
+    return Failure::Of(file.string() + " is not a macro file: it has no macro list (no macroNum in a [" +
+                       names::kMacroSection + "] section). Nothing was imported.");
   }
   if (block.loaded == 0) {
-    return block.present > 0 ? "No macro of " + file.string() + " could be read. Nothing was imported."
-                             : file.string() + " holds no macros. Nothing was imported.";
+    return Failure::Of(block.present > 0 ? "No macro of " + file.string() + " could be read. Nothing was imported."
+                                         : file.string() + " holds no macros. Nothing was imported.");
   }
   {
     std::scoped_lock lock(tables.mutex, read->mutex);
@@ -223,9 +223,9 @@ std::string ImportMacroFile(const std::filesystem::path& file, MacroTables& tabl
     tables.selectedMacro = read->selectedMacro;
   }
   if (block.unreadable == 0) return {};
-  return std::to_string(block.loaded) + " macros were imported from " + file.string() + "; " +
-         std::to_string(block.unreadable) + (block.unreadable == 1 ? " entry" : " entries") +
-         " that could not be read " + (block.unreadable == 1 ? "was" : "were") + " skipped.";
+  return Failure::Of(std::to_string(block.loaded) + " macros were imported from " + file.string() + "; " +
+                     std::to_string(block.unreadable) + (block.unreadable == 1 ? " entry" : " entries") +
+                     " that could not be read " + (block.unreadable == 1 ? "was" : "were") + " skipped.");
 }
 
 std::string MacroBlockSum(IniEdit& file, std::string_view section) {
@@ -252,7 +252,7 @@ void SaveMacros(IniEdit& file, std::string_view section, const MacroTables& tabl
   for (size_t k = 0; k < entries.size(); ++k) file.Set(section, std::to_string(k), entries[k]);
 }
 
-std::string SaveMacros(const std::filesystem::path& file, std::string_view section, const MacroTables& tables) {
+Outcome SaveMacros(const std::filesystem::path& file, std::string_view section, const MacroTables& tables) {
   IniEdit edit(file);
   SaveMacros(edit, section, tables);
   return edit.Commit();

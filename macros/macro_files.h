@@ -67,10 +67,10 @@ MacroBlockRead LoadMacroBlock(IniEdit& file, std::string_view section, MacroTabl
 
 // The macro import: reads the "Macros" block of `file` into the user list,
 // leaving out entries that cannot be read. A file that is missing, holds no
-// macro list or no macro that can be read changes nothing. Returns "" when
-// every entry was imported, else what the user is told (why nothing was
+// macro list or no macro that can be read changes nothing. Returns nothing
+// when every entry was imported, else what the user is told (why nothing was
 // imported, or how many entries were skipped).
-std::string ImportMacroFile(const std::filesystem::path& file, MacroTables& tables);
+[[nodiscard]] Outcome ImportMacroFile(const std::filesystem::path& file, MacroTables& tables);
 
 // A short fingerprint of the macro block of `section` as the files hold it
 // (the count and the entries it names, as stored): two blocks with the same
@@ -81,7 +81,7 @@ std::string MacroBlockSum(const IniDocument* document, std::string_view section)
 // Writes "macroNum" and entries 0 ... userMacroCount-1 of userMacros (the count
 // bounded to 0 ... 12). Keys of higher numbers from earlier saves stay.
 void SaveMacros(IniEdit& file, std::string_view section, const MacroTables& tables);
-// One atomic write of the file; "" on success, else what failed.
-std::string SaveMacros(const std::filesystem::path& file, std::string_view section, const MacroTables& tables);
+// One atomic write of the file; returns what failed, or nothing.
+[[nodiscard]] Outcome SaveMacros(const std::filesystem::path& file, std::string_view section, const MacroTables& tables);
 
 }  // namespace orv::macros

@@ -14,8 +14,8 @@
 namespace orv {
 namespace {
 
-std::string Failed(const std::string& what, const std::filesystem::path& path, int err) {
-  return SystemFailure(what, path, err).Text();
+Failure Failed(const std::string& what, const std::filesystem::path& path, int err) {
+  return SystemFailure(what, path, err);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -42,8 +42,8 @@ constexpr int kMaxDamagedCopies = 1000;
 constexpr int kMaxLinkLevels = 40;
 
 // Follows `path` through symbolic links to the name of what it finally points
-// to (which need not exist). Returns "" or what failed.
-std::string ResolveLinks(const std::filesystem::path& path, std::filesystem::path& out) {
+// to (which need not exist). Returns what failed, or nothing.
+Outcome ResolveLinks(const std::filesystem::path& path, std::filesystem::path& out) {
   std::filesystem::path current = path;
   for (int level = 0; level <= kMaxLinkLevels; ++level) {
     struct stat st {};
@@ -60,7 +60,7 @@ std::string ResolveLinks(const std::filesystem::path& path, std::filesystem::pat
     }
     std::error_code ec;
     const std::filesystem::path target = std::filesystem::read_symlink(current, ec);
-    if (ec) return "cannot read link " + current.string() + ": " + ec.message();
+    if (ec) return Failure{"cannot read link", current, ec.message()};
     current = target.is_absolute() ? target : (current.parent_path() / target).lexically_normal();
   }
   return Failed("cannot follow", path, ELOOP);
@@ -95,23 +95,23 @@ bool SameContents(const std::filesystem::path& path, std::string_view bytes) {
 
 void SetWriteGate(WriteGate* gate) { gWriteGate.store(gate); }
 
-std::string WriteFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
+Outcome WriteFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
   if (WriteGate* gate = gWriteGate.load()) {
-    if (std::string refused = gate->Check(requested); !refused.empty()) return refused;
+    if (Outcome refused = gate->Check(requested)) return refused;
   }
   std::filesystem::path path;
-  if (std::string error = ResolveLinks(requested, path); !error.empty()) return error;
+  if (Outcome failed = ResolveLinks(requested, path)) return failed;
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  if (ec) return "cannot create folder " + dir.string() + ": " + ec.message();
+  if (ec) return Failure{"cannot create folder", dir, ec.message()};
 
   mode_t mode = 0644;
   bool existed = false;
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return "cannot replace " + path.string() + ": it is not a regular file";
+    if (!S_ISREG(st.st_mode)) return Failure{"cannot replace", path, "it is not a regular file"};
     if (::access(path.c_str(), W_OK) != 0) return Failed("cannot write", path, errno);
     mode = st.st_mode & 07777;
     existed = true;
@@ -125,10 +125,10 @@ std::string WriteFileAtomically(const std::filesystem::path& requested, std::str
   std::string tmpl = (dir / tmpName).string();
   const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) return Failed("cannot create a temporary file for", path, errno);
-  const auto discard = [&](const std::string& message) {
+  const auto discard = [&](Failure failure) -> Outcome {
     ::close(fd);
     ::unlink(tmpl.c_str());
-    return message;
+    return failure;
   };
   if (!WriteAll(fd, bytes)) return discard(Failed("cannot write", path, errno));
   // Owner first: a change of owner clears set-id bits that fchmod then restores.
@@ -158,8 +158,7 @@ std::string WriteFileAtomically(const std::filesystem::path& requested, std::str
   return {};
 }
 
-std::string KeepDamagedCopy(const std::filesystem::path& file, std::string_view bytes,
-                            std::filesystem::path& keptAs) {
+Outcome KeepDamagedCopy(const std::filesystem::path& file, std::string_view bytes, std::filesystem::path& keptAs) {
   mode_t mode = 0644;
   struct stat st {};
   const bool known = ::stat(file.c_str(), &st) == 0;
@@ -185,7 +184,7 @@ std::string KeepDamagedCopy(const std::filesystem::path& file, std::string_view 
     keptAs = name;
     return {};
   }
-  return "cannot keep a copy of " + file.string() + ": too many damaged copies";
+  return Failure{"cannot keep a copy of", file, "too many damaged copies"};
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
@@ -231,7 +230,9 @@ StaleTemporaryCleanup RemoveStaleTemporaryFiles(const std::filesystem::path& fol
   std::error_code ec;
   std::filesystem::directory_iterator it(folder, ec);
   if (ec) {
-    if (ec != std::errc::no_such_file_or_directory) result.error = "cannot list " + folder.string() + ": " + ec.message();
+    if (ec != std::errc::no_such_file_or_directory) {
+      result.failures.push_back(Failure{"cannot list", folder, ec.message()});
+    }
     return result;
   }
   for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
@@ -244,14 +245,10 @@ StaleTemporaryCleanup RemoveStaleTemporaryFiles(const std::filesystem::path& fol
     if (std::filesystem::remove(entry, entryError)) {
       result.removed.push_back(entry);
     } else if (entryError) {
-      if (!result.error.empty()) result.error += "; ";
-      result.error += "cannot remove " + entry.string() + ": " + entryError.message();
+      result.failures.push_back(Failure{"cannot remove", entry, entryError.message()});
     }
   }
-  if (ec) {
-    if (!result.error.empty()) result.error += "; ";
-    result.error += "cannot list " + folder.string() + ": " + ec.message();
-  }
+  if (ec) result.failures.push_back(Failure{"cannot list", folder, ec.message()});
   return result;
 }
 

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace orv {
 
 // Replaces `path` with `bytes` so that a crash or kill at any moment leaves
@@ -18,9 +20,8 @@ namespace orv {
 // regular file (a folder, a device, a FIFO) is refused without being opened.
 // An existing file keeps its permission bits and, where the process may give
 // files away (running as root), its owner and group; a file the caller may not
-// write is refused. Returns an empty string on success, otherwise a message
-// saying what failed.
-std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// write is refused. Returns what failed, or nothing.
+[[nodiscard]] Outcome WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Asked before every WriteFileAtomically: a write it refuses does not touch
 // the disk at all and fails with the gate's reason. The program installs none;
@@ -29,8 +30,8 @@ std::string WriteFileAtomically(const std::filesystem::path& path, std::string_v
 class WriteGate {
  public:
   virtual ~WriteGate() = default;
-  // "" lets the write of `path` go ahead; otherwise why it is refused.
-  virtual std::string Check(const std::filesystem::path& path) = 0;
+  // Nothing lets the write of `path` go ahead; otherwise why it is refused.
+  virtual Outcome Check(const std::filesystem::path& path) = 0;
 };
 // Installs `gate` for every thread (nullptr: none). The gate must outlive its use.
 void SetWriteGate(WriteGate* gate);
@@ -38,10 +39,10 @@ void SetWriteGate(WriteGate* gate);
 // Keeps `bytes` (the content of `file`, which the program could not use) as
 // "<file>.damaged", or ".damaged.1", ".damaged.2", ... when that name is
 // taken: an existing copy is never overwritten. The copy gets the file's
-// permission bits and, run as root, its owner. Returns "" and sets `keptAs`,
-// or says what failed (and leaves no partial copy).
-std::string KeepDamagedCopy(const std::filesystem::path& file, std::string_view bytes,
-                            std::filesystem::path& keptAs);
+// permission bits and, run as root, its owner. Sets `keptAs` and returns
+// nothing, or returns what failed (and leaves no partial copy).
+[[nodiscard]] Outcome KeepDamagedCopy(const std::filesystem::path& file, std::string_view bytes,
+                                      std::filesystem::path& keptAs);
 
 // Reads a whole regular file; nullopt when it does not exist, cannot be read or
 // is not a regular file (a FIFO is never waited on).
@@ -53,7 +54,7 @@ bool IsAtomicWriteTemporaryName(std::string_view name);
 
 struct StaleTemporaryCleanup {
   std::vector<std::filesystem::path> removed;
-  std::string error;  // "" or what could not be listed or removed
+  std::vector<Failure> failures;  // what could not be listed or removed
 };
 
 // Removes from `folder` the temporary files of atomic writes that never reached

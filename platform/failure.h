@@ -7,6 +7,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace orv {
 
@@ -29,6 +31,12 @@ using Outcome = std::optional<Failure>;
 // A failure told in `text` about `file`: the file is named in front of the
 // text ("<file>: <text>") unless the text names it already.
 Failure AboutFile(const std::filesystem::path& file, std::string text);
+// The same for a failure already made: kept as it is when its text names the
+// file, else told after the file's name.
+Failure AboutFile(const std::filesystem::path& file, Failure failure);
+
+// The failures' texts one after another, `separator` between two.
+std::string JoinedText(const std::vector<Failure>& failures, std::string_view separator);
 
 // A failure whose reason is the system's text for errno value `err`.
 Failure SystemFailure(std::string what, std::filesystem::path where, int err);

@@ -27,8 +27,9 @@ std::string MissingFileMessage(const std::filesystem::path& file, const std::str
   return std::string(kMissingFileMessage) + "\n" + file.string() + ": " + (problem.empty() ? "unreadable" : problem);
 }
 
-Failure MissingFile(const std::filesystem::path& file) {
-  const std::string problem = FileProblem(file);
+Failure MissingFile(const std::filesystem::path& file) { return MissingFile(file, FileProblem(file)); }
+
+Failure MissingFile(const std::filesystem::path& file, const std::string& problem) {
   return Failure{std::string(kMissingFileMessage) + "\n" + file.string(), {}, problem.empty() ? "unreadable" : problem};
 }
 

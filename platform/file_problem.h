@@ -18,5 +18,7 @@ std::string FileProblem(const std::filesystem::path& file);
 std::string MissingFileMessage(const std::filesystem::path& file, const std::string& problem);
 // The same as a failure, with what is wrong with `file` now.
 Failure MissingFile(const std::filesystem::path& file);
+// The same with `problem` as what is wrong with it.
+Failure MissingFile(const std::filesystem::path& file, const std::string& problem);
 
 }  // namespace orv

@@ -284,8 +284,8 @@ std::string GetProfileString(const std::filesystem::path& file, std::string_view
   return value ? CutToCapacity(*value, capacity) : std::string();
 }
 
-std::string WriteProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                               std::string_view value) {
+Outcome WriteProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                           std::string_view value) {
   IniEdit edit(file);
   edit.Set(section, key, value);
   return edit.Commit();
@@ -334,11 +334,11 @@ void IniEdit::SetInt(std::string_view section, std::string_view key, int64_t val
   Set(section, key, std::to_string(value));
 }
 
-std::string IniEdit::Commit() {
+Outcome IniEdit::Commit() {
   if (ops_.empty()) return {};
   CacheEntry& entry = EntryFor(path_);
   std::lock_guard lock(entry.mutex);
-  if (entry.readOnly) return entry.refusal;
+  if (entry.readOnly) return Failure::Of(entry.refusal);
   const std::shared_ptr<const IniDocument> current = Refresh(entry, path_);
   std::shared_ptr<IniDocument> result;
   if (current == base_) {
@@ -354,9 +354,9 @@ std::string IniEdit::Commit() {
       }
     }
   }
-  const std::string error = WriteFileAtomically(path_, result->Serialize());
+  Outcome error = WriteFileAtomically(path_, result->Serialize());
   gWriteCount.fetch_add(1, std::memory_order_relaxed);
-  if (!error.empty()) {
+  if (error) {
     // Keep the batch readable as it was; the file stays as it is on disk.
     working_ = std::make_unique<IniDocument>(*result);
     return error;

@@ -26,6 +26,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace orv {
 
 class IniDocument {
@@ -82,9 +84,9 @@ std::string GetProfileString(const std::filesystem::path& file, std::string_view
                              size_t capacity);
 
 // WritePrivateProfileString of one key, as one atomic rewrite of the file.
-// Returns "" on success, else what failed.
-std::string WriteProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                               std::string_view value);
+// Returns what failed, or nothing.
+[[nodiscard]] Outcome WriteProfileString(const std::filesystem::path& file, std::string_view section,
+                                         std::string_view key, std::string_view value);
 
 // A batch of reads and writes of one file that ends in a single atomic rewrite.
 // Reads see the batch's own writes. Commit replays the writes onto the file as it
@@ -102,8 +104,8 @@ class IniEdit {
   void Set(std::string_view section, std::string_view key, std::string_view value);
   void SetInt(std::string_view section, std::string_view key, int64_t value);
   void Remove(std::string_view section, std::string_view key);
-  // Writes the file once when anything was set. Returns "" on success, else what failed.
-  std::string Commit();
+  // Writes the file once when anything was set. Returns what failed, or nothing.
+  [[nodiscard]] Outcome Commit();
 
  private:
   void EnsureLoaded();

@@ -36,15 +36,15 @@ bool Exists(const fs::path& p) {
 
 // Copies `from` to `to` unless `to` exists or there is nothing to copy.
 // Returns whether it was copied.
-bool CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<std::string>& problems) {
+bool CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<Failure>& problems) {
   if (Exists(to) || !Exists(from)) return false;
   const std::optional<std::string> bytes = ReadWholeFile(from);
   if (!bytes) {
-    problems.push_back(from.string() + ": cannot be read");
+    problems.push_back(Failure{{}, from, "cannot be read"});
     return false;
   }
-  if (std::string error = WriteFileAtomically(to, *bytes); !error.empty()) {
-    problems.push_back(std::move(error));
+  if (Outcome failed = WriteFileAtomically(to, *bytes)) {
+    problems.push_back(std::move(*failed));
     return false;
   }
   return true;
@@ -89,15 +89,15 @@ ProgramFolders DecideProgramFolders(const fs::path& exeDir, const FolderEnvironm
   return f;
 }
 
-std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders) {
-  std::vector<std::string> problems;
+std::vector<Failure> PrepareUserFolder(const ProgramFolders& folders) {
+  std::vector<Failure> problems;
   // Never a folder relative to wherever the program was started.
-  if (!folders.user.is_absolute()) return {folders.user.string() + ": " + kNoUserFolder};
+  if (!folders.user.is_absolute()) return {Failure::Of(folders.user.string() + ": " + kNoUserFolder)};
   if (!IsDirectory(folders.user)) {
     std::error_code ec;
     fs::create_directories(folders.user, ec);
     if (ec) {
-      problems.push_back(folders.user.string() + ": " + ec.message());
+      problems.push_back(Failure{{}, folders.user, ec.message()});
       return problems;
     }
   }

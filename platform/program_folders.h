@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace orv {
 
 // Name of the installed program, of its data folder below share/ and of the
@@ -53,8 +55,8 @@ ProgramFolders DecideProgramFolders(const std::filesystem::path& exeDir, const F
 // configuration file, gives it a copy of the shipped one and of each shipped
 // user macro file it lacks. An existing file is never replaced, so where the
 // data folder is the user's folder nothing happens. Returns what could not be
-// done, one line each.
-std::vector<std::string> PrepareUserFolder(const ProgramFolders& folders);
+// done.
+std::vector<Failure> PrepareUserFolder(const ProgramFolders& folders);
 
 // Why the program cannot keep its files in `folder` (the system's words:
 // "No such file or directory", "Not a directory", "Permission denied";

@@ -79,8 +79,8 @@ AppRulesLoad LoadAppRules(const std::filesystem::path& path) {
     load.rules = RulesFromDocument(doc);
     return load;
   }
-  if (std::string error = KeepDamagedCopy(path, *bytes, load.keptAs); !error.empty()) {
-    load.message = "The application rules " + path.string() + " are damaged and are not used; " + error + ".";
+  if (const Outcome failed = KeepDamagedCopy(path, *bytes, load.keptAs)) {
+    load.message = "The application rules " + path.string() + " are damaged and are not used; " + failed->Text() + ".";
     return load;
   }
   if (::unlink(path.c_str()) != 0) {
@@ -93,25 +93,27 @@ AppRulesLoad LoadAppRules(const std::filesystem::path& path) {
   return load;
 }
 
-std::string WriteAppRule(const std::filesystem::path& path, std::string_view appId, int32_t profile) {
+Outcome WriteAppRule(const std::filesystem::path& path, std::string_view appId, int32_t profile) {
   if (appId.empty() || appId.find_first_of("=[]\r\n;") != std::string_view::npos ||
       appId.find_first_not_of(" \t") == std::string_view::npos) {
-    return "\"" + std::string(appId) + "\" cannot be written as an application id";
+    return Failure::Of("\"" + std::string(appId) + "\" cannot be written as an application id");
   }
   IniEdit edit(path);
   if (profile == kKeepProfile) {
     if (!edit.FileExists()) return {};
     edit.Remove(names::kAppRulesSection, appId);
   } else if (ProfileValue(std::to_string(profile), false) < 0) {
-    return "profile " + std::to_string(profile) + " does not exist";
+    return Failure::Of("profile " + std::to_string(profile) + " does not exist");
   } else {
     edit.SetInt(names::kAppRulesSection, appId, profile);
   }
   return edit.Commit();
 }
 
-std::string WriteDefaultProfile(const std::filesystem::path& path, int32_t profile) {
-  if (ProfileValue(std::to_string(profile), true) < 0) return "profile " + std::to_string(profile) + " does not exist";
+Outcome WriteDefaultProfile(const std::filesystem::path& path, int32_t profile) {
+  if (ProfileValue(std::to_string(profile), true) < 0) {
+    return Failure::Of("profile " + std::to_string(profile) + " does not exist");
+  }
   IniEdit edit(path);
   edit.SetInt(names::kAppRulesInitSection, names::kAppRulesDefaultKey, profile);
   return edit.Commit();

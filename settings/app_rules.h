@@ -54,9 +54,10 @@ struct AppRulesLoad {
 AppRulesLoad LoadAppRules(const std::filesystem::path& path);
 
 // Makes `appId` choose `profile` (1 ... 5), or removes its rule (kKeepProfile);
-// an existing rule keeps its place and spelling. One atomic write; "" or what failed.
-std::string WriteAppRule(const std::filesystem::path& path, std::string_view appId, int32_t profile);
-// Sets Default (0 ... 5). One atomic write; "" or what failed.
-std::string WriteDefaultProfile(const std::filesystem::path& path, int32_t profile);
+// an existing rule keeps its place and spelling. One atomic write; returns
+// what failed, or nothing.
+[[nodiscard]] Outcome WriteAppRule(const std::filesystem::path& path, std::string_view appId, int32_t profile);
+// Sets Default (0 ... 5). One atomic write; returns what failed, or nothing.
+[[nodiscard]] Outcome WriteDefaultProfile(const std::filesystem::path& path, int32_t profile);
 
 }  // namespace orv::settings

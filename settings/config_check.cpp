@@ -89,7 +89,8 @@ ConfigResolution ResolveConfiguration(const ProgramFolders& folders) {
 
   const std::string problem = FileProblem(config);
   if (problem == "missing") {
-    if (const std::string error = WriteFileAtomically(config, ShippedConfigText()); !error.empty()) {
+    if (const Outcome failed = WriteFileAtomically(config, ShippedConfigText())) {
+      const std::string error = failed->Text();
       return ReadOnlyResolution(folders, "nothing can be saved: " + error, false,
                                 MissingFileMessage(config, problem) + "\nThe default settings could not be put in its "
                                                                       "place: " + error + ".\n" + kRunsOnDefaults);
@@ -128,18 +129,18 @@ ConfigCheck CheckConfigUsable(const std::filesystem::path& configPath) {
   if (HoldsConfiguration(*doc)) return check;
 
   const auto bytes = ReadWholeFile(configPath);
-  std::string error = bytes ? KeepDamagedCopy(configPath, *bytes, check.keptAs) : "cannot read " + configPath.string();
-  if (error.empty()) {
-    error = WriteFileAtomically(configPath, ShippedConfigText());
-    if (!error.empty()) {
+  Outcome failed = bytes ? KeepDamagedCopy(configPath, *bytes, check.keptAs) : Failure{"cannot read", configPath, {}};
+  if (!failed) {
+    failed = WriteFileAtomically(configPath, ShippedConfigText());
+    if (failed) {
       ::unlink(check.keptAs.c_str());
       check.keptAs.clear();
     }
   }
-  if (!error.empty()) {
+  if (failed) {
     check.outcome = ConfigCheck::Outcome::RestoreFailed;
     check.message = "The configuration file " + configPath.string() +
-                    " is damaged and could not be replaced by the default settings.\n" + error;
+                    " is damaged and could not be replaced by the default settings.\n" + failed->Text();
     return check;
   }
   check.outcome = ConfigCheck::Outcome::Restored;

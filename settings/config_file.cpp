@@ -151,13 +151,13 @@ void SaveConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool withMacros) {
   if (withMacros) macros::SaveMacros(file, section, ctx.macros);
 }
 
-std::string SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool withMacros) {
+Outcome SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool withMacros) {
   IniEdit edit(file);
   SaveConfig(ctx, edit, n, withMacros);
   return edit.Commit();
 }
 
-std::string SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel) {
+Outcome SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel) {
   return WriteProfileString(file, ProfileSectionName(n, false, 0), "DPI_LEVEL", std::to_string(dpiLevel));
 }
 
@@ -173,19 +173,20 @@ uint8_t ReadLanguage(const std::filesystem::path& configPath) {
   return LowByte(ReadDecimal(GetProfileString(configPath, "Init", "VER_SEL", kKeyCapacity)));
 }
 
-std::string ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
+Outcome ImportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
   IniEdit edit(file);
-  if (!edit.FileExists()) return MissingFileMessage(file, FileProblem(file));
+  if (!edit.FileExists()) return MissingFile(file);
   const std::string section = ProfileSectionName(kExchangeProfile, false, 0);
   // A file without the exchange profile would replace the settings with nothing.
   if (edit.Get(section, ButtonKey(0), kKeyCapacity).empty() && edit.Get(section, "DPI_LEVEL", kKeyCapacity).empty()) {
-    return file.string() + " holds no exported settings (no profile [" + section + "]). Nothing was imported.";
+    return Failure::Of(file.string() + " holds no exported settings (no profile [" + section +
+                       "]). Nothing was imported.");
   }
   LoadConfig(ctx, edit, kExchangeProfile, false);  // the file is there: nothing to tell
   return {};
 }
 
-std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
+Outcome ExportConfig(ConfigContext& ctx, const std::filesystem::path& file) {
   return SaveConfig(ctx, file, kExchangeProfile, true);
 }
 

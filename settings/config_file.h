@@ -61,13 +61,13 @@ ProfileLoad LoadConfig(ConfigContext& ctx, const std::filesystem::path& file, in
 
 // Writes the live settings into section "Config" + n, followed by the user
 // macros when withMacros is set. The first form adds the writes to the batch;
-// the second writes the file once and returns "" or what failed.
+// the second writes the file once and returns what failed, or nothing.
 void SaveConfig(ConfigContext& ctx, IniEdit& file, int32_t n, bool withMacros);
-std::string SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool withMacros);
+[[nodiscard]] Outcome SaveConfig(ConfigContext& ctx, const std::filesystem::path& file, int32_t n, bool withMacros);
 
 // Writes only DPI_LEVEL of profile n. Safe to call from the executor thread:
-// it touches nothing but the file. Returns "" or what failed.
-std::string SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel);
+// it touches nothing but the file. Returns what failed, or nothing.
+[[nodiscard]] Outcome SaveDpiLevel(const std::filesystem::path& file, int32_t n, int32_t dpiLevel);
 
 // The start-up profile: CurConfig of Init as text, its section and its number.
 // The stored text is read as a decimal number; anything that is not one of the
@@ -81,8 +81,8 @@ uint8_t ReadLanguage(const std::filesystem::path& configPath);
 
 // Settings exchange files: profile 7 with its macros. An import of a file
 // that is missing or holds no profile 7 changes nothing and returns what the
-// user is told; "" when the settings were imported.
-std::string ImportConfig(ConfigContext& ctx, const std::filesystem::path& file);
-std::string ExportConfig(ConfigContext& ctx, const std::filesystem::path& file);
+// user is told; nothing when the settings were imported.
+[[nodiscard]] Outcome ImportConfig(ConfigContext& ctx, const std::filesystem::path& file);
+[[nodiscard]] Outcome ExportConfig(ConfigContext& ctx, const std::filesystem::path& file);
 
 }  // namespace orv::settings

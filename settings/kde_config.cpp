@@ -137,21 +137,20 @@ std::optional<std::string> GetKdeConfigValue(std::string_view text, std::string_
   return value;
 }
 
-std::string SetKdeConfigValue(std::string& text, std::string_view group, std::string_view key,
-                              std::string_view value) {
+Outcome SetKdeConfigValue(std::string& text, std::string_view group, std::string_view key, std::string_view value) {
   const Parsed parsed = Parse(text);
-  if (parsed.fileImmutable) return "the file is marked immutable";
+  if (parsed.fileImmutable) return Failure::Of("the file is marked immutable");
   const Line* entry = nullptr;
   const Line* firstHeader = nullptr;
   for (const Line& l : parsed.lines) {
     if (l.kind == Line::Kind::Group && l.group == group) {
-      if (l.immutable) return "group [" + std::string(group) + "] is marked immutable";
+      if (l.immutable) return Failure::Of("group [" + std::string(group) + "] is marked immutable");
       if (!firstHeader) firstHeader = &l;
     }
     if (IsEntryOf(l, group, key)) entry = &l;
   }
   if (entry) {
-    if (entry->immutable) return "key " + std::string(key) + " is marked immutable";
+    if (entry->immutable) return Failure::Of("key " + std::string(key) + " is marked immutable");
     // Keep everything up to and including '=' (spelling, options, blanks) and
     // a carriage return at the end of the line.
     const size_t eq = text.find('=', entry->begin);
@@ -191,17 +190,17 @@ std::string SetKdeConfigValue(std::string& text, std::string_view group, std::st
   return {};
 }
 
-std::string WriteKdeConfigValue(const std::filesystem::path& file, std::string_view group, std::string_view key,
-                                std::string_view value) {
+Outcome WriteKdeConfigValue(const std::filesystem::path& file, std::string_view group, std::string_view key,
+                            std::string_view value) {
   std::string text;
   std::error_code ec;
   if (std::filesystem::exists(file, ec)) {
     auto bytes = ReadWholeFile(file);
-    if (!bytes) return "cannot read " + file.string();
+    if (!bytes) return Failure{"cannot read", file, {}};
     text = std::move(*bytes);
   }
-  if (std::string refused = SetKdeConfigValue(text, group, key, value); !refused.empty()) {
-    return "not changing " + std::string(key) + " in " + file.string() + ": " + refused;
+  if (Outcome refused = SetKdeConfigValue(text, group, key, value)) {
+    return Failure{"not changing " + std::string(key) + " in", file, refused->Text()};
   }
   return WriteFileAtomically(file, text);
 }

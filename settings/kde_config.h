@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/failure.h"
+
 namespace orv::settings {
 
 // The value of `key` (no locale) in `group` of a KDE configuration text: the
@@ -20,14 +22,14 @@ std::optional<std::string> GetKdeConfigValue(std::string_view text, std::string_
 // key in the group is rewritten in place (its spelling and options kept); a
 // missing key goes after the last non-blank line of the group's first block; a
 // missing group is added at the end. Every other line stays byte for byte.
-// An immutable file, group or entry ("[$i]") is not changed. Returns "" or why
-// the value was not set (then `text` is unchanged).
-std::string SetKdeConfigValue(std::string& text, std::string_view group, std::string_view key,
-                              std::string_view value);
+// An immutable file, group or entry ("[$i]") is not changed. Returns why the
+// value was not set (then `text` is unchanged), or nothing.
+[[nodiscard]] Outcome SetKdeConfigValue(std::string& text, std::string_view group, std::string_view key,
+                                        std::string_view value);
 
 // SetKdeConfigValue on a file, written atomically; a missing file is created.
-// Returns "" or what failed.
-std::string WriteKdeConfigValue(const std::filesystem::path& file, std::string_view group, std::string_view key,
-                                std::string_view value);
+// Returns what failed, or nothing.
+[[nodiscard]] Outcome WriteKdeConfigValue(const std::filesystem::path& file, std::string_view group,
+                                          std::string_view key, std::string_view value);
 
 }  // namespace orv::settings

@@ -55,17 +55,13 @@ int LoadCopy(IniEdit& config, const std::string& section, macros::MacroTables& t
   return tables.userMacroCount;
 }
 
-// Writes the live macros to `macroFile` as a save would. Returns "" or what failed.
-std::string Rewrite(const std::filesystem::path& configPath, const std::filesystem::path& macroFile,
-                    int32_t language, const macros::MacroTables& tables) {
+// Writes the live macros to `macroFile` as a save would. Returns what failed.
+std::vector<Failure> Rewrite(const std::filesystem::path& configPath, const std::filesystem::path& macroFile,
+                             int32_t language, const macros::MacroTables& tables) {
   IniEdit config(configPath);
   IniEdit file(macroFile);
   macros::SaveMacros(file, names::kMacroSection, tables);
-  std::string failed;
-  for (const Failure& error : CommitMacroPair(config, file, language)) {
-    failed += (failed.empty() ? "" : "; ") + error.Text();
-  }
-  return failed;
+  return CommitMacroPair(config, file, language);
 }
 
 }  // namespace
@@ -76,19 +72,19 @@ std::vector<Failure> CommitMacroPair(IniEdit& config, IniEdit& macroFile, int32_
   config.Set(kInit, SumKey(language), after);
   config.Set(kInit, PreviousSumKey(language), before);
   std::vector<Failure> errors;
-  if (std::string error = config.Commit(); !error.empty()) {
-    errors.push_back(AboutFile(config.path(), std::move(error)));
+  if (Outcome failed = config.Commit()) {
+    errors.push_back(AboutFile(config.path(), std::move(*failed)));
     // Without the configuration the macro file stays as it is: the two keep
     // describing the same macros.
     errors.push_back(Failure{{}, macroFile.path(), "not saved either, to stay with the configuration"});
     return errors;
   }
-  if (std::string error = macroFile.Commit(); !error.empty()) errors.push_back(AboutFile(macroFile.path(), std::move(error)));
+  if (Outcome failed = macroFile.Commit()) errors.push_back(AboutFile(macroFile.path(), std::move(*failed)));
   return errors;
 }
 
-std::string LoadUserMacros(const std::filesystem::path& configPath, const std::filesystem::path& macroFile,
-                           int32_t language, const ProfileState& profile, macros::MacroTables& tables) {
+Outcome LoadUserMacros(const std::filesystem::path& configPath, const std::filesystem::path& macroFile,
+                       int32_t language, const ProfileState& profile, macros::MacroTables& tables) {
   IniEdit config(configPath);
   const std::string sum = config.Get(kInit, SumKey(language), kSumCapacity);
   const std::string was = config.Get(kInit, PreviousSumKey(language), kSumCapacity);
@@ -117,8 +113,9 @@ std::string LoadUserMacros(const std::filesystem::path& configPath, const std::f
     if (!block.found || block.unreadable > 0) {
       std::filesystem::path keptAs;
       const std::optional<std::string> bytes = ReadWholeFile(macroFile);
-      const std::string kept = bytes ? KeepDamagedCopy(macroFile, *bytes, keptAs) : "cannot read " + file;
-      if (!kept.empty()) {
+      const Outcome failed = bytes ? KeepDamagedCopy(macroFile, *bytes, keptAs) : Failure{"cannot read", macroFile, {}};
+      if (failed) {
+        const std::string kept = failed->Text();
         rewrite = false;
         ServeReadOnly(macroFile, std::nullopt, "nothing can be saved over the damaged " + file + ": " + kept);
         message = "The macro file " + file + " is damaged and no copy of it could be kept (" + kept + ").\n";
@@ -144,11 +141,12 @@ std::string LoadUserMacros(const std::filesystem::path& configPath, const std::f
                configPath.string() + (rewrite ? "." : " are used instead, and the file is not written.");
   }
   if (rewrite) {
-    if (const std::string failed = Rewrite(configPath, macroFile, language, tables); !failed.empty()) {
-      message += (message.empty() ? "" : "\n") + std::string("It could not be written: ") + failed;
+    if (const std::vector<Failure> failed = Rewrite(configPath, macroFile, language, tables); !failed.empty()) {
+      message += (message.empty() ? "" : "\n") + std::string("It could not be written: ") + JoinedText(failed, "; ");
     }
   }
-  return message;
+  if (message.empty()) return {};
+  return Failure::Of(std::move(message));
 }
 
 }  // namespace orv::settings

@@ -44,8 +44,8 @@ std::vector<Failure> CommitMacroPair(IniEdit& config, IniEdit& macroFile, int32_
 //  - it cannot be read: the copy is used, and the file is never written over;
 //  - a save was cut short between the configuration and the macro file: the
 //    file is made anew from the saved copy (logged only: nothing was lost).
-// Returns what the user is told ("" when nothing).
-std::string LoadUserMacros(const std::filesystem::path& configPath, const std::filesystem::path& macroFile,
-                           int32_t language, const ProfileState& profile, macros::MacroTables& tables);
+// Returns what the user is told (nothing when all went well).
+[[nodiscard]] Outcome LoadUserMacros(const std::filesystem::path& configPath, const std::filesystem::path& macroFile,
+                                     int32_t language, const ProfileState& profile, macros::MacroTables& tables);
 
 }  // namespace orv::settings

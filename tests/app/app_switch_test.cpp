@@ -116,7 +116,7 @@ TEST(ProfileChipMenu, ListsOpenApplicationsAndTogglesTheirRules) {
     const settings::AppRules rules = settings::LoadAppRules(file).rules;
     for (const ChipMenuItem& i : ProfileChipMenu(rules, open, chip, 1)) {
       if (i.text == text) {
-        EXPECT_EQ(ChooseChipMenuItem(file, rules, i, chip), "");
+        EXPECT_EQ(ChooseChipMenuItem(file, rules, i, chip), Outcome());
       }
     }
   };

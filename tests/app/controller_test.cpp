@@ -469,7 +469,7 @@ TEST_F(ControllerTest, SettingsExportAndImportUseTheirDialogs) {
   EXPECT_EQ(save.initialFolder, dir.path());
   EXPECT_EQ(GetProfileString(dir.path() / "exchange.ini", "Config7", "FIRE_TIME", 5), "50");
 
-  WriteProfileString(dir.path() / "exchange.ini", "Config7", "FIRE_TIME", "123");
+  ASSERT_EQ(WriteProfileString(dir.path() / "exchange.ini", "Config7", "FIRE_TIME", "123"), Outcome());
   GoTo(kPageAdvanced);
   Click(MainAt(14));
   EXPECT_EQ(port.fileDialogs.back(), app::SettingsFileDialog(s, false));

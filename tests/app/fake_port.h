@@ -63,15 +63,12 @@ class FakePort final : public app::AppPort {
   void PostRepaint() override { ++postedRepaints; }
   void SetTitle(const std::string& title) override { calls.push_back("SetTitle " + title); }
   void SetIcon() override { calls.push_back("SetIcon"); }
-  bool ApplyWindowShape(const std::filesystem::path& mask, int32_t& w, int32_t& h, std::string& problem) override {
+  Outcome ApplyWindowShape(const std::filesystem::path& mask, int32_t& w, int32_t& h) override {
     calls.push_back("ApplyWindowShape " + mask.filename().string());
-    if (!maskLoads) {
-      problem = "not a picture";
-      return false;
-    }
+    if (!maskLoads) return MissingFile(mask, "not a picture");
     w = maskWidth;
     h = maskHeight;
-    return true;
+    return {};
   }
   app::Point WindowOrigin() override { return origin; }
   void StartSystemMove() override { calls.push_back("StartSystemMove"); }

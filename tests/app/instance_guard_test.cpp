@@ -50,7 +50,7 @@ TEST(InstanceLock, TakesAnyLockFileAndNamesOneItCannotOpen) {
   InstanceLock lock;
   const std::string path = (dir / "file" / "lock").string();
   EXPECT_EQ(lock.Acquire(path), InstanceLock::Outcome::Unusable);
-  EXPECT_EQ(lock.problem(), path + ": Not a directory");
+  EXPECT_EQ(lock.problem().Text(), path + ": Not a directory");
 }
 
 // A client connection of the test's: connected (or waiting in the kernel's
@@ -99,7 +99,7 @@ class InstanceServerTest : public ::testing::Test {
 // is not watched while they are full, and a real request gets through.
 TEST_F(InstanceServerTest, SilentPeersAreBoundedAndDroppedWhenIdle) {
   InstanceServer server(path, [&] { ++shows; }, {.maxClients = 4, .idle = 2s, .reserve = 0, .pause = 500ms});
-  ASSERT_EQ(server.Listen(), "");
+  ASSERT_EQ(server.Listen(), Outcome());
   for (int i = 0; i < 10; ++i) Peer();
   Peer(kShowRequest);
   Clock::time_point now{};
@@ -120,7 +120,7 @@ TEST_F(InstanceServerTest, SilentPeersAreBoundedAndDroppedWhenIdle) {
 // One request per connection; a peer that talks too much is dropped unheard.
 TEST_F(InstanceServerTest, OneRequestPerConnectionAndNoMore) {
   InstanceServer server(path, [&] { ++shows; });
-  ASSERT_EQ(server.Listen(), "");
+  ASSERT_EQ(server.Listen(), Outcome());
   Peer("show\nshow\nshow\n");
   Peer(std::string(100, 'x') + "show\n");
   Peer("hello\n");
@@ -165,7 +165,7 @@ TEST(InstanceRequest, ReadsTheVersionedLineAndNothingElse) {
 // work is closed at once, and accepting pauses rather than spins.
 TEST_F(InstanceServerTest, TheProgramsDescriptorsAreKept) {
   InstanceServer server(path, [&] { ++shows; }, {.maxClients = 8, .idle = 2s, .reserve = 1 << 30, .pause = 500ms});
-  ASSERT_EQ(server.Listen(), "");
+  ASSERT_EQ(server.Listen(), Outcome());
   Peer(kShowRequest);
   Clock::time_point now{};
   Turn(server, now);

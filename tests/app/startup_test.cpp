@@ -96,8 +96,8 @@ TEST_F(StartupTest, WithTheMouseTheProfileIsAppliedAndTheTrayIconAdded) {
 
 TEST_F(StartupTest, ProfileAndLanguageComeFromTheConfiguration) {
   PlugMouse();
-  WriteProfileString(ConfigPath(), "Init", "CurConfig", "3");
-  WriteProfileString(ConfigPath(), "Init", "VER_SEL", "0");
+  ASSERT_EQ(WriteProfileString(ConfigPath(), "Init", "CurConfig", "3"), Outcome());
+  ASSERT_EQ(WriteProfileString(ConfigPath(), "Init", "VER_SEL", "0"), Outcome());
   ASSERT_EQ(Start(), app::StartupResult::Running);
   EXPECT_EQ(s.profile.curProfile, 3);
   EXPECT_EQ(s.language, 0);
@@ -131,7 +131,7 @@ TEST_F(StartupTest, WithoutTheMouseThePromptInTheStoredLanguageEndsTheProgram) {
     settings::RecordingHostSettings* desk = recording.get();
     state.session.host = std::move(recording);
     if (c.verSel) {
-      WriteProfileString(ConfigPath(), "Init", "VER_SEL", c.verSel);
+      ASSERT_EQ(WriteProfileString(ConfigPath(), "Init", "VER_SEL", c.verSel), Outcome());
     } else {
       WriteText(ConfigPath(), "[Init]\nCurConfig=1\n[Config1]\nK0=1\n");
     }
@@ -193,7 +193,7 @@ TEST_F(StartupTest, EveryMessageShownIsAlsoLogged) {
 
 TEST_F(StartupTest, AMouseTheUserMayNotOpenNamesTheRuleFileAndEndsTheProgram) {
   for (const char* verSel : {"1", "0"}) {
-    WriteProfileString(ConfigPath(), "Init", "VER_SEL", verSel);
+    ASSERT_EQ(WriteProfileString(ConfigPath(), "Init", "VER_SEL", verSel), Outcome());
     auto refusing = std::make_unique<device::SimulatedMouse>();
     for (const std::string& path : {refusing->InputPath(), refusing->FeaturePath()}) {
       refusing->SetOpenStatus(path, device::OpenStatus::PermissionDenied, device::OpenStatus::PermissionDenied);
@@ -348,7 +348,7 @@ TEST_F(StartupTest, InstalledFoldersReadTheDataAndWriteTheUsersFiles) {
   TempDir user;
   s.folders = {dir.path(), user.path(), user.path() / "config.ini", user.path()};
   ASSERT_TRUE(PrepareUserFolder(s.folders).empty());
-  WriteProfileString(user.path() / "config.ini", "Init", "CurConfig", "2");
+  ASSERT_EQ(WriteProfileString(user.path() / "config.ini", "Init", "CurConfig", "2"), Outcome());
   const std::string shipped = ReadText(ConfigPath());
   ASSERT_EQ(Start(), app::StartupResult::Running);
   EXPECT_EQ(s.skinDir, dir.path() / "skins");

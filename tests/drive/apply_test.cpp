@@ -219,8 +219,8 @@ TEST(Apply, WritesCurConfigSnapshotProfileAndMacroFileOnceEach) {
 class StopAfterWrites final : public WriteGate {
  public:
   explicit StopAfterWrites(int allowed) : left_(allowed) {}
-  std::string Check(const std::filesystem::path&) override {
-    if (left_ == 0) return "stopped";
+  Outcome Check(const std::filesystem::path&) override {
+    if (left_ == 0) return Failure::Of("stopped");
     --left_;
     ++done;
     return {};
@@ -266,7 +266,7 @@ TEST(Apply, AKillBetweenItsWritesLeavesTheOldPairOrTheNewOne) {
     ReadCurrentProfile(rig.ctx.configPath, profile);
     ConfigContext config{settings, tables, &profile, 1};
     LoadConfig(config, rig.ctx.configPath, profile.curProfile, false);
-    EXPECT_EQ(LoadUserMacros(rig.ctx.configPath, rig.ctx.macroFilePath, 1, profile, tables), "");
+    EXPECT_EQ(LoadUserMacros(rig.ctx.configPath, rig.ctx.macroFilePath, 1, profile, tables), Outcome());
     const int32_t slot = settings.K[4] - kUserMacro0;
     ASSERT_TRUE(slot >= 0 && slot < tables.userMacroCount) << slot;
     EXPECT_EQ(macros::MacroName(tables.userMacros[slot]), "B");

@@ -12,14 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const char* group : {"KDE", "", "KDE][Extra"}) {
     (void)orv::settings::GetKdeConfigValue(bytes, group, "WheelScrollLines");
     std::string text = bytes;
-    const std::string refused = orv::settings::SetKdeConfigValue(text, group, "WheelScrollLines", "7");
-    if (!refused.empty()) {
+    if (orv::settings::SetKdeConfigValue(text, group, "WheelScrollLines", "7")) {
       if (text != bytes) __builtin_trap();
       continue;
     }
     if (orv::settings::GetKdeConfigValue(text, group, "WheelScrollLines") != "7") __builtin_trap();
     const std::string once = text;
-    if (!orv::settings::SetKdeConfigValue(text, group, "WheelScrollLines", "7").empty() || text != once) {
+    if (orv::settings::SetKdeConfigValue(text, group, "WheelScrollLines", "7").has_value() || text != once) {
       __builtin_trap();
     }
   }

@@ -189,7 +189,7 @@ struct World {
     const auto saveMacros = [](const fs::path& file, const std::vector<MacroRecord>& records) {
       MacroTables t;
       Fill(t, records);
-      CHECK(orv::macros::SaveMacros(file, orv::names::kMacroSection, t).empty(), "write " + file.string());
+      CHECK(!orv::macros::SaveMacros(file, orv::names::kMacroSection, t).has_value(), "write " + file.string());
     };
     saveMacros(work / orv::names::UserMacroFileFor(1), {hello, dbl, line});
     saveMacros(work / orv::names::UserMacroFileFor(0), {tab, fire});
@@ -205,7 +205,7 @@ struct World {
       orv::settings::LoadConfig(ctx, configPath, 1, false);
       Fill(tables, records);
       if (slot < tables.userMacroCount) settings.K[static_cast<size_t>(button)] = 41 + slot;
-      CHECK(orv::settings::SaveConfig(ctx, file, n, true).empty(), "write profile " + std::to_string(n));
+      CHECK(!orv::settings::SaveConfig(ctx, file, n, true).has_value(), "write profile " + std::to_string(n));
     };
     // Profiles 1 ... 6 hold macro blocks of their own, with button 3 on the last macro.
     const std::vector<std::vector<MacroRecord>> profiles = {

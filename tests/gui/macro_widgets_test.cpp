@@ -77,7 +77,7 @@ class MacroWidgetsTest : public ::testing::Test {
     r.events[1] = {4, macros::ACTION_UP};
     r.delays[0] = 50;
     t.userMacroCount = 1;
-    ASSERT_EQ(macros::SaveMacros(s.macroFilePath, "Macros", t), "");
+    ASSERT_EQ(macros::SaveMacros(s.macroFilePath, "Macros", t), Outcome());
     macros::LoadMacros(s.macroFilePath, "Macros", s.macros, macros::MacroTarget::User);
     s.macros.selectedMacro = 0;
   }

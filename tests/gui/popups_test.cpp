@@ -10,8 +10,11 @@
 #include <memory>
 
 #include "app/fake_port.h"
-#include "support/qt_environment.h"
+#include "platform/log.h"
 #include "skin/layout.h"
+#include "skin/picture_names.h"
+#include "support/qt_environment.h"
+#include "support/temp_dir.h"
 
 namespace orv::test {
 namespace {
@@ -92,6 +95,28 @@ TEST_F(PopupsTest, WarningEndsOnlyOnItsButtonsAndEveryOtherWayIsCancel) {
     dialog.close();
     EXPECT_EQ(dialog.result(), app::kWarningCancel);
   }
+}
+
+// Without its mask picture the warning still opens and answers Escape, and the
+// log says which picture could not be used.
+TEST_F(PopupsTest, WarningWithoutItsMaskSaysWhyInTheLog) {
+  struct Errors final : log::Sink {
+    Errors() { log::SetSink(this); }
+    ~Errors() override { log::SetSink(nullptr); }
+    void Write(log::Level level, std::string_view, std::string_view text) override {
+      if (level == log::Level::Error) texts.emplace_back(text);
+    }
+    std::vector<std::string> texts;
+  } errors;
+  TempDir empty;
+  env.skinDir = empty.path();
+  app::WarningDialog dialog(&main, env);
+  dialog.show();
+  dialog.reject();
+  EXPECT_EQ(dialog.result(), app::kWarningCancel);
+  ASSERT_EQ(errors.texts.size(), 1u);
+  EXPECT_NE(errors.texts[0].find((empty.path() / skin::pictures::kWarningMask).string()), std::string::npos)
+      << errors.texts[0];
 }
 
 TEST_F(PopupsTest, GroupRowOpensTheSecondLevelAndItsChoiceSetsTheCode) {

@@ -74,7 +74,7 @@ TEST_F(SingleInstanceTest, SecondStartReachesTheFirst) {
   // Before the first listens, the request finds nobody.
   EXPECT_FALSE(second.AskFirstToShow());
   int shows = 0;
-  ASSERT_EQ(first.Listen(CountShows(shows)), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), Outcome());
   struct stat st {};
   ASSERT_EQ(::stat(first.SocketPath().toLocal8Bit().constData(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u) << "only the user may connect";
@@ -109,7 +109,7 @@ TEST_F(SingleInstanceTest, StaleSocketOfACrashedCopyIsTakenOver) {
   SingleInstance first(Folder(dir_));
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_EQ(first.Listen(CountShows(shows)), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), Outcome());
   EXPECT_TRUE(SingleInstance(Folder(dir_)).AskFirstToShow());
   EXPECT_TRUE(SpinUntil([&] { return shows == 1; }));
 }
@@ -118,7 +118,7 @@ TEST_F(SingleInstanceTest, GarbageAndSilentPeersShowNothing) {
   SingleInstance first(Folder(dir_));
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_EQ(first.Listen(CountShows(shows)), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), Outcome());
   SendRaw(first.SocketPath(), "");
   SendRaw(first.SocketPath(), std::string(1000, 'x'));
   SendRaw(first.SocketPath(), "hello\n");
@@ -136,7 +136,7 @@ TEST_F(SingleInstanceTest, SilentPeersBeyondTheBoundDoNotKeepARequestOut) {
   SingleInstance first(Folder(dir_));
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
   int shows = 0;
-  ASSERT_EQ(first.Listen(CountShows(shows)), "");
+  ASSERT_EQ(first.Listen(CountShows(shows)), Outcome());
   std::vector<int> silent;
   for (int i = 0; i < 12; ++i) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -157,7 +157,7 @@ TEST_F(SingleInstanceTest, SocketPathTooLongIsReportedNotTruncated) {
   const QString folder = Folder(dir_) + "/" + QString(120, QChar('d'));
   SingleInstance first(folder);
   ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
-  EXPECT_NE(first.Listen([](const InstanceRequest&) { return std::string(); }), "");
+  EXPECT_NE(first.Listen([](const InstanceRequest&) { return std::string(); }), Outcome());
   EXPECT_FALSE(SingleInstance(folder).AskFirstToShow());
 }
 
@@ -166,7 +166,7 @@ TEST_F(SingleInstanceTest, SocketFileGoesWithTheFirstCopy) {
   {
     SingleInstance first(Folder(dir_));
     ASSERT_EQ(first.TryBecomeFirst(), InstanceLock::Outcome::Ours);
-    ASSERT_EQ(first.Listen([](const InstanceRequest&) { return std::string(); }), "");
+    ASSERT_EQ(first.Listen([](const InstanceRequest&) { return std::string(); }), Outcome());
     path = first.SocketPath();
     EXPECT_TRUE(QFile::exists(path));
   }

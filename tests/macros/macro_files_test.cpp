@@ -141,7 +141,7 @@ TEST(MacroFiles, SaveAndLoadRestoreTwoFullMacrosByteForByte) {
   saved->userMacros[0] = FullRecord(11, "Çift Tıklama");
   saved->userMacros[1] = FullRecord(12, "Hello");
   saved->userMacroCount = 2;
-  ASSERT_EQ(SaveMacros(file, "Macros", *saved), "");
+  ASSERT_EQ(SaveMacros(file, "Macros", *saved), Outcome());
 
   const std::string text = ReadText(file);
   EXPECT_NE(text.find("macroNum=2"), std::string::npos);
@@ -164,7 +164,7 @@ TEST(MacroFiles, SaveIsOneFileWrite) {
   for (int k = 0; k < MAX_USER_MACROS; ++k) tables->userMacros[k] = FullRecord(static_cast<uint32_t>(k), "m");
   tables->userMacroCount = MAX_USER_MACROS;
   const uint64_t before = IniFileWriteCount();
-  ASSERT_EQ(SaveMacros(dir / "m.dat", "Macros", *tables), "");
+  ASSERT_EQ(SaveMacros(dir / "m.dat", "Macros", *tables), Outcome());
   EXPECT_EQ(IniFileWriteCount() - before, 1u);
 }
 
@@ -174,9 +174,9 @@ TEST(MacroFiles, KeysBeyondTheCountStayAfterASmallerSave) {
   auto tables = Tables();
   for (int k = 0; k < 3; ++k) SetMacroName(tables->userMacros[k], "m" + std::to_string(k));
   tables->userMacroCount = 3;
-  ASSERT_EQ(SaveMacros(file, "Macros", *tables), "");
+  ASSERT_EQ(SaveMacros(file, "Macros", *tables), Outcome());
   tables->userMacroCount = 2;  // the last of three deleted
-  ASSERT_EQ(SaveMacros(file, "Macros", *tables), "");
+  ASSERT_EQ(SaveMacros(file, "Macros", *tables), Outcome());
   EXPECT_EQ(GetProfileString(file, "Macros", "macroNum", 10), "2");
   EXPECT_EQ(GetProfileString(file, "Macros", "2", kMacroEntryDigits + 1), EncodeMacroEntry(tables->userMacros[2]));
 
@@ -232,7 +232,7 @@ TEST(MacroFiles, SaveBoundsAnOutOfRangeCount) {
   for (auto& r : tables->userMacros) SetMacroName(r, "x");
   for (int16_t count : {int16_t{13}, int16_t{200}, int16_t{-1}}) {
     tables->userMacroCount = count;
-    ASSERT_EQ(SaveMacros(file, "Macros", *tables), "");
+    ASSERT_EQ(SaveMacros(file, "Macros", *tables), Outcome());
     const int want = std::clamp<int>(count, 0, MAX_USER_MACROS);
     EXPECT_EQ(GetProfileString(file, "Macros", "macroNum", 10), std::to_string(want)) << count;
     EXPECT_EQ(GetProfileString(file, "Macros", "12", 10), "") << count;
@@ -290,7 +290,7 @@ TEST(MacroFiles, AnImportReplacesTheListOnlyWithMacrosItCanRead) {
     auto tables = Tables();
     tables->userMacroCount = 1;
     SetMacroName(tables->userMacros[0], "mine");
-    const std::string said = ImportMacroFile(file, *tables);
+    const std::string said = ImportMacroFile(file, *tables).value_or(Failure{}).Text();
     std::vector<std::string> names;
     for (int k = 0; k < tables->userMacroCount; ++k) names.push_back(MacroName(tables->userMacros[k]));
     EXPECT_EQ(names, c.names);
@@ -335,7 +335,7 @@ TEST(MacroFiles, LoadAndSaveShareABatchWithOtherKeys) {
   auto loaded = Tables();
   EXPECT_EQ(LoadMacros(edit, "Config1", *loaded, MacroTarget::User), 1) << "reads see the batch's writes";
   EXPECT_EQ(loaded->userMacros[0], tables->userMacros[0]);
-  ASSERT_EQ(edit.Commit(), "");
+  ASSERT_EQ(edit.Commit(), Outcome());
   EXPECT_EQ(GetProfileString(file, "Config1", "K0", 5), "1");
   EXPECT_EQ(GetProfileString(file, "Config1", "macroNum", 5), "1");
 
@@ -354,7 +354,7 @@ TEST(MacroFiles, LoadsWhileAnotherThreadReadsTheTable) {
   source->userMacros[0] = FullRecord(5, "a");
   source->userMacros[1] = FullRecord(6, "b");
   source->userMacroCount = 2;
-  ASSERT_EQ(SaveMacros(file, "Macros", *source), "");
+  ASSERT_EQ(SaveMacros(file, "Macros", *source), Outcome());
 
   auto tables = Tables();
   std::atomic<bool> done{false};
@@ -367,7 +367,7 @@ TEST(MacroFiles, LoadsWhileAnotherThreadReadsTheTable) {
   });
   for (int i = 0; i < 30; ++i) {
     LoadMacros(file, "Macros", *tables, MacroTarget::User);
-    EXPECT_EQ(SaveMacros(dir / "out.dat", "Macros", *tables), "");
+    EXPECT_EQ(SaveMacros(dir / "out.dat", "Macros", *tables), Outcome());
   }
   done = true;
   player.join();

@@ -73,7 +73,7 @@ TEST(ShippedMacros, UserFilesHoldTheExamplesInBothLanguages) {
 
     // Saved again, the file comes out the same byte for byte.
     test::TempDir dir;
-    ASSERT_EQ(SaveMacros(dir / "again.dat", "Macros", *tables), "");
+    ASSERT_EQ(SaveMacros(dir / "again.dat", "Macros", *tables), Outcome());
     EXPECT_EQ(test::ReadText(dir / "again.dat"), test::ReadText(file)) << c.file;
   }
 }

@@ -29,9 +29,9 @@ std::set<std::string> Names(const std::filesystem::path& dir) {
 TEST(AtomicFile, ReplacesWholeAndKeepsPermissions) {
   TempDir dir;
   const auto file = dir / "f.ini";
-  ASSERT_EQ(WriteFileAtomically(file, "old"), "");
+  ASSERT_EQ(WriteFileAtomically(file, "old"), Outcome());
   ::chmod(file.c_str(), 0600);
-  ASSERT_EQ(WriteFileAtomically(file, "new contents"), "");
+  ASSERT_EQ(WriteFileAtomically(file, "new contents"), Outcome());
   EXPECT_EQ(ReadText(file), "new contents");
   struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
@@ -54,14 +54,14 @@ TEST(AtomicFile, RewritesOnlyWhatChanged) {
     struct stat st {};
     return ::stat(file.c_str(), &st) == 0 ? st.st_ino : ino_t{0};
   };
-  ASSERT_EQ(WriteFileAtomically(file, "K0=15\n"), "");
+  ASSERT_EQ(WriteFileAtomically(file, "K0=15\n"), Outcome());
   struct Case {
     const char* bytes;
     bool replaced;
   };
   for (const Case& c : {Case{"K0=15\n", false}, Case{"K0=16\n", true}, Case{"K0=16", true}, Case{"K0=16", false}}) {
     const ino_t before = inode();
-    ASSERT_EQ(WriteFileAtomically(file, c.bytes), "") << c.bytes;
+    ASSERT_EQ(WriteFileAtomically(file, c.bytes), Outcome()) << c.bytes;
     EXPECT_EQ(ReadText(file), c.bytes);
     // A replacement's temporary file is made while the old file still
     // exists, so it always has another inode.
@@ -75,14 +75,14 @@ TEST(AtomicFile, KillDuringWritesLeavesAWholeFile) {
   const auto file = dir / "f.ini";
   const std::string a(200000, 'a');
   const std::string b(300000, 'b');
-  ASSERT_EQ(WriteFileAtomically(file, a), "");
+  ASSERT_EQ(WriteFileAtomically(file, a), Outcome());
   for (int round = 0; round < 5; ++round) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       for (;;) {
-        WriteFileAtomically(file, b);
-        WriteFileAtomically(file, a);
+        (void)WriteFileAtomically(file, b);
+        (void)WriteFileAtomically(file, a);
       }
     }
     ::usleep(20000 + 7000 * round);
@@ -94,7 +94,7 @@ TEST(AtomicFile, KillDuringWritesLeavesAWholeFile) {
   }
   // Whatever temporary files the kills left are recognised as ours once stale.
   const auto later = std::filesystem::file_time_type::clock::now() + std::chrono::minutes(2);
-  EXPECT_EQ(RemoveStaleTemporaryFiles(dir.path(), later).error, "");
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir.path(), later).failures.size(), 0u);
   EXPECT_EQ(Names(dir.path()), std::set<std::string>{"f.ini"});
 }
 
@@ -120,7 +120,7 @@ TEST(AtomicFile, SymlinkedFileReplacesTheTargetInItsOwnFolder) {
   std::filesystem::create_symlink(dotfiles / "real.ini", middle / "hop.ini");
   std::filesystem::create_symlink("../middle/hop.ini", linkDir / "config.ini");
 
-  ASSERT_EQ(WriteFileAtomically(linkDir / "config.ini", "new"), "");
+  ASSERT_EQ(WriteFileAtomically(linkDir / "config.ini", "new"), Outcome());
   EXPECT_TRUE(std::filesystem::is_symlink(linkDir / "config.ini"));
   EXPECT_TRUE(std::filesystem::is_symlink(middle / "hop.ini"));
   EXPECT_EQ(ReadText(dotfiles / "real.ini"), "new");
@@ -138,7 +138,7 @@ TEST(AtomicFile, SymlinkedFileReplacesTheTargetInItsOwnFolder) {
 TEST(AtomicFile, DanglingSymlinkCreatesTheTarget) {
   TempDir dir;
   std::filesystem::create_symlink("dotfiles/new.ini", dir / "config.ini");
-  ASSERT_EQ(WriteFileAtomically(dir / "config.ini", "first"), "");
+  ASSERT_EQ(WriteFileAtomically(dir / "config.ini", "first"), Outcome());
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "config.ini"));
   EXPECT_EQ(ReadText(dir / "dotfiles" / "new.ini"), "first");
 }
@@ -147,7 +147,7 @@ TEST(AtomicFile, SymlinkLoopIsAnError) {
   TempDir dir;
   std::filesystem::create_symlink("b", dir / "a");
   std::filesystem::create_symlink("a", dir / "b");
-  EXPECT_NE(WriteFileAtomically(dir / "a", "x"), "");
+  EXPECT_NE(WriteFileAtomically(dir / "a", "x"), Outcome());
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "a"));
 }
 
@@ -160,7 +160,7 @@ TEST(AtomicFile, RefusesToReplaceWhatIsNotARegularFile) {
   std::filesystem::create_symlink("/dev/null", dir / "device");
   std::filesystem::create_symlink("fifo", dir / "link-to-fifo");
   for (const char* name : {"fifo", "folder", "device", "link-to-fifo"}) {
-    const std::string error = WriteFileAtomically(dir / name, "x");
+    const std::string error = WriteFileAtomically(dir / name, "x").value_or(Failure{}).Text();
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << name << ": " << error;
     EXPECT_FALSE(ReadWholeFile(dir / name).has_value()) << name;
   }
@@ -179,10 +179,10 @@ TEST(AtomicFile, ReplacementKeepsOwnerAndGroup) {
   const gid_t group = nobody->pw_gid;
   TempDir dir;
   const auto file = dir / "f.ini";
-  ASSERT_EQ(WriteFileAtomically(file, "old"), "");
+  ASSERT_EQ(WriteFileAtomically(file, "old"), Outcome());
   ASSERT_EQ(::chown(file.c_str(), nobody->pw_uid, group), 0);
   ::chmod(file.c_str(), 0640);
-  ASSERT_EQ(WriteFileAtomically(file, "new"), "");
+  ASSERT_EQ(WriteFileAtomically(file, "new"), Outcome());
   struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, nobody->pw_uid);
@@ -226,7 +226,7 @@ TEST(AtomicFile, RemovesOnlyStaleTemporaryFilesOfItsOwn) {
   std::filesystem::create_symlink("config.ini", dir / ".link.abcdef");
 
   const StaleTemporaryCleanup result = RemoveStaleTemporaryFiles(dir.path(), now);
-  EXPECT_EQ(result.error, "");
+  EXPECT_TRUE(result.failures.empty()) << JoinedText(result.failures, "; ");
   EXPECT_EQ(result.removed.size(), 3u);
   for (const Case& c : cases) EXPECT_EQ(!std::filesystem::exists(dir / c.name), c.removed) << c.name;
   EXPECT_TRUE(std::filesystem::is_directory(dir / ".folder.abcdef"));
@@ -237,7 +237,7 @@ TEST(AtomicFile, StaleTemporaryCleanupOfMissingFolderIsQuiet) {
   TempDir dir;
   const StaleTemporaryCleanup result =
       RemoveStaleTemporaryFiles(dir / "absent", std::filesystem::file_time_type::clock::now());
-  EXPECT_EQ(result.error, "");
+  EXPECT_TRUE(result.failures.empty()) << JoinedText(result.failures, "; ");
   EXPECT_TRUE(result.removed.empty());
 }
 

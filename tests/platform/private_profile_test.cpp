@@ -60,16 +60,16 @@ TEST(ProfileWrite, PlacesKeysAndSectionsAndKeepsOtherLines) {
   TempDir dir;
   const auto file = dir / "a.ini";
   WriteText(file, "; keep me\n[A]\nk1=1\nk2=2\n\n[B]\nx=9\n");
-  ASSERT_EQ(WriteProfileString(file, "a", "K1", "10"), "");  // existing key keeps its place and spelling
-  ASSERT_EQ(WriteProfileString(file, "A", "k3", "3"), "");   // new key at the end of its section
-  ASSERT_EQ(WriteProfileString(file, "C", "y", "7"), "");    // new section at the end of the file
+  ASSERT_EQ(WriteProfileString(file, "a", "K1", "10"), Outcome());  // existing key keeps its place and spelling
+  ASSERT_EQ(WriteProfileString(file, "A", "k3", "3"), Outcome());   // new key at the end of its section
+  ASSERT_EQ(WriteProfileString(file, "C", "y", "7"), Outcome());    // new section at the end of the file
   EXPECT_EQ(ReadText(file), "; keep me\n[A]\nk1=10\nk2=2\nk3=3\n\n[B]\nx=9\n[C]\ny=7\n");
 }
 
 TEST(ProfileWrite, CreatesMissingFileAndFolder) {
   TempDir dir;
   const auto file = dir / "skins" / "config" / "config.ini";
-  ASSERT_EQ(WriteProfileString(file, "Init", "CurConfig", "1"), "");
+  ASSERT_EQ(WriteProfileString(file, "Init", "CurConfig", "1"), Outcome());
   EXPECT_EQ(ReadText(file), "[Init]\nCurConfig=1\n");
 }
 
@@ -77,9 +77,9 @@ TEST(ProfileWrite, FileWithoutFinalNewlineGetsOneBeforeANewSection) {
   TempDir dir;
   const auto file = dir / "a.ini";
   WriteText(file, "[A]\nk=1");
-  ASSERT_EQ(WriteProfileString(file, "A", "k", "2"), "");
+  ASSERT_EQ(WriteProfileString(file, "A", "k", "2"), Outcome());
   EXPECT_EQ(ReadText(file), "[A]\nk=2");
-  ASSERT_EQ(WriteProfileString(file, "B", "j", "3"), "");
+  ASSERT_EQ(WriteProfileString(file, "B", "j", "3"), Outcome());
   EXPECT_EQ(ReadText(file), "[A]\nk=2\n[B]\nj=3\n");
 }
 
@@ -99,7 +99,7 @@ TEST(ProfileWrite, KeepsEncodingAndLineEndings) {
     const auto file = dir / c.name;
     WriteText(file, c.before);
     EXPECT_EQ(GetProfileString(file, "A", "k", 10), "1") << c.name;
-    ASSERT_EQ(WriteProfileString(file, "A", "k", "2"), "") << c.name;
+    ASSERT_EQ(WriteProfileString(file, "A", "k", "2"), Outcome()) << c.name;
     EXPECT_EQ(ReadText(file), c.after) << c.name;
   }
 }
@@ -124,7 +124,7 @@ TEST(ProfileWrite, ReadOnlyFileFailsAndIsLeftAlone) {
   // The folder is open to everyone, so only the file's own mode stands in the way.
   ::chmod(dir.path().c_str(), 0777);
   ::chmod(file.c_str(), 0444);
-  const int status = test::RunUnprivileged([&] { return !WriteProfileString(file, "A", "k", "2").empty(); });
+  const int status = test::RunUnprivileged([&] { return WriteProfileString(file, "A", "k", "2").has_value(); });
   ASSERT_NE(status, 2) << "could not drop privileges";
   EXPECT_EQ(status, 0) << "the write to a read-only file did not fail";
   EXPECT_EQ(ReadText(file), "[A]\nk=1\n");
@@ -133,7 +133,7 @@ TEST(ProfileWrite, ReadOnlyFileFailsAndIsLeftAlone) {
 TEST(ProfileWrite, FailureIsReportedWhenTheFolderCannotBeMade) {
   TempDir dir;
   WriteText(dir / "blocker", "a file where a folder should be");
-  EXPECT_NE(WriteProfileString(dir / "blocker" / "config.ini", "A", "k", "1"), "");
+  EXPECT_NE(WriteProfileString(dir / "blocker" / "config.ini", "A", "k", "1"), Outcome());
 }
 
 // A linked config file is edited in place of its target, and later reads see the edit.
@@ -144,7 +144,7 @@ TEST(ProfileWrite, SymlinkedFileKeepsItsLink) {
   std::filesystem::create_symlink("../dotfiles/config.ini", dir / "config" / "config.ini");
   const auto link = dir / "config" / "config.ini";
   EXPECT_EQ(GetProfileString(link, "Init", "CurConfig", 5), "2");
-  ASSERT_EQ(WriteProfileString(link, "Init", "CurConfig", "3"), "");
+  ASSERT_EQ(WriteProfileString(link, "Init", "CurConfig", "3"), Outcome());
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(ReadText(dir / "dotfiles" / "config.ini"), "[Init]\nCurConfig=3\n");
   EXPECT_EQ(GetProfileString(link, "Init", "CurConfig", 5), "3");
@@ -156,7 +156,7 @@ TEST(ProfileWrite, FifoReadsAsMissingAndIsRefused) {
   const auto fifo = dir / "config.ini";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   EXPECT_EQ(GetProfileString(fifo, "Init", "CurConfig", 5), "");
-  EXPECT_NE(WriteProfileString(fifo, "Init", "CurConfig", "1"), "");
+  EXPECT_NE(WriteProfileString(fifo, "Init", "CurConfig", "1"), Outcome());
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
@@ -192,10 +192,10 @@ TEST(IniEditBatch, ReadsItsOwnWritesAndWritesTheFileOnce) {
   EXPECT_EQ(edit.Get("config1", "k7", 5), "7");
   EXPECT_FALSE(std::filesystem::exists(file));
   const uint64_t before = IniFileWriteCount();
-  ASSERT_EQ(edit.Commit(), "");
+  ASSERT_EQ(edit.Commit(), Outcome());
   EXPECT_EQ(IniFileWriteCount() - before, 1u);
   EXPECT_EQ(GetProfileString(file, "Config1", "K49", 5), "49");
-  EXPECT_EQ(edit.Commit(), "");  // nothing pending: no write
+  EXPECT_EQ(edit.Commit(), Outcome());  // nothing pending: no write
   EXPECT_EQ(IniFileWriteCount() - before, 1u);
 }
 
@@ -205,8 +205,8 @@ TEST(IniEditBatch, CommitKeepsKeysWrittenByOthersInBetween) {
   WriteText(file, "[Init]\nCurConfig=1\n");
   IniEdit edit(file);
   edit.Set("Config6", "K0", "1");
-  ASSERT_EQ(WriteProfileString(file, "Config1", "DPI_LEVEL", "4"), "");
-  ASSERT_EQ(edit.Commit(), "");
+  ASSERT_EQ(WriteProfileString(file, "Config1", "DPI_LEVEL", "4"), Outcome());
+  ASSERT_EQ(edit.Commit(), Outcome());
   EXPECT_EQ(GetProfileString(file, "Config1", "DPI_LEVEL", 5), "4");
   EXPECT_EQ(GetProfileString(file, "Config6", "K0", 5), "1");
   EXPECT_EQ(GetProfileString(file, "Init", "CurConfig", 5), "1");
@@ -224,7 +224,7 @@ TEST(IniEditBatch, ConcurrentWritersLoseNothing) {
         IniEdit edit(file);
         edit.SetInt("T" + std::to_string(t), "k" + std::to_string(i), i);
         edit.SetInt("Shared", "last" + std::to_string(t), i);
-        EXPECT_EQ(edit.Commit(), "");
+        EXPECT_EQ(edit.Commit(), Outcome());
       }
     });
   }

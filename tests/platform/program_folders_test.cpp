@@ -105,9 +105,9 @@ TEST_F(ProgramFoldersTest, APortableFolderIsLeftAlone) {
 TEST_F(ProgramFoldersTest, AUserFolderThatCannotBeMadeIsReported) {
   WriteText(dir / "home/.config", "a file where the folder should be");
   const ProgramFolders f = DecideProgramFolders(dir / "prefix/bin", Env());
-  const std::vector<std::string> problems = PrepareUserFolder(f);
+  const std::vector<Failure> problems = PrepareUserFolder(f);
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_NE(problems[0].find(f.user.string()), std::string::npos);
+  EXPECT_NE(problems[0].Text().find(f.user.string()), std::string::npos);
 }
 
 }  // namespace

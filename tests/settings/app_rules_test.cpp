@@ -50,7 +50,7 @@ TEST(AppRules, FilesReadAsRules) {
       EXPECT_FALSE(std::filesystem::exists(path));
       EXPECT_NE(load.message.find(load.keptAs.string()), std::string::npos);
       // A rule written afterwards starts a clean file.
-      EXPECT_EQ(WriteAppRule(path, "beta", 2), "");
+      EXPECT_EQ(WriteAppRule(path, "beta", 2), Outcome());
       EXPECT_EQ(Describe(LoadAppRules(path).rules), "beta:2 D0 ignored 0");
     }
   }
@@ -61,17 +61,17 @@ TEST(AppRules, FilesReadAsRules) {
 TEST(AppRules, WritingRules) {
   TempDir dir;
   const auto path = dir.path() / "app_profiles.ini";
-  EXPECT_EQ(WriteAppRule(path, "alpha", kKeepProfile), "");  // removing from no file makes none
+  EXPECT_EQ(WriteAppRule(path, "alpha", kKeepProfile), Outcome());  // removing from no file makes none
   EXPECT_FALSE(std::filesystem::exists(path));
   WriteText(path, "; my rules\n[Applications]\nAlpha=1\nbeta=2\n");
-  EXPECT_EQ(WriteAppRule(path, "ALPHA", 4), "");
-  EXPECT_EQ(WriteAppRule(path, "beta", kKeepProfile), "");
-  EXPECT_EQ(WriteAppRule(path, "gamma", 5), "");
-  EXPECT_EQ(WriteDefaultProfile(path, 3), "");
+  EXPECT_EQ(WriteAppRule(path, "ALPHA", 4), Outcome());
+  EXPECT_EQ(WriteAppRule(path, "beta", kKeepProfile), Outcome());
+  EXPECT_EQ(WriteAppRule(path, "gamma", 5), Outcome());
+  EXPECT_EQ(WriteDefaultProfile(path, 3), Outcome());
   EXPECT_EQ(ReadText(path), "; my rules\n[Applications]\nAlpha=4\ngamma=5\n[Init]\nDefault=3\n");
-  for (const char* bad : {"", "  ", "a=b", "[x]", ";x", "a\nb"}) EXPECT_NE(WriteAppRule(path, bad, 1), "") << bad;
-  EXPECT_NE(WriteAppRule(path, "alpha", 6), "");
-  EXPECT_NE(WriteDefaultProfile(path, -1), "");
+  for (const char* bad : {"", "  ", "a=b", "[x]", ";x", "a\nb"}) EXPECT_NE(WriteAppRule(path, bad, 1), Outcome()) << bad;
+  EXPECT_NE(WriteAppRule(path, "alpha", 6), Outcome());
+  EXPECT_NE(WriteDefaultProfile(path, -1), Outcome());
   EXPECT_EQ(LoadAppRules(path).rules.Find("aLpHa")->profile, 4);
 }
 

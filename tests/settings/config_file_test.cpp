@@ -77,7 +77,7 @@ struct ConfigFixture : ::testing::Test {
 TEST_F(ConfigFixture, SaveThenLoadKeepsEveryFieldAndKeyOrder) {
   settings = Distinct();
   const uint64_t writes = IniFileWriteCount();
-  EXPECT_EQ(SaveConfig(ctx, file, 3, true), "");
+  EXPECT_EQ(SaveConfig(ctx, file, 3, true), Outcome());
   EXPECT_EQ(IniFileWriteCount(), writes + 1);  // settings and macros in one write
 
   std::vector<std::string> order = {"K0", "K1", "K2", "K3", "K4", "K5", "K6", "DPI_LEVEL", "WHEEL_STATUS",
@@ -114,7 +114,7 @@ TEST_F(ConfigFixture, ValuesAreCutStoredAsReadAndLookupsStayBounded) {
   EXPECT_EQ(settings.LED_TYPE, 44);
   EXPECT_EQ(settings.FIRE_TIME, 42);
 
-  EXPECT_EQ(SaveConfig(ctx, file, 2, false), "");
+  EXPECT_EQ(SaveConfig(ctx, file, 2, false), Outcome());
   EXPECT_EQ(GetProfileString(file, "Config2", "DPI_SET_EN2", 10), "1");
   EXPECT_EQ(GetProfileString(file, "Config2", "DPI1_R", 10), "999");  // kept as read
   EXPECT_EQ(GetProfileString(file, "Config2", "DPI_LEVEL", 10), "-7");
@@ -185,9 +185,9 @@ TEST_F(ConfigFixture, ProfileBookkeeping) {
   profile.curProfile = 3;
   LoadConfig(ctx, file, 5, true);
   EXPECT_EQ(std::tie(profile.configSection, profile.curConfigText), std::make_tuple("CfgReset5", "5"));
-  SaveConfig(ctx, file, 6, false);
+  ASSERT_EQ(SaveConfig(ctx, file, 6, false), Outcome());
   EXPECT_EQ(std::tie(profile.configSection, profile.curConfigText), std::make_tuple("Config6", "6"));
-  EXPECT_EQ(SaveDpiLevel(file, 2, 5), "");
+  EXPECT_EQ(SaveDpiLevel(file, 2, 5), Outcome());
   EXPECT_EQ(profile.configSection, "Config6");
   EXPECT_EQ(profile.curProfile, 3);
   EXPECT_EQ(GetProfileString(file, "Config2", "DPI_LEVEL", 5), "5");
@@ -239,14 +239,14 @@ TEST_F(ConfigFixture, ExportThenImportRestoresSettingsAndMacros) {
   for (int k = 0; k < 2; ++k) exported->userMacros[k] = macros->userMacros[k];
 
   const std::filesystem::path exchange = dir / "mine.ini";
-  EXPECT_EQ(ExportConfig(ctx, exchange), "");
+  EXPECT_EQ(ExportConfig(ctx, exchange), Outcome());
   settings = MouseSettings{};
   ResetToFactory(settings);
   macros->userMacros[0] = {};
   macros->userMacros[1] = {};
   macros->userMacroCount = 0;
 
-  EXPECT_EQ(ImportConfig(ctx, exchange), "");
+  EXPECT_EQ(ImportConfig(ctx, exchange), Outcome());
   EXPECT_EQ(Describe(settings), Describe(Distinct()));
   EXPECT_EQ(macros->userMacroCount, 2);
   EXPECT_EQ(macros->userMacros[0], exported->userMacros[0]);
@@ -255,7 +255,7 @@ TEST_F(ConfigFixture, ExportThenImportRestoresSettingsAndMacros) {
 
   // A file without exported settings replaces nothing and says so.
   test::WriteText(exchange, "[Config1]\nK0=1\n");
-  EXPECT_NE(ImportConfig(ctx, exchange).find("Nothing was imported"), std::string::npos);
+  EXPECT_NE(ImportConfig(ctx, exchange).value_or(Failure{}).Text().find("Nothing was imported"), std::string::npos);
   EXPECT_EQ(Describe(settings), Describe(Distinct()));
   EXPECT_EQ(macros->userMacroCount, 2);
 }

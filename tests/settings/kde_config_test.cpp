@@ -42,14 +42,14 @@ TEST(KdeConfig, ReadsCaseSensitiveKeysOfTheGroup) {
 // Only the value of the exact key changes; every other byte stays.
 TEST(KdeConfig, RewritesOnlyTheExactKey) {
   std::string text(kSample);
-  ASSERT_EQ(SetKdeConfigValue(text, "KDE", "WheelScrollLines", "5"), "");
+  ASSERT_EQ(SetKdeConfigValue(text, "KDE", "WheelScrollLines", "5"), Outcome());
   std::string expected(kSample);
   expected.replace(expected.find("WheelScrollLines=3"), 18, "WheelScrollLines=5");
   EXPECT_EQ(text, expected);
 
   // Spelling, blanks before '=', options and a CRLF ending are kept.
   std::string crlf = "[KDE]\r\nWheelScrollLines[$e] = 3\r\n";
-  ASSERT_EQ(SetKdeConfigValue(crlf, "KDE", "WheelScrollLines", "12"), "");
+  ASSERT_EQ(SetKdeConfigValue(crlf, "KDE", "WheelScrollLines", "12"), Outcome());
   EXPECT_EQ(crlf, "[KDE]\r\nWheelScrollLines[$e] =12\r\n");
 }
 
@@ -71,7 +71,7 @@ TEST(KdeConfig, CreatesMissingKeyAndGroup) {
       {"comment only", "# nothing\n", "# nothing\n\n[KDE]\nWheelScrollLines=4\n"},
   };
   for (Case& c : cases) {
-    ASSERT_EQ(SetKdeConfigValue(c.before, "KDE", "WheelScrollLines", "4"), "") << c.name;
+    ASSERT_EQ(SetKdeConfigValue(c.before, "KDE", "WheelScrollLines", "4"), Outcome()) << c.name;
     EXPECT_EQ(c.before, c.after) << c.name;
     EXPECT_EQ(GetKdeConfigValue(c.before, "KDE", "WheelScrollLines"), "4") << c.name;
   }
@@ -84,27 +84,28 @@ TEST(KdeConfig, ImmutableFileGroupOrKeyIsLeftAlone) {
                              "[KDE]\nWheelScrollLines[$i]=3\n", "[KDE]\nA=1\n[X]\n[KDE][$i]\n",
                              "# lock\n[$i]\n"}) {
     std::string text = locked;
-    EXPECT_NE(SetKdeConfigValue(text, "KDE", "WheelScrollLines", "5").find("immutable"), std::string::npos)
+    EXPECT_NE(SetKdeConfigValue(text, "KDE", "WheelScrollLines", "5").value_or(Failure{}).Text().find("immutable"),
+              std::string::npos)
         << locked;
     EXPECT_EQ(text, locked);
   }
   // A lock on another key or group does not matter.
   std::string other = "[WM][$i]\nx=1\n[KDE]\nwheelscrolllines[$i]=9\nWheelScrollLines=3\n";
-  EXPECT_EQ(SetKdeConfigValue(other, "KDE", "WheelScrollLines", "5"), "");
+  EXPECT_EQ(SetKdeConfigValue(other, "KDE", "WheelScrollLines", "5"), Outcome());
   EXPECT_EQ(other, "[WM][$i]\nx=1\n[KDE]\nwheelscrolllines[$i]=9\nWheelScrollLines=5\n");
 }
 
 TEST(KdeConfig, FileIsWrittenAtomicallyAndCreatedWhenMissing) {
   test::TempDir dir;
   const auto file = dir / "kdeglobals";
-  ASSERT_EQ(WriteKdeConfigValue(file, "KDE", "WheelScrollLines", "6"), "");
+  ASSERT_EQ(WriteKdeConfigValue(file, "KDE", "WheelScrollLines", "6"), Outcome());
   EXPECT_EQ(test::ReadText(file), "[KDE]\nWheelScrollLines=6\n");
   test::WriteText(file, std::string(kSample));
-  ASSERT_EQ(WriteKdeConfigValue(file, "KDE", "WheelScrollLines", "5"), "");
+  ASSERT_EQ(WriteKdeConfigValue(file, "KDE", "WheelScrollLines", "5"), Outcome());
   EXPECT_EQ(GetKdeConfigValue(test::ReadText(file), "KDE", "WheelScrollLines"), "5");
   EXPECT_EQ(GetKdeConfigValue(test::ReadText(file), "KDE", "wheelscrolllines"), "9");
   test::WriteText(file, "[KDE][$i]\n");
-  EXPECT_NE(WriteKdeConfigValue(file, "KDE", "WheelScrollLines", "5"), "");
+  EXPECT_NE(WriteKdeConfigValue(file, "KDE", "WheelScrollLines", "5"), Outcome());
   EXPECT_EQ(test::ReadText(file), "[KDE][$i]\n");
 }
 

@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   if (output.has_parent_path()) std::filesystem::create_directories(output.parent_path(), ec);
   std::filesystem::remove(output, ec);
-  if (const std::string failed = orv::macros::SaveMacros(output, "Macros", *tables); !failed.empty()) {
-    std::fprintf(stderr, "orv_macro_pack: cannot write %s: %s\n", output.c_str(), failed.c_str());
+  if (const orv::Outcome failed = orv::macros::SaveMacros(output, "Macros", *tables)) {
+    std::fprintf(stderr, "orv_macro_pack: cannot write %s: %s\n", output.c_str(), failed->Text().c_str());
     return 1;
   }
   return 0;
