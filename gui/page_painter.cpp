@@ -94,29 +94,49 @@ PagePainter::PagePainter(std::filesystem::path skinDir) : PagePainter(std::move(
 PagePainter::PagePainter(std::filesystem::path skinDir, PictureLoader loader)
     : skinDir_(std::move(skinDir)), loader_(loader) {}
 
-PagePainter::~PagePainter() {
+PagePainter::~PagePainter() { AwaitPreparation(); }
+
+void PagePainter::AwaitPreparation() const {
   if (preparing_.joinable()) preparing_.join();
+  for (FontSet& set : fontSets_) {
+    if (set.making.valid()) set.making.get();
+  }
 }
 
 void PagePainter::Prepare(uint8_t page, int scale) {
-  if (preparing_.joinable() || fontsMade_) return;
+  if (preparing_.joinable()) return;
   const PageFiles files = FilesOf(page);
   preparing_ = std::thread([this, files, scale] {
     for (const char* name : {files.normal, files.over, files.down}) (void)loader_(skinDir_ / name, scale);
-    fontEnglish_ = MakeSkinFont(kFontEnglish);
-    fontSmall_ = MakeSkinFont(kFontSmall);
-    fontTurkish_ = MakeSkinFont(kFontTurkish);
-    fontsMade_ = true;
   });
+  // Each language's fonts on a thread of their own: the first paint waits
+  // only for those of its language, not for the pictures' decoding nor for
+  // the other language's face (a CJK face, the slowest to open).
+  for (size_t i = 0; i < fontSets_.size(); ++i) {
+    FontSet& set = fontSets_[i];
+    if (set.made || set.making.valid()) continue;
+    set.making = std::async(std::launch::async, [this, i] { MakeFontSet(i); });
+  }
 }
 
-void PagePainter::EnsureFonts() const {
-  if (preparing_.joinable()) preparing_.join();
-  if (fontsMade_) return;
-  fontEnglish_ = MakeSkinFont(kFontEnglish);
-  fontSmall_ = MakeSkinFont(kFontSmall);
-  fontTurkish_ = MakeSkinFont(kFontTurkish);
-  fontsMade_ = true;
+void PagePainter::MakeFontSet(size_t index) const {
+  FontSet& set = fontSets_[index];
+  if (index == kEnglishFonts) {
+    set.text = MakeSkinFont(kFontEnglish);
+    set.small = MakeSkinFont(kFontSmall);
+  } else {
+    set.text = MakeSkinFont(kFontTurkish);
+    set.small = set.text;
+  }
+  set.made = true;
+}
+
+const PagePainter::FontSet& PagePainter::Fonts(int32_t language) const {
+  const size_t index = language != 0 ? kEnglishFonts : kTurkishFonts;
+  FontSet& set = fontSets_[index];
+  if (set.making.valid()) set.making.get();
+  if (!set.made) MakeFontSet(index);
+  return set;
 }
 
 PictureSurface PagePainter::Picture(const char* name) const { return loader_(skinDir_ / name, scale_); }
@@ -124,9 +144,10 @@ PictureSurface PagePainter::Picture(const char* name) const { return loader_(ski
 const QImage& PagePainter::Compose(const PaintState& state, SkinLayout& layout) {
   const settings::MouseSettings& s = state.settings != nullptr ? *state.settings : NoSettings();
   const PageFiles files = FilesOf(state.page);
-  EnsureFonts();
+  (void)Fonts(state.language);
+  if (preparing_.joinable()) preparing_.join();
   scale_ = std::clamp(state.scale, 1, kMaxPictureScale);
-  frame_ = Picture(files.normal);
+  CopyPicture(frame_, Picture(files.normal));
   const PictureSurface over = Picture(files.over);
   const PictureSurface down = Picture(files.down);
   if (frame_.IsNull()) {
@@ -277,7 +298,7 @@ void PagePainter::PaintSharedTexts(const SkinLayout& layout, int32_t language) {
 
 void PagePainter::PaintMainTexts(const PaintState& state, const settings::MouseSettings& s, const SkinLayout& layout) {
   const QFont& font = TextFont(state.language);
-  const QFont& levelFont = state.language != 0 ? fontSmall_ : fontTurkish_;
+  const QFont& levelFont = Fonts(state.language).small;
   for (int i = 0; i < kMainTextEntries; ++i) {
     const LayoutRect& r = layout.mainHits[static_cast<size_t>(i)];
     if (i >= M::kFirstButton && i <= M::kLastButton) {

@@ -7,7 +7,9 @@
 #include <QFont>
 #include <QImage>
 #include <cstdint>
+#include <array>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -61,12 +63,12 @@ class PagePainter {
   PagePainter(const PagePainter&) = delete;
   PagePainter& operator=(const PagePainter&) = delete;
 
-  // Starts decoding the pictures of `page` in the set of `scale` and making
-  // the fonts on a worker thread, while the caller goes on (the start-up
-  // sequence before the first paint). Whatever needs the fonts or composes a
-  // page first waits for that worker. The worker touches only the picture
-  // cache (thread-safe) and the painter's fonts, which nothing reads before
-  // the wait.
+  // Starts decoding the pictures of `page` in the set of `scale` on a worker
+  // thread, and making each interface language's fonts on one of their own,
+  // while the caller goes on (the start-up sequence before the first paint).
+  // A paint waits only for the pictures and for its own language's fonts.
+  // The workers touch only the picture cache (thread-safe) and the font sets,
+  // which nothing reads before waiting for their worker.
   void Prepare(uint8_t page, int scale);
 
   // Composes the page off-screen into one image of the window's size (the base
@@ -82,15 +84,26 @@ class PagePainter {
   void StyleControl(QWidget& control, int32_t language) const;
 
   // The font of the page texts for a language.
-  const QFont& TextFont(int32_t language) const {
-    EnsureFonts();
-    return language != 0 ? fontEnglish_ : fontTurkish_;
-  }
+  const QFont& TextFont(int32_t language) const { return Fonts(language).text; }
 
  private:
   PictureSurface Picture(const char* name) const;
-  // Waits for the worker of Prepare, or makes the fonts here if none made them.
-  void EnsureFonts() const;
+  // The fonts of one interface language: the texts' font and the DPI level
+  // labels' (the same face in Turkish).
+  struct FontSet {
+    QFont text;
+    QFont small;
+    bool made = false;
+    std::future<void> making;  // Prepare's worker making them
+  };
+  static constexpr size_t kTurkishFonts = 0;
+  static constexpr size_t kEnglishFonts = 1;
+  // The fonts of `language`: waits for Prepare's worker making them, or
+  // makes them here if none does.
+  const FontSet& Fonts(int32_t language) const;
+  void MakeFontSet(size_t index) const;
+  // Waits for every worker of Prepare.
+  void AwaitPreparation() const;
   void PaintMainStates(const PaintState& state, const settings::MouseSettings& s, const SkinLayout& layout,
                        const PictureSurface& over, const PictureSurface& down);
   void PaintAdvancedStates(const PaintState& state, const settings::MouseSettings& s, const SkinLayout& layout,
@@ -106,11 +119,8 @@ class PagePainter {
 
   std::filesystem::path skinDir_;
   PictureLoader loader_;
-  mutable std::thread preparing_;
-  mutable bool fontsMade_ = false;
-  mutable QFont fontEnglish_;
-  mutable QFont fontSmall_;
-  mutable QFont fontTurkish_;
+  mutable std::thread preparing_;  // decodes the first page's pictures
+  mutable std::array<FontSet, 2> fontSets_;
   PictureSurface frame_;  // the page being composed; returned to the window
   int scale_ = 1;         // the picture set of the paint being composed
 };

@@ -1,6 +1,7 @@
 #include "platform/file_stamp.h"
 #include "gui/picture.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <QFile>
@@ -100,11 +101,28 @@ std::atomic<uint64_t> gDecodeCount{0};
 
 namespace {
 
+// Where a mapping of its own is worth it: below this a picture comes from the
+// heap like any other buffer.
+constexpr size_t kOwnMappingBytes = 1u << 20;
+constexpr size_t kHugePage = 2u << 20;
+
+struct Mapping {
+  void* address;
+  size_t length;
+};
+
+void Unmap(void* info) {
+  auto* mapping = static_cast<Mapping*>(info);
+  ::munmap(mapping->address, mapping->length);
+  delete mapping;
+}
+
 // 32-bit RGB of any picture. Done here, row by row, rather than by Qt's
 // converter, which splits large pictures across worker threads of its own.
 QImage ToRgb32(const QImage& image) {
   if (image.isNull() || image.format() == QImage::Format_RGB32) return image;
-  QImage out(image.size(), QImage::Format_RGB32);
+  QImage out = NewPictureImage(image.width(), image.height(), QImage::Format_RGB32);
+  if (out.isNull()) return out;
   for (int y = 0; y < image.height(); ++y) {
     auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
     if (image.format() == QImage::Format_Grayscale8) {
@@ -120,7 +138,7 @@ QImage ToRgb32(const QImage& image) {
 // Each pixel of a 32-bit picture as a 2 x 2 block: the 1x picture in the 2x
 // set's size, exact (no smoothing that would blend neighbouring elements).
 QImage Doubled(const QImage& rgb32) {
-  QImage out(rgb32.width() * 2, rgb32.height() * 2, QImage::Format_RGB32);
+  QImage out = NewPictureImage(rgb32.width() * 2, rgb32.height() * 2, QImage::Format_RGB32);
   if (out.isNull()) return out;
   for (int y = 0; y < rgb32.height(); ++y) {
     const auto* from = reinterpret_cast<const QRgb*>(rgb32.constScanLine(y));
@@ -134,7 +152,13 @@ QImage Doubled(const QImage& rgb32) {
 QImage DecodeFile(const std::filesystem::path& file) {
   QImageReader reader(NativePath(file));
   reader.setAutoTransform(false);
-  QImage image = reader.read();
+  // The decoder fills a picture of the size and format it reads into when it
+  // is given one, instead of allocating its own.
+  QImage image;
+  const QSize size = reader.size();
+  const QImage::Format format = reader.imageFormat();
+  if (size.isValid() && format != QImage::Format_Invalid) image = NewPictureImage(size.width(), size.height(), format);
+  if (!reader.read(&image)) image = QImage();
   gDecodeCount.fetch_add(1, std::memory_order_relaxed);
   return image;
 }
@@ -149,6 +173,50 @@ QSize DeclaredSize(const std::filesystem::path& file) {
 int ClampScale(int scale) { return std::clamp(scale, 1, kMaxPictureScale); }
 
 }  // namespace
+
+QImage NewPictureImage(int width, int height, QImage::Format format) {
+  if (width <= 0 || height <= 0 || format == QImage::Format_Invalid) return QImage(width, height, format);
+  const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+  // Scan lines start on 32-bit boundaries, as QImage's own do.
+  const int64_t lineBytes = ((int64_t{width} * depth + 31) / 32) * 4;
+  const int64_t bytes = lineBytes * height;
+  if (lineBytes > INT32_MAX || bytes < static_cast<int64_t>(kOwnMappingBytes) || bytes > (int64_t{1} << 31)) {
+    return QImage(width, height, format);
+  }
+  const size_t length = (static_cast<size_t>(bytes) + kHugePage - 1) / kHugePage * kHugePage;
+  // One huge page more than needed, so that a 2 MiB boundary lies within;
+  // the slack at either end is given back.
+  void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return QImage(width, height, format);
+  auto* base = static_cast<uchar*>(mapped);
+  auto* aligned = reinterpret_cast<uchar*>((reinterpret_cast<uintptr_t>(base) + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1));
+  if (aligned > base) ::munmap(base, static_cast<size_t>(aligned - base));
+  if (const size_t tail = kHugePage - static_cast<size_t>(aligned - base); tail > 0) ::munmap(aligned + length, tail);
+  // Refused where the kernel has no huge pages to give: the mapping then
+  // works with small pages, as heap memory does.
+  (void)::madvise(aligned, length, MADV_HUGEPAGE);
+  auto* mapping = new Mapping{aligned, length};
+  QImage image(aligned, width, height, static_cast<qsizetype>(lineBytes), format, &Unmap, mapping);
+  if (image.isNull()) Unmap(mapping);
+  return image;
+}
+
+void CopyPicture(PictureSurface& target, const PictureSurface& source) {
+  if (source.IsNull()) {
+    target = PictureSurface();
+    return;
+  }
+  QImage& to = target.image();
+  const QImage& from = source.image();
+  if (to.isNull() || !to.isDetached() || to.size() != from.size() || to.format() != from.format() ||
+      to.bytesPerLine() != from.bytesPerLine()) {
+    target = PictureSurface(NewPictureImage(from.width(), from.height(), from.format()), source.scale());
+  }
+  QImage& pixels = target.image();
+  if (pixels.isNull()) return;
+  std::memcpy(pixels.bits(), from.constBits(), static_cast<size_t>(from.sizeInBytes()));
+  pixels.setDevicePixelRatio(from.devicePixelRatio());
+}
 
 std::filesystem::path HiResPath(const std::filesystem::path& file) {
   std::filesystem::path out = file;

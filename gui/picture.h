@@ -62,6 +62,17 @@ class PictureSurface {
   int scale_ = 1;
 };
 
+// An image for a picture's pixels. A full-window picture is a few MiB that are
+// written once, all of it: it gets a mapping of its own marked for huge pages,
+// so that the kernel faults it in at once rather than 4 KiB at a time (a cost
+// that can exceed the decoding itself, on virtual machines especially).
+// Smaller pictures, and systems without huge pages, get ordinary memory.
+QImage NewPictureImage(int width, int height, QImage::Format format);
+
+// Makes `target` an unshared copy of `source`, in target's own pixels when it
+// has them in the same size (a page composed over and over reuses them).
+void CopyPicture(PictureSurface& target, const PictureSurface& source);
+
 // Decodes a picture file. A missing or undecodable file gives a null surface.
 // With scale 2 it decodes the file's 2x picture; when that is missing, cannot
 // be decoded or is not exactly twice the 1x picture's size, the 1x picture is

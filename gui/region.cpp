@@ -1,5 +1,7 @@
 #include "gui/region.h"
 
+#include "gui/picture.h"
+
 #include "platform/file_problem.h"
 
 #include <QFile>
@@ -84,7 +86,11 @@ MaskShape RegionFromMask(const std::filesystem::path& maskFile) {
   if (size.isValid() && (size.width() > kMaxMaskSide || size.height() > kMaxMaskSide)) {
     return failed("too large (" + std::to_string(size.width()) + " x " + std::to_string(size.height()) + ")");
   }
-  const QImage mask = reader.read();
+  // Read into a picture of the program's own memory (see NewPictureImage):
+  // the decoder's own would be faulted in page by page.
+  QImage mask;
+  if (size.isValid()) mask = NewPictureImage(size.width(), size.height(), reader.imageFormat());
+  if (!reader.read(&mask)) mask = QImage();
   if (mask.isNull()) return failed("not a picture (" + reader.errorString().toStdString() + ")");
   return MaskShape{RegionFromMaskImage(mask), mask.width(), mask.height(), true, {}};
 }
