@@ -51,10 +51,14 @@ MainWindow::MainWindow(AppState& state)
   if (translucent_) setAttribute(Qt::WA_TranslucentBackground);
   setMouseTracking(true);
   tray_.SetStatusLine([this] { return ActiveProfileLine(state_); });
-  // The first page's pictures and the fonts are made while the start-up
-  // sequence runs; the first paint waits for them.
-  painter_.Prepare(state_.ui.page, skin::PictureScaleFor(devicePixelRatioF()));
-  preparedShape_ = std::async(std::launch::async, [file = FoldersOf(state).data / "skins" / skin::pictures::kMainMask] {
+  // The first page's pictures and the fonts of the language the
+  // configuration names are made while the start-up sequence runs; the first
+  // paint waits for them. (Should the start-up read another language after
+  // all, its fonts are made at that paint.)
+  const ProgramFolders folders = FoldersOf(state);
+  painter_.Prepare(state_.ui.page, skin::PictureScaleFor(devicePixelRatioF()),
+                   settings::ReadLanguage(folders.configPath));
+  preparedShape_ = std::async(std::launch::async, [file = folders.data / names::kSkinFolder / skin::pictures::kMainMask] {
     PreparedShape prepared;
     prepared.file = file;
     // The stamp before the read: a file replaced meanwhile shows another one.
@@ -144,6 +148,8 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     // bus: it waits until the first frame is out.
     QTimer::singleShot(0, this, [this] {
       if (onFirstPaint) onFirstPaint();
+      // The other language's fonts, ahead of a switch to it.
+      painter_.PrepareFonts(state_.language != 0 ? 0 : 1);
       RunFinishAfterFirstFrame();
       tray_.OnFirstFrame();
       events_.OnFirstFrame();

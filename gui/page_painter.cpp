@@ -103,20 +103,20 @@ void PagePainter::AwaitPreparation() const {
   }
 }
 
-void PagePainter::Prepare(uint8_t page, int scale) {
+void PagePainter::Prepare(uint8_t page, int scale, int32_t language) {
   if (preparing_.joinable()) return;
   const PageFiles files = FilesOf(page);
   preparing_ = std::thread([this, files, scale] {
     for (const char* name : {files.normal, files.over, files.down}) (void)loader_(skinDir_ / name, scale);
   });
-  // Each language's fonts on a thread of their own: the first paint waits
-  // only for those of its language, not for the pictures' decoding nor for
-  // the other language's face (a CJK face, the slowest to open).
-  for (size_t i = 0; i < fontSets_.size(); ++i) {
-    FontSet& set = fontSets_[i];
-    if (set.made || set.making.valid()) continue;
-    set.making = std::async(std::launch::async, [this, i] { MakeFontSet(i); });
-  }
+  PrepareFonts(language);
+}
+
+void PagePainter::PrepareFonts(int32_t language) {
+  const size_t index = FontSetOf(language);
+  FontSet& set = fontSets_[index];
+  if (set.made || set.making.valid()) return;
+  set.making = std::async(std::launch::async, [this, index] { MakeFontSet(index); });
 }
 
 void PagePainter::MakeFontSet(size_t index) const {
@@ -132,7 +132,7 @@ void PagePainter::MakeFontSet(size_t index) const {
 }
 
 const PagePainter::FontSet& PagePainter::Fonts(int32_t language) const {
-  const size_t index = language != 0 ? kEnglishFonts : kTurkishFonts;
+  const size_t index = FontSetOf(language);
   FontSet& set = fontSets_[index];
   if (set.making.valid()) set.making.get();
   if (!set.made) MakeFontSet(index);

@@ -64,12 +64,15 @@ class PagePainter {
   PagePainter& operator=(const PagePainter&) = delete;
 
   // Starts decoding the pictures of `page` in the set of `scale` on a worker
-  // thread, and making each interface language's fonts on one of their own,
-  // while the caller goes on (the start-up sequence before the first paint).
-  // A paint waits only for the pictures and for its own language's fonts.
-  // The workers touch only the picture cache (thread-safe) and the font sets,
-  // which nothing reads before waiting for their worker.
-  void Prepare(uint8_t page, int scale);
+  // thread, and making the fonts of `language` on another, while the caller
+  // goes on (the start-up sequence before the first paint). A paint waits
+  // for the pictures and for its own language's fonts; the other language's
+  // are made when first needed, or ahead by PrepareFonts. The workers touch
+  // only the picture cache (thread-safe) and their font set, which nothing
+  // reads before waiting for its worker.
+  void Prepare(uint8_t page, int scale, int32_t language);
+  // Starts making the fonts of `language` on a worker, unless made or being made.
+  void PrepareFonts(int32_t language);
 
   // Composes the page off-screen into one image of the window's size (the base
   // picture's size, times state.scale in device pixels, with that device pixel
@@ -98,6 +101,7 @@ class PagePainter {
   };
   static constexpr size_t kTurkishFonts = 0;
   static constexpr size_t kEnglishFonts = 1;
+  static constexpr size_t FontSetOf(int32_t language) { return language != 0 ? kEnglishFonts : kTurkishFonts; }
   // The fonts of `language`: waits for Prepare's worker making them, or
   // makes them here if none does.
   const FontSet& Fonts(int32_t language) const;

@@ -430,14 +430,14 @@ TEST_F(PagePainterTest, PreparedFirstPageIsTheSamePage) {
     test::TempDir dir;
     fs::copy(kSkinDir, dir.path(), fs::copy_options::recursive);
     PagePainter prepared(dir.path());
-    prepared.Prepare(kPageMain, 1);
+    prepared.Prepare(kPageMain, 1, 1);
     EXPECT_EQ(prepared.TextFont(1), painter_.TextFont(1));
     EXPECT_EQ(prepared.Compose(state_, Layout()), plain);
     // The pictures were decoded by the worker, once.
     EXPECT_EQ(PictureDecodeCount() - before, 3u);
     // Prepared and never painted: the worker is waited for at the end.
     PagePainter unused(dir.path());
-    unused.Prepare(kPageColor, 2);
+    unused.Prepare(kPageColor, 2, 0);
   }
 }
 
