@@ -113,7 +113,7 @@ void AppSwitching::ShowChipMenu(int32_t profile, const QPoint& globalPos, QWidge
     action->setEnabled(item.enabled);
     QObject::connect(action, &QAction::triggered, menu, [this, rules, item, profile] {
       if (const Outcome failed = ChooseChipMenuItem(rulesPath_, rules, item, profile)) {
-        log::Warning(log::kApp, "the application rules were not saved: " + failed->Text());
+        // Shown as "<rules file>: <why>", and logged once, as shown.
         Tell(port_, Failure{{}, rulesPath_, failed->Text()}, log::kApp, log::Level::Warning);
       }
     });
