@@ -241,8 +241,11 @@ TEST_F(PagePainterTest, ActiveLevelSelectorAndItsDpiOnTheColorPage) {
     for (int n = 0; n < 6; ++n) {
       EXPECT_EQ(ShownLook(main, Layout().mainHits[60 + n], pictures), n == level ? Look::Down : Look::Normal);
     }
+    const QImage mainAsComposed = main.copy();
     const QImage page = Compose(kPageColor);
     EXPECT_EQ(SameArea(page, color.n.image(), Layout().colorHits[18]), level != 2) << level;
+    // The painter reuses its frame's pixels only while nobody else holds them.
+    EXPECT_EQ(main, mainAsComposed);
   }
 }
 
