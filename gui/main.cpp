@@ -325,6 +325,7 @@ int main(int argc, char** argv) {
           }
         });
         window.show();
+        window.ComposeFirstFrameAhead();
         QApplication::exec();
       }
     }

@@ -106,6 +106,42 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   // on the screen.
   if (ConsumeHideAtStart(state_)) QTimer::singleShot(0, this, [this] { Minimise(); });
 
+  const skin::PaintState ps = CurrentPaintState();
+  // The first frame may have been composed while the window was being
+  // mapped; it is taken only if nothing has changed since.
+  const bool ahead = composedAhead_.exchange(false) && ps == aheadState_;
+  const QImage& frame = ahead ? painter_.Composed() : painter_.Compose(ps, state_.layout);
+  QPainter p(this);
+  if (translucent_ && shaped_) {
+    // Outside the shape: fully transparent pixels; inside: the page.
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(event->rect(), Qt::transparent);
+    p.setClipRegion(shape_ & event->region());
+  }
+  // A picture set of another density than the screen's (2x at 1.5x) is scaled
+  // smoothly rather than by dropping pixels.
+  p.setRenderHint(QPainter::SmoothPixmapTransform, frame.devicePixelRatio() != devicePixelRatioF());
+  p.drawImage(QRectF(0, 0, frame.width() / frame.devicePixelRatio(), frame.height() / frame.devicePixelRatio()), frame);
+  keyboard_.Paint(p);
+  p.end();
+  if (!firstPaintDone_) {
+    firstPaintDone_ = true;
+    // Both run once this event is done, that is once the frame has been
+    // handed to the window system. The tray's set-up talks to the session
+    // bus: it waits until the first frame is out.
+    QTimer::singleShot(0, this, [this] {
+      if (onFirstPaint) onFirstPaint();
+      if (iconAfterFirstFrame_) setWindowIcon(AppIcon());
+      // The other language's fonts, ahead of a switch to it.
+      painter_.PrepareFonts(state_.language != 0 ? 0 : 1);
+      RunFinishAfterFirstFrame();
+      tray_.OnFirstFrame();
+      events_.OnFirstFrame();
+    });
+  }
+}
+
+skin::PaintState MainWindow::CurrentPaintState() const {
   skin::PaintState ps;
   ps.page = state_.ui.page;
   ps.hoverMain = state_.ui.hoverMain;
@@ -127,34 +163,17 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   // The 2x pictures on screens of high density; layout coordinates, the shape
   // and hit-testing stay in the layout's units whatever the set.
   ps.scale = skin::PictureScaleFor(devicePixelRatioF());
-  const QImage& frame = painter_.Compose(ps, state_.layout);
-  QPainter p(this);
-  if (translucent_ && shaped_) {
-    // Outside the shape: fully transparent pixels; inside: the page.
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(event->rect(), Qt::transparent);
-    p.setClipRegion(shape_ & event->region());
-  }
-  // A picture set of another density than the screen's (2x at 1.5x) is scaled
-  // smoothly rather than by dropping pixels.
-  p.setRenderHint(QPainter::SmoothPixmapTransform, frame.devicePixelRatio() != devicePixelRatioF());
-  p.drawImage(QRectF(0, 0, frame.width() / frame.devicePixelRatio(), frame.height() / frame.devicePixelRatio()), frame);
-  keyboard_.Paint(p);
-  p.end();
-  if (!firstPaintDone_) {
-    firstPaintDone_ = true;
-    // Both run once this event is done, that is once the frame has been
-    // handed to the window system. The tray's set-up talks to the session
-    // bus: it waits until the first frame is out.
-    QTimer::singleShot(0, this, [this] {
-      if (onFirstPaint) onFirstPaint();
-      // The other language's fonts, ahead of a switch to it.
-      painter_.PrepareFonts(state_.language != 0 ? 0 : 1);
-      RunFinishAfterFirstFrame();
-      tray_.OnFirstFrame();
-      events_.OnFirstFrame();
-    });
-  }
+  return ps;
+}
+
+void MainWindow::ComposeFirstFrameAhead() {
+  if (firstPaintDone_ || destroyed_) return;
+  // The map request goes out first: the window system maps the window while
+  // the page is composed.
+  FlushWindowSystem();
+  aheadState_ = CurrentPaintState();
+  (void)painter_.Compose(aheadState_, state_.layout);
+  composedAhead_ = true;
 }
 
 void MainWindow::FinishAfterFirstFrame(std::function<void()> finish) {
@@ -227,6 +246,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::ShowMessage(const std::string& text) { ShowMessageBox(this, text); }
 
 void MainWindow::Invalidate(RepaintArea area) {
+  composedAhead_ = false;
   if (area == RepaintArea::OutsideControls && !repaintRegion_.isEmpty()) {
     update(repaintRegion_);
   } else {
@@ -235,6 +255,7 @@ void MainWindow::Invalidate(RepaintArea area) {
 }
 
 void MainWindow::PostRepaint() {
+  composedAhead_ = false;
   QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
 
@@ -249,7 +270,12 @@ void MainWindow::SetTitle(const std::string& title) {
   }
 }
 
-void MainWindow::SetIcon() { setWindowIcon(AppIcon()); }
+void MainWindow::SetIcon() {
+  // Drawing and handing over the icon's sizes costs the first frame a few
+  // milliseconds: it is set right after that frame.
+  if (firstPaintDone_) setWindowIcon(AppIcon());
+  else iconAfterFirstFrame_ = true;
+}
 
 Outcome MainWindow::ApplyWindowShape(const std::filesystem::path& maskFile, int32_t& width, int32_t& height) {
   skin::MaskShape shape;

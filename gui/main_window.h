@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <future>
 #include <memory>
@@ -65,6 +66,9 @@ class MainWindow final : public QWidget, public AppPort {
   bool ExitRequested() const { return events_.ExitRequested(); }
   // The window was destroyed (HostExit or removal of the mouse).
   bool Destroyed() const { return destroyed_; }
+  // Composes the first frame right after show(), while the window system
+  // maps the window; the first paint takes it unless something changed.
+  void ComposeFirstFrameAhead();
   // Ends the colour preview worker (before the window goes away).
   void StopAnimation();
   // Whether the keyboard is grabbed for a recording (tests).
@@ -127,6 +131,8 @@ class MainWindow final : public QWidget, public AppPort {
 
  private:
   PopupEnvironment Popups();
+  // What a paint shows now.
+  skin::PaintState CurrentPaintState() const;
   // A command of the tray menu or of the event list's context menu.
   void OnMenuCommand(int commandId);
   void ClosePopups();
@@ -152,6 +158,9 @@ class MainWindow final : public QWidget, public AppPort {
   bool translucent_ = false;
   bool destroyed_ = false;
   bool firstPaintDone_ = false;
+  bool iconAfterFirstFrame_ = false;
+  skin::PaintState aheadState_;               // the state the frame composed ahead shows
+  std::atomic<bool> composedAhead_ = false;   // cleared by every repaint request, from any thread
   std::function<void()> finishAfterFirstFrame_;
   void RunFinishAfterFirstFrame();
   bool manualDrag_ = false;  // the window system cannot move the window: we do

@@ -41,6 +41,7 @@ struct PaintState {
   // The picture set to compose from (PictureScaleFor the window's device
   // pixel ratio); layout coordinates stay those of the layout files.
   int scale = 1;
+  bool operator==(const PaintState&) const = default;
 };
 
 // Text colours of the pages.
@@ -81,6 +82,8 @@ class PagePainter {
   // record button's text and the fire-time text of `layout` are replaced by
   // their current values; they stay so until the layout is loaded again.
   const QImage& Compose(const PaintState& state, SkinLayout& layout);
+  // The page the last Compose made.
+  const QImage& Composed() const { return frame_.image(); }
 
   // The look of the Advanced page's child controls (edit boxes and lists):
   // white text on black in the font of the interface language.

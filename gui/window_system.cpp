@@ -56,4 +56,11 @@ bool PerPixelAlphaAvailable() {
   return false;
 }
 
+void FlushWindowSystem() {
+#ifdef ORV_HAVE_XCB
+  auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  if (x11 != nullptr && x11->connection() != nullptr) xcb_flush(x11->connection());
+#endif
+}
+
 }  // namespace orv::app

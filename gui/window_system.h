@@ -8,4 +8,8 @@ namespace orv::app {
 // window, and an alpha channel would show as black).
 bool PerPixelAlphaAvailable();
 
+// Sends the requests waiting in the connection to the window system (on X11;
+// elsewhere nothing), so that it works on them while the caller goes on.
+void FlushWindowSystem();
+
 }  // namespace orv::app
